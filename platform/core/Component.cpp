@@ -168,3 +168,14 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation)
         FComponents[i]->Notification(AComponent, Operation);
     }
 }
+
+std::vector<TComponent*> TComponent::GetChildren(TComponent* Root) const
+{
+    // The root writes what it owns that sits on no parent; others write nothing.
+    std::vector<TComponent*> out;
+    if (Root == this)
+        for (TComponent* c : FComponents)
+            if (!c->HasParent())
+                out.push_back(c);
+    return out;
+}

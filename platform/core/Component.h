@@ -65,6 +65,14 @@ public:
     // family, or when a component this one asked about goes away.
     virtual void Notification(TComponent* AComponent, TOperation Operation);
 
+    // Form-file structure: the component a child is placed on (a control's Parent) and
+    // the children written inside this component's block. The form reader calls
+    // SetParentComponent after creating a nested object; the writer walks GetChildren.
+    virtual TComponent* GetParentComponent() const { return nullptr; }
+    virtual bool HasParent() const { return false; }
+    virtual void SetParentComponent(TComponent* Value) {}
+    virtual std::vector<TComponent*> GetChildren(TComponent* Root) const;
+
     // Sends the removal notifications once; called by Free() and, at the latest, by
     // the destructors of the platform's base classes.
     void BeforeDestruction();
