@@ -1,0 +1,40 @@
+#include "platform/gui/Timers.h"
+
+#include "platform/gui/Forms.h"
+
+TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner)
+{
+    Application->RegisterTimer(this);
+    Restart();
+}
+
+TTimer::~TTimer()
+{
+    Application->UnregisterTimer(this);
+}
+
+void TTimer::SetEnabled(bool Value)
+{
+    if (Value == FEnabled)
+        return;
+    FEnabled = Value;
+    Restart();
+}
+
+void TTimer::SetInterval(int Value)
+{
+    if (Value == FInterval)
+        return;
+    FInterval = Value;
+    Restart();
+}
+
+void TTimer::Restart() { FDue = Application->Now() + FInterval; }
+
+void TTimer::Fire()
+{
+    if (!Active())
+        return;
+    if (OnTimer)
+        OnTimer(this);
+}
