@@ -1,0 +1,600 @@
+#include "platform/gui/Canvas.h"
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <strings.h>
+
+#include "platform/gui/Bitmap.h"
+#include "platform/gui/TextLayout.h"
+
+// ---- Device contexts ----------------------------------------------------------------
+
+struct TDeviceContext {
+    struct Saved {
+        int BkMode;
+    };
+    cairo_t* Cr = nullptr;
+    int BkMode = OPAQUE;
+    std::vector<Saved> Stack;
+    // The clip cr had when the context was made (device coordinates); empty Rects with
+    // HasBase false means no clip.
+    bool HasBase = false;
+    std::vector<cairo_rectangle_t> Base;
+};
+
+namespace {
+
+void CaptureBaseClip(HDC dc)
+{
+    cairo_t* cr = dc->Cr;
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_rectangle_list_t* list = cairo_copy_clip_rectangle_list(cr);
+    dc->Base.clear();
+    dc->HasBase = false;
+    if (list->status == CAIRO_STATUS_SUCCESS) {
+        dc->HasBase = true;
+        for (int i = 0; i < list->num_rectangles; ++i)
+            dc->Base.push_back(list->rectangles[i]);
+    }
+    cairo_rectangle_list_destroy(list);
+    cairo_restore(cr);
+}
+
+void ApplyBaseClip(HDC dc)
+{
+    if (!dc->HasBase)
+        return;
+    cairo_t* cr = dc->Cr;
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    cairo_identity_matrix(cr);
+    cairo_new_path(cr);
+    for (const auto& r : dc->Base)
+        cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+    cairo_clip(cr);
+    cairo_set_matrix(cr, &m);
+}
+
+int ClipKind(cairo_t* cr)
+{
+    double x1, y1, x2, y2;
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    return (x2 <= x1 || y2 <= y1) ? NULLREGION : SIMPLEREGION;
+}
+
+void SetColor(cairo_t* cr, TColor c)
+{
+    c = ColorToRGB(c);
+    cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
+}
+
+// Fills whole-pixel rectangles with the current source, without antialiasing.
+void FillPixels(cairo_t* cr, const std::vector<TRect>& rects)
+{
+    if (rects.empty())
+        return;
+    cairo_antialias_t aa = cairo_get_antialias(cr);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    cairo_new_path(cr);
+    for (const auto& r : rects)
+        if (!IsRectEmpty(r))
+            cairo_rectangle(cr, r.Left, r.Top, r.Width(), r.Height());
+    cairo_fill(cr);
+    cairo_set_antialias(cr, aa);
+}
+
+TRect Normalized(TRect r)
+{
+    if (r.Left > r.Right) std::swap(r.Left, r.Right);
+    if (r.Top > r.Bottom) std::swap(r.Top, r.Bottom);
+    return r;
+}
+
+} // namespace
+
+HDC CreateDC(cairo_t* cr)
+{
+    auto* dc = new TDeviceContext;
+    dc->Cr = cairo_reference(cr);
+    CaptureBaseClip(dc);
+    return dc;
+}
+
+void DeleteDC(HDC DC)
+{
+    if (!DC)
+        return;
+    while (!DC->Stack.empty()) {
+        cairo_restore(DC->Cr);
+        DC->Stack.pop_back();
+    }
+    cairo_destroy(DC->Cr);
+    delete DC;
+}
+
+cairo_t* GetDCCairo(HDC DC) { return DC ? DC->Cr : nullptr; }
+
+int SetBkMode(HDC DC, int Mode)
+{
+    if (!DC || (Mode != TRANSPARENT && Mode != OPAQUE))
+        return 0;
+    int old = DC->BkMode;
+    DC->BkMode = Mode;
+    return old;
+}
+
+int GetBkMode(HDC DC) { return DC ? DC->BkMode : 0; }
+
+int SaveDC(HDC DC)
+{
+    if (!DC)
+        return 0;
+    cairo_save(DC->Cr);
+    DC->Stack.push_back({DC->BkMode});
+    return static_cast<int>(DC->Stack.size());
+}
+
+bool RestoreDC(HDC DC, int Saved)
+{
+    if (!DC)
+        return false;
+    int depth = static_cast<int>(DC->Stack.size());
+    int target = Saved < 0 ? depth + Saved + 1 : Saved;
+    if (target < 1 || target > depth)
+        return false;
+    while (static_cast<int>(DC->Stack.size()) >= target) {
+        DC->BkMode = DC->Stack.back().BkMode;
+        DC->Stack.pop_back();
+        cairo_restore(DC->Cr);
+    }
+    return true;
+}
+
+int SelectClipRgn(HDC DC, HRGN Rgn)
+{
+    if (!DC)
+        return RGN_ERROR;
+    cairo_t* cr = DC->Cr;
+    cairo_reset_clip(cr);
+    ApplyBaseClip(DC);
+    if (Rgn) {
+        cairo_new_path(cr);
+        for (const auto& r : RegionRects(Rgn))
+            cairo_rectangle(cr, r.Left, r.Top, r.Width(), r.Height());
+        cairo_clip(cr);
+    }
+    return ClipKind(cr);
+}
+
+int IntersectClipRect(HDC DC, int Left, int Top, int Right, int Bottom)
+{
+    if (!DC)
+        return RGN_ERROR;
+    TRect r = Normalized(TRect{Left, Top, Right, Bottom});
+    cairo_new_path(DC->Cr);
+    cairo_rectangle(DC->Cr, r.Left, r.Top, r.Width(), r.Height());
+    cairo_clip(DC->Cr);
+    return ClipKind(DC->Cr);
+}
+
+void SetMetaRgn(HDC DC)
+{
+    if (DC)
+        CaptureBaseClip(DC);
+}
+
+void DrawFocusRect(HDC DC, const TRect& R0)
+{
+    if (!DC)
+        return;
+    TRect R = Normalized(R0);
+    if (IsRectEmpty(R))
+        return;
+    // Every outline pixel with an even x + y is inverted, each exactly once.
+    std::vector<TRect> dots;
+    auto dot = [&](int x, int y) {
+        if (((x + y) & 1) == 0)
+            dots.push_back(TRect{x, y, x + 1, y + 1});
+    };
+    for (int x = R.Left; x < R.Right; ++x) {
+        dot(x, R.Top);
+        if (R.Bottom - 1 > R.Top)
+            dot(x, R.Bottom - 1);
+    }
+    for (int y = R.Top + 1; y < R.Bottom - 1; ++y) {
+        dot(R.Left, y);
+        if (R.Right - 1 > R.Left)
+            dot(R.Right - 1, y);
+    }
+    cairo_t* cr = DC->Cr;
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    FillPixels(cr, dots);
+    cairo_restore(cr);
+}
+
+// ---- Canvas ---------------------------------------------------------------------------
+
+TCanvas::TCanvas() = default;
+
+TCanvas::~TCanvas() = default;
+
+HDC TCanvas::Handle()
+{
+    if (!FHandle)
+        CreateHandle();
+    return FHandle;
+}
+
+void TCanvas::SetHandle(HDC Value)
+{
+    FHandle = Value;
+    FSaved.clear();
+}
+
+HDC TCanvas::RequireHandle()
+{
+    HDC dc = Handle();
+    if (!dc)
+        throw EInvalidGraphicOperation("Canvas does not allow drawing");
+    return dc;
+}
+
+void TCanvas::FillRect(const TRect& R)
+{
+    cairo_t* cr = RequireHandle()->Cr;
+    if (FBrush.Style() == bsClear)
+        return;
+    SetColor(cr, FBrush.Color());
+    FillPixels(cr, {Normalized(R)});
+}
+
+void TCanvas::FrameRect(const TRect& R0)
+{
+    cairo_t* cr = RequireHandle()->Cr;
+    TRect R = Normalized(R0);
+    if (FBrush.Style() == bsClear || IsRectEmpty(R))
+        return;
+    SetColor(cr, FBrush.Color());
+    FillPixels(cr, {TRect{R.Left, R.Top, R.Right, R.Top + 1}, TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom},
+                    TRect{R.Left, R.Top + 1, R.Left + 1, R.Bottom - 1}, TRect{R.Right - 1, R.Top + 1, R.Right, R.Bottom - 1}});
+}
+
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2)
+{
+    cairo_t* cr = RequireHandle()->Cr;
+    TRect R = Normalized(TRect{X1, Y1, X2, Y2});
+    if (IsRectEmpty(R))
+        return;
+    bool pen = FPen.Style() != psClear;
+    int w = pen ? std::min(FPen.Width(), std::min(R.Width(), R.Height()) / 2 + 1) : 0;
+    if (FBrush.Style() != bsClear) {
+        SetColor(cr, FBrush.Color());
+        FillPixels(cr, {TRect{R.Left + w, R.Top + w, R.Right - w, R.Bottom - w}});
+    }
+    if (!pen)
+        return;
+    // The outline lies inside the rectangle, Pen.Width pixels thick.
+    SetColor(cr, FPen.Color());
+    if (FPen.Style() == psSolid || FPen.Style() == psInsideFrame || w > 1) {
+        FillPixels(cr, {TRect{R.Left, R.Top, R.Right, R.Top + w}, TRect{R.Left, R.Bottom - w, R.Right, R.Bottom},
+                        TRect{R.Left, R.Top + w, R.Left + w, R.Bottom - w}, TRect{R.Right - w, R.Top + w, R.Right, R.Bottom - w}});
+        return;
+    }
+    TPoint save = FPenPos;
+    MoveTo(R.Left, R.Top);
+    LineTo(R.Right - 1, R.Top);
+    LineTo(R.Right - 1, R.Bottom - 1);
+    LineTo(R.Left, R.Bottom - 1);
+    LineTo(R.Left, R.Top);
+    FPenPos = save;
+}
+
+void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2)
+{
+    cairo_t* cr = RequireHandle()->Cr;
+    TRect R = Normalized(TRect{X1, Y1, X2, Y2});
+    if (IsRectEmpty(R))
+        return;
+    double w = FPen.Style() == psClear ? 0 : FPen.Width();
+    double cx = (R.Left + R.Right) / 2.0, cy = (R.Top + R.Bottom) / 2.0;
+    double rx = R.Width() / 2.0 - w / 2, ry = R.Height() / 2.0 - w / 2;
+    if (rx <= 0 || ry <= 0)
+        return;
+    cairo_save(cr);
+    cairo_new_path(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, rx, ry);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+    cairo_restore(cr);
+    if (FBrush.Style() != bsClear) {
+        SetColor(cr, FBrush.Color());
+        cairo_fill_preserve(cr);
+    }
+    if (w > 0) {
+        SetColor(cr, FPen.Color());
+        cairo_set_line_width(cr, w);
+        cairo_stroke_preserve(cr);
+    }
+    cairo_new_path(cr);
+}
+
+namespace {
+// On/off pattern of a 1-pixel pen style, in pixels.
+std::vector<int> DashPattern(TPenStyle s)
+{
+    switch (s) {
+    case psDash: return {6, 2};
+    case psDot: return {1, 1};
+    case psDashDot: return {6, 2, 1, 2};
+    case psDashDotDot: return {6, 2, 1, 2, 1, 2};
+    default: return {};
+    }
+}
+} // namespace
+
+void TCanvas::StrokeLine(int X0, int Y0, int X1, int Y1)
+{
+    cairo_t* cr = FHandle->Cr;
+    SetColor(cr, FPen.Color());
+    if (FPen.Width() > 1) {
+        // Wide pens: a stroke between pixel centres, square ends.
+        cairo_save(cr);
+        cairo_new_path(cr);
+        cairo_set_line_width(cr, FPen.Width());
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+        cairo_move_to(cr, X0 + 0.5, Y0 + 0.5);
+        cairo_line_to(cr, X1 + 0.5, Y1 + 0.5);
+        cairo_stroke(cr);
+        cairo_restore(cr);
+        return;
+    }
+    // One-pixel lines: Bresenham from (X0, Y0) up to but without (X1, Y1), horizontal runs
+    // gathered into rectangles.
+    std::vector<int> dash = DashPattern(FPen.Style());
+    int period = 0;
+    for (int d : dash)
+        period += d;
+    auto visible = [&](int n) {
+        if (period == 0)
+            return true;
+        int k = n % period;
+        for (std::size_t i = 0; i < dash.size(); ++i) {
+            if (k < dash[i])
+                return i % 2 == 0;
+            k -= dash[i];
+        }
+        return true;
+    };
+    std::vector<TRect> px;
+    auto plot = [&](int x, int y) {
+        if (!px.empty() && px.back().Top == y && px.back().Right == x)
+            px.back().Right = x + 1;
+        else
+            px.push_back(TRect{x, y, x + 1, y + 1});
+    };
+    int dx = std::abs(X1 - X0), dy = -std::abs(Y1 - Y0);
+    int sx = X0 < X1 ? 1 : -1, sy = Y0 < Y1 ? 1 : -1;
+    int err = dx + dy;
+    int x = X0, y = Y0, n = 0;
+    while (!(x == X1 && y == Y1)) {
+        if (visible(n++))
+            plot(x, y);
+        int e2 = 2 * err;
+        if (e2 >= dy) { err += dy; x += sx; }
+        if (e2 <= dx) { err += dx; y += sy; }
+    }
+    FillPixels(cr, px);
+}
+
+void TCanvas::LineTo(int X, int Y)
+{
+    RequireHandle();
+    if (FPen.Style() != psClear)
+        StrokeLine(FPenPos.x, FPenPos.y, X, Y);
+    FPenPos = TPoint{X, Y};
+}
+
+void TCanvas::DrawFocusRect(const TRect& R) { ::DrawFocusRect(RequireHandle(), R); }
+
+// ---- Text ---------------------------------------------------------------------------
+
+void TCanvas::DrawTextLine(int X, int Y, const std::string& Text, bool Clip, const TRect& ClipTo, bool OpaqueCell)
+{
+    HDC dc = RequireHandle();
+    cairo_t* cr = dc->Cr;
+    TTextLayout layout(FFont, Text, (FTextFlags & ETO_RTLREADING) != 0);
+    TSize ext = layout.Extent();
+    cairo_save(cr);
+    if (Clip) {
+        cairo_new_path(cr);
+        TRect c = Normalized(ClipTo);
+        cairo_rectangle(cr, c.Left, c.Top, c.Width(), c.Height());
+        cairo_clip(cr);
+    }
+    if (OpaqueCell && dc->BkMode == OPAQUE && FBrush.Style() != bsClear) {
+        SetColor(cr, FBrush.Color());
+        FillPixels(cr, {TRect{X, Y, X + ext.cx, Y + ext.cy}});
+    }
+    SetColor(cr, FFont.Color());
+    layout.Show(cr, X, Y);
+    cairo_restore(cr);
+    FPenPos = TPoint{X + ext.cx, Y};
+}
+
+void TCanvas::TextOut(int X, int Y, const std::string& Text) { DrawTextLine(X, Y, Text, false, TRect{}, true); }
+
+void TCanvas::TextRect(const TRect& R, int X, int Y, const std::string& Text, int Options)
+{
+    if ((Options & ETO_OPAQUE) && FBrush.Style() != bsClear)
+        FillRect(R);
+    DrawTextLine(X, Y, Text, (Options & ETO_CLIPPED) != 0, R, (Options & ETO_OPAQUE) == 0);
+}
+
+TSize TCanvas::TextExtent(const std::string& Text) const
+{
+    return TTextLayout(FFont, Text, (FTextFlags & ETO_RTLREADING) != 0).Extent();
+}
+
+// ---- Copying ----------------------------------------------------------------------
+
+namespace {
+
+// Paints Src (a surface whose pixel (0,0) is the source rectangle's top left, W x H pixels)
+// into Dest with nearest-pixel scaling, mirrored as asked.
+void PaintScaled(cairo_t* cr, cairo_surface_t* src, int W, int H, const TRect& Dest, bool mirrorX, bool mirrorY,
+                 cairo_operator_t op)
+{
+    int dw = Dest.Width(), dh = Dest.Height();
+    if (dw <= 0 || dh <= 0 || W <= 0 || H <= 0)
+        return;
+    double sx = double(W) / dw, sy = double(H) / dh;
+    cairo_matrix_t m;
+    // Pattern coordinates from user coordinates: x' = xx x + x0.
+    double xx = mirrorX ? -sx : sx, x0 = mirrorX ? W + Dest.Left * sx : -Dest.Left * sx;
+    double yy = mirrorY ? -sy : sy, y0 = mirrorY ? H + Dest.Top * sy : -Dest.Top * sy;
+    cairo_matrix_init(&m, xx, 0, 0, yy, x0, y0);
+    cairo_pattern_t* pat = cairo_pattern_create_for_surface(src);
+    cairo_pattern_set_matrix(pat, &m);
+    cairo_pattern_set_filter(pat, CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_extend(pat, CAIRO_EXTEND_PAD);
+    cairo_save(cr);
+    cairo_set_operator(cr, op);
+    cairo_set_source(cr, pat);
+    FillPixels(cr, {Dest});
+    cairo_restore(cr);
+    cairo_pattern_destroy(pat);
+}
+
+} // namespace
+
+void TCanvas::CopyRect(const TRect& Dest, TCanvas& Source, const TRect& SrcRect)
+{
+    cairo_t* cr = RequireHandle()->Cr;
+    cairo_t* scr = Source.RequireHandle()->Cr;
+    TRect s = Normalized(SrcRect), d = Normalized(Dest);
+    bool mirrorX = (SrcRect.Left > SrcRect.Right) != (Dest.Left > Dest.Right);
+    bool mirrorY = (SrcRect.Top > SrcRect.Bottom) != (Dest.Top > Dest.Bottom);
+    if (IsRectEmpty(s) || IsRectEmpty(d))
+        return;
+    // The source pixels are copied out first, so that a canvas may copy onto itself.
+    double ox = s.Left, oy = s.Top;
+    cairo_user_to_device(scr, &ox, &oy);
+    cairo_surface_t* tmp = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, s.Width(), s.Height());
+    cairo_t* tc = cairo_create(tmp);
+    cairo_set_source_surface(tc, cairo_get_target(scr), -ox, -oy);
+    cairo_set_operator(tc, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(tc);
+    cairo_destroy(tc);
+    PaintScaled(cr, tmp, s.Width(), s.Height(), d, mirrorX, mirrorY, CAIRO_OPERATOR_SOURCE);
+    cairo_surface_destroy(tmp);
+}
+
+void TCanvas::Draw(int X, int Y, const TBitmap& Bitmap)
+{
+    StretchDraw(TRect{X, Y, X + Bitmap.Width(), Y + Bitmap.Height()}, Bitmap);
+}
+
+void TCanvas::StretchDraw(const TRect& R, const TBitmap& Bitmap)
+{
+    cairo_t* cr = RequireHandle()->Cr;
+    if (Bitmap.Empty())
+        return;
+    cairo_surface_t* s = Bitmap.CreateDrawSurface();
+    PaintScaled(cr, s, Bitmap.Width(), Bitmap.Height(), Normalized(R), false, false, CAIRO_OPERATOR_OVER);
+    cairo_surface_destroy(s);
+}
+
+// ---- Clip, state, pixels ------------------------------------------------------------
+
+TRect TCanvas::ClipRect()
+{
+    cairo_t* cr = RequireHandle()->Cr;
+    double x1, y1, x2, y2;
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    if (x2 <= x1 || y2 <= y1)
+        return TRect{};
+    return TRect{int(std::floor(x1)), int(std::floor(y1)), int(std::ceil(x2)), int(std::ceil(y2))};
+}
+
+void TCanvas::SetClipRegion(HRGN Rgn) { SelectClipRgn(RequireHandle(), Rgn); }
+
+void TCanvas::IntersectClipRect(const TRect& R) { ::IntersectClipRect(RequireHandle(), R.Left, R.Top, R.Right, R.Bottom); }
+
+int TCanvas::SaveDC()
+{
+    int depth = ::SaveDC(RequireHandle());
+    FSaved.push_back(TSavedState{depth, FBrush.Color(), FBrush.Style(), FPen.Color(), FPen.Width(), FPen.Style(), FFont.Name(),
+                                 FFont.Height(), FFont.Style(), FFont.Color(), FPenPos, FTextFlags});
+    return depth;
+}
+
+bool TCanvas::RestoreDC(int Saved)
+{
+    HDC dc = RequireHandle();
+    int depth = static_cast<int>(dc->Stack.size());
+    int target = Saved < 0 ? depth + Saved + 1 : Saved;
+    if (!::RestoreDC(dc, Saved))
+        return false;
+    while (!FSaved.empty() && FSaved.back().Depth >= target) {
+        if (FSaved.back().Depth == target) {
+            TSavedState s = FSaved.back();
+            FSaved.pop_back();
+            FBrush.SetColor(s.BrushColor);
+            FBrush.SetStyle(s.BrushStyle);
+            FPen.SetColor(s.PenColor);
+            FPen.SetWidth(s.PenWidth);
+            FPen.SetStyle(s.PenStyle);
+            FFont.SetName(s.FontName);
+            FFont.SetHeight(s.FontHeight);
+            FFont.SetStyle(s.FontStyle);
+            FFont.SetColor(s.FontColor);
+            FPenPos = s.PenPos;
+            FTextFlags = s.TextFlags;
+            break;
+        }
+        FSaved.pop_back();
+    }
+    return true;
+}
+
+TColor TCanvas::Pixels(int X, int Y)
+{
+    cairo_t* cr = RequireHandle()->Cr;
+    cairo_surface_t* s = cairo_get_target(cr);
+    if (cairo_surface_get_type(s) != CAIRO_SURFACE_TYPE_IMAGE)
+        return CLR_INVALID;
+    double dx = X, dy = Y;
+    cairo_user_to_device(cr, &dx, &dy);
+    int x = int(std::floor(dx)), y = int(std::floor(dy));
+    cairo_surface_flush(s);
+    int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+    cairo_format_t f = cairo_image_surface_get_format(s);
+    if (x < 0 || y < 0 || x >= w || y >= h || (f != CAIRO_FORMAT_ARGB32 && f != CAIRO_FORMAT_RGB24))
+        return CLR_INVALID;
+    const unsigned char* row = cairo_image_surface_get_data(s) + std::size_t(y) * cairo_image_surface_get_stride(s);
+    std::uint32_t p = reinterpret_cast<const std::uint32_t*>(row)[x];
+    int a = f == CAIRO_FORMAT_ARGB32 ? int(p >> 24) : 255;
+    int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+    if (a != 0 && a != 255) {
+        r = std::min(255, (r * 255 + a / 2) / a);
+        g = std::min(255, (g * 255 + a / 2) / a);
+        b = std::min(255, (b * 255 + a / 2) / a);
+    }
+    return RGB(r, g, b);
+}
+
+void TCanvas::SetPixel(int X, int Y, TColor Color)
+{
+    cairo_t* cr = RequireHandle()->Cr;
+    SetColor(cr, Color);
+    FillPixels(cr, {TRect{X, Y, X + 1, Y + 1}});
+}
