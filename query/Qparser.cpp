@@ -83,15 +83,18 @@ std::string TQParser::GetTerm() {
 }
 
 std::string TQParser::GetNextTerm() {
+    // ORDER and GROUP must be followed by BY. A term after them that is itself ORDER or
+    // GROUP can never yield BY either, so the term right after them decides; reading
+    // no further keeps a long run of such words from nesting calls without bound.
     std::string last = GetTerm();
     std::string result = last;
     if (SameText(last, "order")) {
-        last = GetNextTerm();
+        last = GetTerm();
         if (!SameText(last, "by")) throw Exception("Missing BY reserved word!");
         result += " BY";
     }
     if (SameText(last, "group")) {
-        last = GetNextTerm();
+        last = GetTerm();
         if (!SameText(last, "by")) throw Exception("Missing BY reserved word!");
         result += " BY";
     }

@@ -92,6 +92,10 @@ TEST(QParserTerms, OrderByAndGroupByAreJoined) {
 
     EXPECT_EQ(ExceptionText([] { TQParser("ORDER X").GetNextTerm(); }), "Missing BY reserved word!");
     EXPECT_EQ(ExceptionText([] { TQParser("group").GetNextTerm(); }), "Missing BY reserved word!");
+    EXPECT_EQ(ExceptionText([] { TQParser("order group by").GetNextTerm(); }), "Missing BY reserved word!");
+    std::string run;
+    for (int i = 0; i < 200000; ++i) run += "order ";
+    EXPECT_EQ(ExceptionText([&] { TQParser(run + "by").GetNextTerm(); }), "Missing BY reserved word!");
     EXPECT_EQ(ExceptionText([] {
                   TQParser p("SELECT * FROM T ORDER X");
                   p.ScanQuery();
