@@ -1,0 +1,199 @@
+// The wildcard matcher, the process-wide wildcards, upper-casing and the code-page
+// conversions. The wildcards are process-wide, so every test sets the ones it uses.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "search/Sercheng.h"
+
+namespace {
+
+class Wildcards : public testing::Test {
+protected:
+    void Use(const std::string& multi, char single) {
+        ASSERT_TRUE(SetMultiPat(multi));
+        ASSERT_TRUE(SetSinglePat(single));
+    }
+    void TearDown() override {
+        SetMultiPat(FSavedMulti);
+        SetSinglePat(FSavedSingle);
+    }
+
+private:
+    std::string FSavedMulti = GetMultiPat();
+    char FSavedSingle = GetSinglePat();
+};
+
+bool Match(std::string text, std::string pattern, bool caseSensitive = true, bool wild = true) {
+    return CompareStrings(text, pattern, caseSensitive, wild);
+}
+
+struct Example {
+    std::string text, pattern;
+    bool matches;
+};
+
+// Written with "*" and "%"; Translate gives the same with other wildcards.
+const std::vector<Example> Examples = {
+    {"", "*", true},           {"anything at all", "*", true}, {"", "", true},
+    {"a", "", false},          {"abc", "abc", true},           {"abcd", "abc", false},
+    {"ab", "abc", false},      {"abc", "a%c", true},           {"ac", "a%c", false},
+    {"abbc", "a%c", false},    {"a", "%%", false},             {"ab", "%%", true},
+    {"ab", "ab*", true},       {"abcdef", "ab*", true},        {"xxab", "*ab", true},
+    {"xxab\r\n", "*ab", true}, {"xxab\t", "*ab", true},        {"xxab z", "*ab", false},
+    {"abab", "*ab", false},    {"abcd", "*b%d", true},         {"abxbcd", "*b%d", false},
+    {"a*b", "a*", false},      {"a*", "a*", true},             {"xyz", "*y*", true},
+    {"xyz", "*q*", false},     {"abcabc", "a*c*c", true},      {"abcabd", "a*c*c", false},
+};
+
+std::string Translate(const std::string& s, const std::string& multi, char single) {
+    std::string out;
+    for (char c : s) {
+        if (c == '*') out += multi;
+        else if (c == '%') out += single;
+        else out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(SerchengDeathTest, AProcessStartsWithDotDotAndAt) {
+    // A fresh process (re-executed for this test alone) sees the initial wildcards.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(GetMultiPat() == ".." && GetSinglePat() == '@' ? 0 : 1), testing::ExitedWithCode(0), "");
+}
+
+TEST_F(Wildcards, MatcherExamplesWithTheNavigatorWildcards) {
+    Use("*", '%');
+    for (const Example& e : Examples) {
+        EXPECT_EQ(Match(e.text, e.pattern), e.matches) << "'" << e.text << "' ~ '" << e.pattern << "'";
+    }
+    // Without wildcards the whole strings must be equal.
+    EXPECT_TRUE(Match("a%c", "a%c", true, false));
+    EXPECT_FALSE(Match("abc", "a%c", true, false));
+    EXPECT_FALSE(Match("abc", "ab", true, false));
+    EXPECT_FALSE(Match("ab", "*", true, false));
+}
+
+TEST_F(Wildcards, MatcherExamplesWithTheInitialWildcards) {
+    Use("..", '@');
+    for (const Example& e : Examples) {
+        const std::string text = Translate(e.text, "..", '@'), pattern = Translate(e.pattern, "..", '@');
+        EXPECT_EQ(Match(text, pattern), e.matches) << "'" << text << "' ~ '" << pattern << "'";
+    }
+    EXPECT_TRUE(Match("abcz", "a..z"));
+    EXPECT_TRUE(Match("a.z", "a.z"));
+    EXPECT_FALSE(Match("abz", "a.z"));
+    EXPECT_FALSE(IsPatternWild("a.z"));
+    EXPECT_TRUE(IsPatternWild("a..z"));
+    EXPECT_TRUE(IsPatternWild("x@"));
+    EXPECT_FALSE(IsPatternWild("a*b%"));
+}
+
+TEST_F(Wildcards, CaseInsensitiveMatchingUpperCasesBothBuffers) {
+    Use("*", '%');
+    std::string text = "ABc", pattern = "a%C";
+    EXPECT_TRUE(CompareStrings(text, pattern, false, true));
+    EXPECT_EQ(text, "ABC");
+    EXPECT_EQ(pattern, "A%C");
+    EXPECT_TRUE(Match("Smith", "SMITH", false, false));
+    EXPECT_FALSE(Match("Smith", "SMITH", true, false));
+    EXPECT_TRUE(Match("Smith", "sm*", false, true));
+}
+
+TEST_F(Wildcards, EmptyLiteralSegmentIsFoundAtOnce) {
+    Use("*", '%');
+    EXPECT_TRUE(Match("a", "*%"));
+    EXPECT_FALSE(Match("", "*%"));
+    EXPECT_FALSE(Match("abc", "*%"));  // '%' binds at once to the first character
+    EXPECT_TRUE(Match("ax", "*%x"));
+    EXPECT_TRUE(Match("abc", "**"));
+    EXPECT_FALSE(Match("", "**"));
+}
+
+TEST_F(Wildcards, SettingTheWildcards) {
+    EXPECT_TRUE(SetMultiPat("abcdefg"));
+    EXPECT_EQ(GetMultiPat(), "abcde");
+    EXPECT_TRUE(SetSinglePat('?'));
+    EXPECT_TRUE(Match("xQQQy", "xabcdey"));
+    EXPECT_TRUE(Match("xQy", "x?y"));
+
+    // An empty wildcard is refused and the previous one stays.
+    EXPECT_FALSE(SetMultiPat(""));
+    EXPECT_FALSE(SetMultiPat(std::string("\0ab", 3)));
+    EXPECT_EQ(GetMultiPat(), "abcde");
+    EXPECT_TRUE(SetMultiPat(std::string("ab\0cd", 5)));
+    EXPECT_EQ(GetMultiPat(), "ab");
+    EXPECT_FALSE(SetSinglePat('\0'));
+    EXPECT_EQ(GetSinglePat(), '?');
+}
+
+TEST_F(Wildcards, LongPatternsAndTextsTakePartWhole) {
+    Use("*", '%');
+    std::string segment;
+    for (int i = 0; i < 300; ++i) segment += static_cast<char>('b' + i % 20);
+    const std::string text = std::string(500, 'a') + segment + "XEND";
+    EXPECT_TRUE(Match(text, "*" + segment + "%END"));
+    EXPECT_FALSE(Match(text, "*" + segment + "%%END"));
+    EXPECT_FALSE(Match(text, "*" + segment + "Y%END"));
+    EXPECT_TRUE(Match(text, text));
+    std::string longer = text;
+    longer.back() = 'd';
+    EXPECT_FALSE(Match(text, longer));
+    EXPECT_TRUE(Match(text, longer, false, false));
+}
+
+TEST(Sercheng, UpperCasingLatinAndCyrillic) {
+    std::string latin = "abc xyz 019 !@#[]{} ABC";
+    StrUpperCyr(latin);
+    EXPECT_EQ(latin, "ABC XYZ 019 !@#[]{} ABC");
+
+    std::string cyr = Utf8ToCp1251("привет, ёжик: ўїієґђѓљњќћџѕј µ№«»");
+    const std::size_t length = cyr.size();
+    StrUpperCyr(cyr);
+    EXPECT_EQ(cyr.size(), length);
+    EXPECT_EQ(Cp1251ToUtf8(cyr), "ПРИВЕТ, ЁЖИК: ЎЇІЄҐЂЃЉЊЌЋЏЅЈ µ№«»");
+
+    // Capitals and every non-letter stay as they are.
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    std::string upper = all;
+    StrUpperCyr(upper);
+    std::string twice = upper;
+    StrUpperCyr(twice);
+    EXPECT_EQ(twice, upper);
+    int changed = 0;
+    for (int b = 0; b < 256; ++b) changed += upper[b] != all[b];
+    EXPECT_EQ(changed, 26 + 32 + 15);
+}
+
+TEST(Sercheng, CodePageConversions) {
+    EXPECT_EQ(Utf8ToCp1251("Привет"), "\xCF\xF0\xE8\xE2\xE5\xF2");
+    EXPECT_EQ(Utf8ToCp1251("Ёё€№ plain"), "\xA8\xB8\x88\xB9 plain");
+    EXPECT_EQ(Cp1251ToUtf8("\xCF\xF0\xA8\x88"), "ПрЁ€");
+    // Outside the code page, and malformed UTF-8: one '?' per character or stray byte.
+    EXPECT_EQ(Utf8ToCp1251("a中b😀c"), "a?b?c");
+    EXPECT_EQ(Utf8ToCp1251("a\xFF" "b"), "a?b");
+    EXPECT_EQ(Utf8ToCp1251("\xD0"), "?");
+    EXPECT_EQ(Utf8ToCp1251("\xC0\x80"), "??");
+    EXPECT_EQ(Utf8ToCp1251("\xED\xA0\x80"), "???");
+    EXPECT_EQ(Utf8ToCp1251(std::string("a\0b", 3)), std::string("a\0b", 3));
+    // Every Windows-1251 byte survives the trip to UTF-8 and back.
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8(all)), all);
+}
+
+TEST_F(Wildcards, MatchingUtf8Texts) {
+    Use("*", '%');
+    EXPECT_TRUE(CompareUtf8Strings("Ёлка", "ё*", false, true));
+    EXPECT_FALSE(CompareUtf8Strings("Ёлка", "ё*", true, true));
+    EXPECT_TRUE(CompareUtf8Strings("дом", "д%м", true, true));  // '%' is one whole letter
+    EXPECT_FALSE(CompareUtf8Strings("дом", "д%%м", true, true));
+    EXPECT_TRUE(CompareUtf8Strings("Smith", "SMITH", false, false));
+    EXPECT_TRUE(CompareUtf8Strings("Москва", "МОСКВА", false, false));
+    EXPECT_TRUE(CompareUtf8Strings("x中y", "x%y", true, true));
+}
