@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "platform/core/Component.h"
 #include "platform/core/FormFiles.h"
+#include "platform/core/Resources.h"
 #include "platform/core/TypInfo.h"
 
 namespace {
@@ -496,6 +498,62 @@ TEST_F(FormFiles, RegistryLooksUpClassesAndInheritedProperties)
     RegisterClass<TTestList>("TTestList", "TTestControl").Integer("Extra", nullptr, nullptr);
     EXPECT_EQ(list.FindProperty("Extra"), nullptr);
     EXPECT_THROW(RegisterClass<TTestPicky>("TTestList"), EClassError);
+}
+
+TEST_F(FormFiles, AlwaysStoredPropertyHoldingItsDefaultSurvivesTheRoundTrip)
+{
+    // The list starts with all four buttons while its stored default names two: left out
+    // when it holds the default, the read-back list would show four again.
+    TOwned<TTestForm> form(new TTestForm(nullptr));
+    auto* list = new TTestList(form.get());
+    list->SetName("List1");
+    list->SetParent(form.get());
+    list->Buttons = (1 << nbFirst) | (1 << nbLast);
+    const std::string text = WriteComponentText(form.get());
+    EXPECT_NE(text.find("    Buttons = 9\n"), std::string::npos);
+    TOwned<TComponent> again(CreateComponentFromText(text));
+    EXPECT_EQ(As<TTestList>(again->FindComponent("List1"))->Buttons, 9u);
+    // Sets are also read as their member names.
+    ReadComponentText("object F: TTestForm\n  object L2: TTestList\n    Buttons = [nbPrior, nbNext]\n  end\nend\n",
+                      form.get());
+    EXPECT_EQ(As<TTestList>(form->FindComponent("L2"))->Buttons, 6u);
+}
+
+TEST_F(FormFiles, DeepNestingIsRefusedInsteadOfExhaustingTheStack)
+{
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += "object C" + std::to_string(i) + ": TTestControl\n";
+    TOwned<TTestSource> owner(new TTestSource(nullptr));
+    try {
+        CreateComponentFromText(text, owner.get());
+        ADD_FAILURE() << "accepted";
+    } catch (const EReadError& e) {
+        EXPECT_EQ(e.Message(), "line 202: nesting too deep");
+    }
+    EXPECT_EQ(owner->ComponentCount(), 0);
+    EXPECT_THROW(CreateComponentFromText("object F: TTestForm\n  Caption = " + std::string(5000, '(') + "\nend\n"),
+                 EReadError);
+}
+
+TEST_F(FormFiles, FilesAndResources)
+{
+    TOwned<TTestForm> form(new TTestForm(nullptr));
+    ReadComponentText(kForm, form.get());
+    const std::string path = ::testing::TempDir() + "formfiles_test.form";
+    WriteComponentResFile(path, form.get());
+    TOwned<TTestForm> again(new TTestForm(nullptr));
+    ReadComponentResFile(path, again.get());
+    EXPECT_EQ(WriteComponentText(again.get()), kForm);
+    std::remove(path.c_str());
+    EXPECT_THROW(ReadComponentResFile(path, again.get()), EFilerError);
+    try {
+        ReadComponentRes("TTestNoSuchDialog", again.get());
+        ADD_FAILURE();
+    } catch (const EResNotFound& e) {
+        EXPECT_EQ(e.Message(), "Resource TTestNoSuchDialog not found");
+    }
+    EXPECT_EQ(again->ComponentCount(), 4);
 }
 
 } // namespace
