@@ -31,6 +31,11 @@
 // Every component read is in the loading state (csLoading) from its creation until
 // its Loaded(), which runs once per component after all references are resolved:
 // created components in creation order, the root last.
+//
+// A component reference names a component owned by the root, or the root itself;
+// references into other forms are not resolved. An event binds only to a method
+// registered with exactly the event's std::function type. `inherited` and `inline`
+// blocks are not read.
 #include <string>
 
 #include "platform/core/Component.h"

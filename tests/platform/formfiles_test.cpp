@@ -167,6 +167,7 @@ public:
         Tag = v;
     }
     std::int64_t Tag = 0;
+    std::string Hint;
 };
 
 void RegisterTestClasses()
@@ -236,7 +237,9 @@ void RegisterTestClasses()
     RegisterClass<TTestDialog>("TTestDialog", "TTestForm");
     RegisterClass<TTestPicky>("TTestPicky", "TTestControl")
         .Integer("Tag", [](TTestPicky* p) { return p->Tag; }, &TTestPicky::SetTag)
-        .Default(0);
+        .Default(0)
+        .String("Hint", [](TTestPicky* p) { return p->Hint; }, [](TTestPicky* p, const std::string& v) { p->Hint = v; })
+        .StoredWhen([](TTestPicky* p) { return p->Tag > 0; });
 }
 
 // A form file as the writer writes it: defaults left out, two spaces per level.
@@ -517,6 +520,18 @@ TEST_F(FormFiles, AlwaysStoredPropertyHoldingItsDefaultSurvivesTheRoundTrip)
     ReadComponentText("object F: TTestForm\n  object L2: TTestList\n    Buttons = [nbPrior, nbNext]\n  end\nend\n",
                       form.get());
     EXPECT_EQ(As<TTestList>(form->FindComponent("L2"))->Buttons, 6u);
+}
+
+TEST_F(FormFiles, StorageTestDecidesWhetherAPropertyIsWritten)
+{
+    TOwned<TTestForm> form(new TTestForm(nullptr));
+    auto* picky = new TTestPicky(form.get());
+    picky->SetName("P");
+    picky->Hint = "h";
+    const std::string hidden = WriteComponentText(form.get());
+    EXPECT_EQ(hidden.find("Hint"), std::string::npos);
+    picky->Tag = 3;
+    EXPECT_NE(WriteComponentText(form.get()).find("    Tag = 3\n    Hint = 'h'\n"), std::string::npos);
 }
 
 TEST_F(FormFiles, DeepNestingIsRefusedInsteadOfExhaustingTheStack)
