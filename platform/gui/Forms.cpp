@@ -5,6 +5,7 @@
 
 #include "platform/gui/Backend.h"
 #include "platform/gui/Keyboard.h"
+#include "platform/gui/Registration.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timers.h"
 
@@ -373,7 +374,11 @@ HCURSOR GetCursor() { return g_cursor; }
 
 // ---------------------------------------------------------------- TApplication
 
-TApplication::TApplication() : TComponent(nullptr), FBackend(std::make_unique<THeadlessBackend>()) {}
+TApplication::TApplication() : TComponent(nullptr), FBackend(std::make_unique<THeadlessBackend>())
+{
+    // Forms are read from form files: the window classes must be known by then.
+    RegisterGuiClasses();
+}
 
 TApplication::~TApplication() = default;
 
