@@ -178,6 +178,29 @@ TEST(CanvasState, FocusRectIsItsOwnInverse)
             ASSERT_EQ(b.Pixels(x, y), clWhite) << x << "," << y;
 }
 
+TEST(CanvasShapes, FarCoordinatesDrawOnlyWhatShows)
+{
+    TBitmap b(40, 30);
+    TCanvas& c = b.Canvas();
+    c.Pen().SetColor(clBlue);
+    c.MoveTo(-2000000000, 20);
+    c.LineTo(2000000000, 20);
+    EXPECT_EQ(b.Pixels(0, 20), clBlue);
+    EXPECT_EQ(b.Pixels(39, 20), clBlue);
+    c.Pen().SetStyle(psDot);
+    c.MoveTo(0, 0);
+    c.LineTo(2000000000, 1000000000);
+    EXPECT_EQ(b.Pixels(0, 0), clBlue);
+    c.Brush().SetColor(clRed);
+    c.FillRect(Rect(-2000000000, 25, 2000000000, 2000000000));
+    EXPECT_EQ(b.Pixels(0, 25), clRed);
+    EXPECT_EQ(b.Pixels(39, 29), clRed);
+    EXPECT_EQ(b.Pixels(39, 24), clWhite);
+    c.DrawFocusRect(Rect(-2000000000, 5, 2000000000, 2000000000));
+    EXPECT_EQ(b.Pixels(1, 5), clBlack);  // 1 + 5 even: inverted white
+    EXPECT_EQ(b.Pixels(2, 5), clWhite);
+}
+
 TEST(CanvasState, SaveRestoreClipAndLock)
 {
     TBitmap b(20, 20);
