@@ -65,6 +65,24 @@ TEST(CanvasText, OpaqueAndTransparentBackground)
     EXPECT_GT(dark, 20); // the glyphs are there
 }
 
+TEST(CanvasText, TextRectClipsAndBadUtf8IsShown)
+{
+    TBitmap b(40, 20);
+    TCanvas& c = b.Canvas();
+    c.Brush().SetColor(clYellow);
+    c.TextRect(Rect(0, 0, 10, 20), 0, 0, "Hello", ETO_CLIPPED | ETO_OPAQUE);
+    EXPECT_EQ(b.Pixels(9, 19), clYellow); // the whole rectangle is filled
+    EXPECT_EQ(b.Pixels(10, 0), clWhite);  // and nothing is drawn past it
+    int ink = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 10; x < 40; ++x)
+            ink += b.Pixels(x, y) != clWhite;
+    EXPECT_EQ(ink, 0);
+    // Bytes that are not UTF-8 are drawn as replacement characters, not refused.
+    EXPECT_GT(c.TextWidth("\xff\xfe"), 0);
+    c.TextOut(12, 0, "a\xff" "b");
+}
+
 TEST(CanvasShapes, FillRectAndLinesEndExactly)
 {
     TBitmap b(40, 30);
