@@ -1,6 +1,7 @@
 #include "platform/core/Component.h"
 
 #include <algorithm>
+#include <cctype>
 
 TComponent::TComponent(TComponent* AOwner)
 {
@@ -178,4 +179,25 @@ std::vector<TComponent*> TComponent::GetChildren(TComponent* Root) const
             if (!c->HasParent())
                 out.push_back(c);
     return out;
+}
+
+namespace {
+std::string UpperName(const std::string& s)
+{
+    std::string u = s;
+    for (char& c : u)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return u;
+}
+} // namespace
+
+void TComponent::RegisterMethod(const std::string& Name, std::any Handler)
+{
+    FMethods[UpperName(Name)] = std::move(Handler);
+}
+
+const std::any* TComponent::FindMethod(const std::string& Name) const
+{
+    auto it = FMethods.find(UpperName(Name));
+    return it == FMethods.end() ? nullptr : &it->second;
 }

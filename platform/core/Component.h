@@ -6,7 +6,9 @@
 // Free a component with Free() (or let its owner do it). Free() sends the removal
 // notifications while the component is still whole, so that a receiver can test its
 // class; a plain `delete` works too, but receivers then see only a TComponent.
+#include <any>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +75,14 @@ public:
     virtual void SetParentComponent(TComponent* Value) {}
     virtual std::vector<TComponent*> GetChildren(TComponent* Root) const;
 
+    // The methods a form class offers to its form file: `OnClick = FindFirstButtonClick`
+    // binds the event to the handler registered here under that name (names compare
+    // without regard to case). The handler is kept as the exact std::function type of the
+    // events it may serve, e.g. TNotifyEvent; registering a name again replaces it.
+    void RegisterMethod(const std::string& Name, std::any Handler);
+    // The handler registered under Name, or nullptr.
+    const std::any* FindMethod(const std::string& Name) const;
+
     // Sends the removal notifications once; called by Free() and, at the latest, by
     // the destructors of the platform's base classes.
     void BeforeDestruction();
@@ -98,6 +108,7 @@ private:
     std::vector<TComponent*> FFreeNotifies;
     TComponentState FComponentState = 0;
     bool FRemovalSent = false;
+    std::map<std::string, std::any> FMethods; // keyed by the upper-cased name
 };
 
 // Deleter for std::unique_ptr that frees components the proper way.

@@ -202,7 +202,6 @@ protected:
     HDC RequireHandle();
 
 private:
-    friend int DrawText(TCanvas& Canvas, const std::string& Text, TRect& R, unsigned Flags);
     struct TSavedState {
         int Depth;
         TColor BrushColor;

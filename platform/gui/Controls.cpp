@@ -5,6 +5,7 @@
 
 #include "platform/gui/Forms.h"
 #include "platform/gui/Keyboard.h"
+#include "platform/gui/Region.h"
 #include "platform/gui/Subclass.h"
 
 TSysLocale SysLocale;
@@ -481,6 +482,8 @@ TWinControl::~TWinControl()
     if (g_focus == this)
         g_focus = nullptr;
     DestroyHandle();
+    if (FRegion)
+        DeleteObject(FRegion);
 }
 
 HWND TWinControl::Handle()
@@ -939,14 +942,20 @@ void TWinControl::WndProc(TMessage& m)
 
 void TWinControl::SetWindowRgn(HRGN Region, bool Redraw)
 {
+    if (FRegion && FRegion != Region)
+        DeleteObject(FRegion);
     FRegion = Region;
     if (Redraw)
         Invalidate();
 }
 
-bool TWinControl::HitTest(TPoint p) const { return TControl::HitTest(p); }
+bool TWinControl::HitTest(TPoint p) const
+{
+    if (!TControl::HitTest(p))
+        return false;
+    return !FRegion || PtInRegion(FRegion, p.x, p.y);
+}
 
-void TWinControl::PaintTo(TCanvas& Canvas) { TControl::PaintTo(Canvas); }
 
 // ---------------------------------------------------------------- free functions
 

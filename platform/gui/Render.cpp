@@ -1,0 +1,129 @@
+#include "platform/gui/Render.h"
+
+#include <cairo.h>
+
+#include "platform/gui/Canvas.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Region.h"
+
+namespace {
+
+void ClipToRegion(cairo_t* cr, HRGN region)
+{
+    cairo_new_path(cr);
+    for (const TRect& r : RegionRects(region))
+        cairo_rectangle(cr, r.Left, r.Top, r.Width(), r.Height());
+    cairo_clip(cr);
+}
+
+void DrawFrame(TCustomForm* form, TCanvas& c)
+{
+    int f = form->FrameWidth(), cap = form->CaptionHeight();
+    int w = form->Width(), h = form->Height();
+    c.Brush().SetColor(clBtnFace);
+    c.FillRect(Rect(0, 0, w, h));
+    // Outer edge: light top-left, dark bottom-right.
+    c.Pen().SetColor(clBtnHighlight);
+    c.MoveTo(0, h - 1);
+    c.LineTo(0, 0);
+    c.LineTo(w - 1, 0);
+    c.Pen().SetColor(cl3DDkShadow);
+    c.LineTo(w - 1, h - 1);
+    c.LineTo(-1, h - 1);
+    if (cap > 0) {
+        TRect bar = Rect(f, f, w - f, f + cap - 1);
+        c.Brush().SetColor(clActiveCaption);
+        c.FillRect(bar);
+        TFont font;
+        font.SetName(DefaultFontName);
+        font.SetHeight(cap > 18 ? -12 : -11);
+        font.SetStyle(fsBold);
+        font.SetColor(clCaptionText);
+        c.Font().Assign(font);
+        int th = c.TextHeight("Hg");
+        SetBkMode(c.Handle(), TRANSPARENT);
+        c.TextOut(bar.Left + 5, bar.Top + (bar.Height() - th) / 2, form->Caption());
+        // The close box.
+        int s = cap - 6;
+        TRect box = Rect(bar.Right - s - 3, bar.Top + 2, bar.Right - 3, bar.Top + 2 + s);
+        c.Brush().SetColor(clBtnFace);
+        c.FillRect(box);
+        c.Pen().SetColor(clBtnText);
+        c.MoveTo(box.Left + 3, box.Top + 3);
+        c.LineTo(box.Right - 3, box.Bottom - 3);
+        c.MoveTo(box.Right - 4, box.Top + 3);
+        c.LineTo(box.Left + 2, box.Bottom - 3);
+    }
+}
+
+}  // namespace
+
+void TWinControl::PaintTo(TCanvas& Canvas)
+{
+    HDC dc = Canvas.Handle();
+    cairo_t* cr = dc ? GetDCCairo(dc) : nullptr;
+    int saved = Canvas.SaveDC();
+    if (cr) {
+        cairo_new_path(cr);
+        TRect client = ClientRect();
+        cairo_rectangle(cr, 0, 0, client.Width(), client.Height());
+        cairo_clip(cr);
+        if (FRegion)
+            ClipToRegion(cr, FRegion);
+    }
+    // Erase the background in the window's colour, then the window paints itself.
+    Canvas.Brush().SetColor(Color());
+    Canvas.FillRect(ClientRect());
+    TControl::PaintTo(Canvas);
+    for (TControl* child : FControls) {
+        if (!child->Visible())
+            continue;
+        int s = Canvas.SaveDC();
+        if (cr) {
+            cairo_translate(cr, child->Left(), child->Top());
+            cairo_new_path(cr);
+            cairo_rectangle(cr, 0, 0, child->Width(), child->Height());
+            cairo_clip(cr);
+        }
+        child->PaintTo(Canvas);
+        Canvas.RestoreDC(s);
+    }
+    Canvas.RestoreDC(saved);
+}
+
+void PaintControlAt(TControl* Control, TCanvas& Canvas, int X, int Y)
+{
+    HDC dc = Canvas.Handle();
+    cairo_t* cr = dc ? GetDCCairo(dc) : nullptr;
+    int s = Canvas.SaveDC();
+    if (cr) {
+        cairo_translate(cr, X, Y);
+        cairo_new_path(cr);
+        cairo_rectangle(cr, 0, 0, Control->Width(), Control->Height());
+        cairo_clip(cr);
+    }
+    Control->PaintTo(Canvas);
+    Canvas.RestoreDC(s);
+}
+
+std::unique_ptr<TBitmap> RenderWindow(TWinControl* Window, bool WithFrame)
+{
+    auto* form = dynamic_cast<TCustomForm*>(Window);
+    bool frame = WithFrame && form && form->BorderStyle() != bsNone && !form->Parent();
+    int w = frame ? form->Width() : Window->ClientWidth();
+    int h = frame ? form->Height() : Window->ClientHeight();
+    auto bmp = std::make_unique<TBitmap>(w > 0 ? w : 1, h > 0 ? h : 1);
+    TCanvas& c = bmp->Canvas();
+    if (frame) {
+        DrawFrame(form, c);
+        PaintControlAt(Window, c, form->FrameWidth(), form->FrameWidth() + form->CaptionHeight());
+    } else {
+        PaintControlAt(Window, c, 0, 0);
+    }
+    return bmp;
+}
+
+void SaveWindowToPNG(TWinControl* Window, const std::string& Path, bool WithFrame)
+{
+    RenderWindow(Window, WithFrame)->SaveToPNG(Path);
+}

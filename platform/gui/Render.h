@@ -1,0 +1,17 @@
+#pragma once
+// Painting windows: a window paints its background in its Color, then itself (Paint), then
+// its children in z-order, each translated to its place and clipped to its bounds and its
+// window region. Any top-level window (a form, a hint window) renders to a bitmap or a
+// PNG file with one call.
+#include <memory>
+#include <string>
+
+#include "platform/gui/Bitmap.h"
+#include "platform/gui/Controls.h"
+
+// The whole window as shown on screen: for a form with a border, the frame and caption
+// bar too.
+std::unique_ptr<TBitmap> RenderWindow(TWinControl* Window, bool WithFrame = true);
+void SaveWindowToPNG(TWinControl* Window, const std::string& Path, bool WithFrame = true);
+// Paints a control and everything on it onto Canvas at (X, Y).
+void PaintControlAt(TControl* Control, TCanvas& Canvas, int X, int Y);
