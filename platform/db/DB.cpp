@@ -197,9 +197,10 @@ Variant TField::Convert(const Variant& V) const
     }
 }
 
-std::string TField::AsString() const
+std::string TField::AsString() const { return TextOf(Value()); }
+
+std::string TField::TextOf(const Variant& v) const
 {
-    Variant v = Value();
     if (v.IsNullOrEmpty())
         return "";
     switch (FDataType) {
@@ -369,6 +370,18 @@ bool TDataSet::IsEmpty() const
 }
 
 int TDataSet::RecordCount() const { return Active() ? InternalRecordCount() : 0; }
+
+Variant TDataSet::ValueAt(int RecNo, const TField* Field) const
+{
+    if (!Active() || !Field || Field->DataSet() != this || RecNo < 1 || RecNo > InternalRecordCount())
+        return Variant::Null();
+    if (RecNo - 1 == FRecIndex && FState == dsBrowse)
+        return GetFieldData(Field->Index());
+    std::vector<Variant> rec(FFields.size(), Variant::Null());
+    const_cast<TDataSet*>(this)->InternalFetch(RecNo - 1, rec);
+    size_t i = static_cast<size_t>(Field->Index());
+    return i < rec.size() ? rec[i] : Variant::Null();
+}
 
 int TDataSet::RecNo() const
 {

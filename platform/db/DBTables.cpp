@@ -947,7 +947,9 @@ void TTable::ReadIndexDefs(TDatabase* Db)
                 usable = false;  // an expression or the row id: not a field list
                 continue;
             }
-            fields += (fields.empty() ? "" : ";") + VarToStr(xi.Column(1));
+            if (!fields.empty())
+                fields += ';';
+            fields += VarToStr(xi.Column(1));
             desc = desc || xi.ColumnInt64(2) != 0;
         }
         if (usable && !fields.empty())
@@ -1497,6 +1499,8 @@ TDBDataSet::TSourceInfo TQuery::DescribeSource()
             throw EDatabaseError("Only one SQL statement can be opened");
         if (check.ColumnCount() == 0)
             throw EDatabaseError("The SQL statement returns no result set");
+        if (!check.ReadOnly())
+            throw EDatabaseError("The SQL statement changes data; run it with ExecSQL");
     }
     FillParamsFromMaster();
     TSourceInfo info;

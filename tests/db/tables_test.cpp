@@ -200,6 +200,15 @@ TEST_F(TablesTest, QueryParametersAndErrors)
     }
     TQuery* empty = NewQuery("");
     EXPECT_THROW(empty->Open(), EDatabaseError);
+    // Opening never runs a statement that writes.
+    TQuery* writer = NewQuery("DELETE FROM orders RETURNING ordno");
+    try {
+        writer->Open();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "The SQL statement changes data; run it with ExecSQL");
+    }
+    EXPECT_EQ(Raw->Rows("SELECT count(*) FROM orders"), "5");
     TTable* nowhere = new TTable(Owner.get());
     nowhere->SetDatabaseName(Dir.File("missing.db"));
     nowhere->SetTableName("t");
@@ -239,6 +248,10 @@ TEST_F(TablesTest, LiveQueriesWriteAndCachedResultsAreReadOnly)
     EXPECT_EQ(join->RecordCount(), 5);
     EXPECT_EQ(join->FieldByName("twice")->DataType(), ftInteger);
     EXPECT_EQ(Column(join, "item"), "pen,ink,pad,cap,box");
+    // Records can be read without moving the cursor.
+    EXPECT_EQ(join->ValueAt(2, join->FieldByName("name")).AsString(), "jones");
+    EXPECT_TRUE(join->ValueAt(6, join->FieldByName("name")).IsNull());
+    EXPECT_EQ(join->RecNo(), 1);
     join->Last();
     EXPECT_EQ(join->FieldByName("twice")->AsInteger(), 18);
     EXPECT_TRUE(join->Locate("item", Variant("CA"), loCaseInsensitive | loPartialKey));
