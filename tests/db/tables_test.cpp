@@ -378,4 +378,36 @@ TEST_F(TablesTest, ViewsAndUntypedColumnsFallBackToACachedResult)
     v->SetFilter("name <> 'Smith'");
     v->SetFiltered(true);
     EXPECT_EQ(v->RecordCount(), 1);
+
+    // Columns without a declared type keep the values as stored.
+    Raw->Exec("CREATE TABLE loose (a, b); INSERT INTO loose VALUES (1, 'x'), (2.5, NULL)");
+    TTable* l = OpenTable(Owner.get(), "loose");
+    EXPECT_TRUE(l->IsKeysetCursor());
+    EXPECT_EQ(l->FieldByName("a")->DataType(), ftUnknown);
+    EXPECT_EQ(l->FieldByName("a")->Value().Type(), varInt64);
+    l->Next();
+    EXPECT_EQ(l->FieldByName("a")->AsString(), "2.5");
+    l->Edit();
+    l->FieldByName("b")->SetValue(7);
+    l->Post();
+    EXPECT_EQ(Raw->Rows("SELECT typeof(b) FROM loose WHERE a = 2.5"), "integer");
+}
+
+TEST_F(TablesTest, LockedFileRefusesToOpen)
+{
+    Raw->Exec("BEGIN EXCLUSIVE");
+    auto* t = new TTable(Owner.get());
+    t->SetDatabaseName(Path);
+    t->SetTableName("orders");
+    try {
+        t->Open();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_NE(e.Message().find("database is locked"), std::string::npos) << e.Message();
+    }
+    EXPECT_FALSE(t->Active());
+    EXPECT_EQ(t->RecordCount(), 0);
+    Raw->Exec("ROLLBACK");
+    t->Open();
+    EXPECT_EQ(t->RecordCount(), 5);
 }
