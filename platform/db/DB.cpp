@@ -479,6 +479,16 @@ void TDataSet::Reposition(int Index, bool Notify)
         DataEvent(deDataSetChange, 0);
 }
 
+void TDataSet::RestartAtFirst()
+{
+    int count = InternalRecordCount();
+    FRecIndex = count > 0 ? 0 : -1;
+    FBOF = true;
+    FEOF = count == 0;
+    InvalidateBuffer();
+    DataEvent(deDataSetChange, 0);
+}
+
 const std::vector<Variant>& TDataSet::CurrentRecord() const
 {
     if (FBufIndex != FRecIndex || FBuf.size() != FFields.size()) {
@@ -577,7 +587,9 @@ void TDataSet::Edit()
         return;
     }
     Fire(BeforeEdit, this);
-    InvalidateBuffer();  // edit what is in the database now
+    // Edit what is in the database now.
+    InternalInvalidate(FRecIndex);
+    InvalidateBuffer();
     FEditBuf = CurrentRecord();
     FChanged.assign(FFields.size(), false);
     FModified = false;
@@ -884,8 +896,7 @@ void TDataSet::SetFilter(const std::string& Value)
         CheckBrowseMode();
         InternalSetFilter(Value);  // raises and keeps everything on a bad filter
         FFilter = Value;
-        Reposition(0, true);
-        FBOF = true;
+        RestartAtFirst();
         return;
     }
     FFilter = Value;
@@ -899,8 +910,7 @@ void TDataSet::SetFiltered(bool Value)
         CheckBrowseMode();
         InternalSetFilter(Value ? FFilter : std::string());
         FFiltered = Value;
-        Reposition(0, true);
-        FBOF = true;
+        RestartAtFirst();
         return;
     }
     FFiltered = Value;

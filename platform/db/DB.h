@@ -406,6 +406,9 @@ protected:
     // Moves to the record at Index (clamped) after the engine changed the record list,
     // and tells the links (DataSetChanged).
     void Reposition(int Index, bool Notify = true);
+    // Moves to the first record after the record list changed (BOF set) and tells the
+    // links (DataSetChanged).
+    void RestartAtFirst();
     // The effective filter text ("" when not filtered).
     std::string ActiveFilter() const { return FFiltered ? FFilter : std::string(); }
     // Key buffer (set-key state).

@@ -1211,7 +1211,7 @@ void TTable::MasterChanged()
         return;
     CheckBrowseMode();
     InternalRefresh();
-    Reposition(0, true);
+    RestartAtFirst();
 }
 
 void TTable::InitNewRecord(std::vector<Variant>& Values)
