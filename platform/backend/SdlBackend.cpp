@@ -247,10 +247,39 @@ struct TSdlBackend::TImpl {
                 w.Dirty = true;
             }
             if (!(SDL_GetWindowFlags(w.Window) & SDL_WINDOW_SHOWN)) {
+                SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
                 SDL_ShowWindow(w.Window);
+                SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "0");
                 w.Dirty = true;
             }
         }
+        KeepKeyboardOnForms();
+    }
+
+    // Popups never hold the keyboard: where the window system gave it to one (or left it
+    // nowhere when one went away), it goes back to the window of the active form.
+    void KeepKeyboardOnForms()
+    {
+        if (!AppActive)
+            return;
+        SDL_Window* focus = SDL_GetKeyboardFocus();
+        if (focus)
+            for (auto& [control, w] : Windows)
+                if (w.Window == focus && !w.Popup)
+                    return;
+        if (!focus && Windows.empty())
+            return;
+        TCustomForm* form = Application->ModalForm();
+        if (!form) {
+            HWND h = GetFocus();
+            TWinControl* c = h ? FindControl(h) : nullptr;
+            form = c ? GetParentForm(c) : nullptr;
+        }
+        if (!form)
+            form = Screen->ActiveForm();
+        auto it = form ? Windows.find(form) : Windows.end();
+        if (it != Windows.end() && (SDL_GetWindowFlags(it->second.Window) & SDL_WINDOW_SHOWN))
+            SDL_SetWindowInputFocus(it->second.Window);
     }
 
     void Paint(TWinControl* control, TWindow& w)
@@ -342,10 +371,10 @@ std::uint32_t ButtonMessage(Uint8 button, bool down, int clicks, std::uint16_t& 
     switch (button) {
     case SDL_BUTTON_LEFT:
         vk = VK_LBUTTON;
-        return down ? (clicks == 2 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP;
+        return down ? (clicks % 2 == 0 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP;
     case SDL_BUTTON_RIGHT:
         vk = VK_RBUTTON;
-        return down ? (clicks == 2 ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN) : WM_RBUTTONUP;
+        return down ? (clicks % 2 == 0 ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN) : WM_RBUTTONUP;
     case SDL_BUTTON_MIDDLE:
         vk = VK_MBUTTON;
         return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
@@ -446,6 +475,8 @@ bool TSdlBackend::DeliverInput(TApplication& App, bool Wait)
             }
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST: {
+            if (!form)
+                break;  // a popup losing the keyboard it should not have had
             // Another application took over unless one of our windows gains the focus next.
             SDL_Event next[8];
             int n = SDL_PeepEvents(next, 8, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);

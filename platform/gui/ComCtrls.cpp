@@ -207,6 +207,13 @@ void TListBox::MouseMove(TShiftState Shift, int X, int Y)
     TWinControl::MouseMove(Shift, X, Y);
 }
 
+void TListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (Button == mbLeft)
+        SetMouseCapture(false);
+    TWinControl::MouseUp(Button, Shift, X, Y);
+}
+
 // ---------------------------------------------------------------- TComboBox
 
 // The list a combo box drops down: a popup window below the combo that holds the mouse

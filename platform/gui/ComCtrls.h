@@ -50,6 +50,7 @@ protected:
     void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     LRESULT DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
     bool FocusOnClick() const override { return true; }
 

@@ -55,6 +55,7 @@ TEST_F(ComCtrls, ListBoxKeysClicksAndDoubleClicks)
     RunScript([&](TInputScript& s) { s.Click(list, 30, 2 + 2 * 16 + 8); });
     EXPECT_EQ(list->ItemIndex(), 4);
     EXPECT_EQ(log, (std::vector<std::string>{"click 4"}));
+    EXPECT_EQ(GetCaptureControl(), nullptr);  // the release lets the mouse go
     log.clear();
     RunScript([&](TInputScript& s) { s.DblClick(list, 30, 2 + 3 * 16 + 8); });
     EXPECT_EQ(list->ItemIndex(), 5);
