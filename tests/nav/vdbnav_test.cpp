@@ -376,16 +376,6 @@ TEST_F(NavTest, FlatAndColourReachEveryButton)
     EXPECT_EQ(nav->Color(), clRed);
 }
 
-TEST_F(NavTest, DataSourceIsForgottenWhenItGoes)
-{
-    TVandroDBNavigator* nav = MakeNav();
-    auto* ds = new TDataSource(form);
-    nav->SetDataSource(ds);
-    EXPECT_EQ(nav->DataSource(), ds);
-    ds->Free();
-    EXPECT_EQ(nav->DataSource(), nullptr);
-}
-
 TEST_F(NavTest, PaletteRegistration)
 {
     Register();
