@@ -6,6 +6,8 @@
 #include "platform/core/FormFiles.h"
 #include "platform/core/Registry.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Render.h"
+#include "platform/gui/StdCtrls.h"
 #include "tests/support/AppFixture.h"
 
 namespace {
@@ -425,4 +427,136 @@ TEST_F(NavTest, FormFileRoundTrip)
     EXPECT_EQ(read->Height(), nav->Height());
     EXPECT_EQ(read->Buttons(vnbRefresh)->BoundsRect(), nav->Buttons(vnbRefresh)->BoundsRect());
     EXPECT_EQ(WriteComponentText(copy.get()), text);
+}
+
+namespace {
+int DifferingPixels(const TBitmap& A, const TBitmap& B)
+{
+    int n = 0;
+    for (int y = 0; y < A.Height(); ++y)
+        for (int x = 0; x < A.Width(); ++x)
+            if (A.Pixels(x, y) != B.Pixels(x, y))
+                ++n;
+    return n;
+}
+std::unique_ptr<TBitmap> PaintButton(TControl* Button)
+{
+    auto bmp = std::make_unique<TBitmap>(Button->Width(), Button->Height());
+    PaintControlAt(Button, bmp->Canvas(), 0, 0);
+    return bmp;
+}
+} // namespace
+
+TEST_F(NavTest, FocusRectangleOnlyUnderAllThreeConditions)
+{
+    TVandroDBNavigator* nav = MakeNav();
+    auto* other = new TButton(form);
+    other->SetParent(form);
+    other->SetBounds(0, 100, 80, 25);
+    nav->SetTabStop(true);
+    TVNavButton* first = nav->Buttons(vnbFirst);
+    auto plain = PaintButton(first);
+
+    nav->SetFocus();
+    ASSERT_TRUE(nav->Focused());
+    // Focused navigator, focused button, but no nsFocusRect: nothing.
+    EXPECT_EQ(DifferingPixels(*plain, *PaintButton(first)), 0);
+    first->SetNavStyle(nsFocusRect);
+    auto withRect = PaintButton(first);
+    int changed = DifferingPixels(*plain, *withRect);
+    EXPECT_GT(changed, 20);
+    // The rectangle runs 3 pixels inside the edges.
+    EXPECT_NE(plain->Pixels(first->Width() / 2, 3), withRect->Pixels(first->Width() / 2, 3));
+    // Another focused button of the navigator, or the focus elsewhere: nothing.
+    nav->SetFocusedButton(vnbLast);
+    EXPECT_EQ(DifferingPixels(*plain, *PaintButton(first)), 0);
+    nav->SetFocusedButton(vnbFirst);
+    other->SetFocus();
+    EXPECT_EQ(DifferingPixels(*plain, *PaintButton(first)), 0);
+}
+
+TEST_F(NavTest, PressTakesTheFocusOnlyWithTabStop)
+{
+    TVandroDBNavigator* nav = MakeNav();
+    auto* other = new TButton(form);
+    other->SetParent(form);
+    other->SetBounds(0, 100, 80, 25);
+    other->SetFocus();
+    input.Click(nav->Buttons(vnbLast));
+    Application->ProcessMessages();
+    EXPECT_TRUE(other->Focused());
+    EXPECT_EQ(nav->FocusedButton(), vnbLast);
+
+    nav->SetTabStop(true);
+    input.Click(nav->Buttons(vnbFirst));
+    Application->ProcessMessages();
+    EXPECT_TRUE(nav->Focused());
+    // With the focus, a press on another button repaints the old and the new one.
+    for (TVNavigateBtn b : AllNavButtons())
+        nav->Buttons(b)->ClearNeedsPaint();
+    input.MouseDown(nav->Buttons(vnbEdit));
+    Application->ProcessMessages();
+    EXPECT_TRUE(nav->Buttons(vnbFirst)->NeedsPaint());
+    EXPECT_TRUE(nav->Buttons(vnbEdit)->NeedsPaint());
+    EXPECT_FALSE(nav->Buttons(vnbLast)->NeedsPaint());
+    input.MouseUp(nav->Buttons(vnbEdit));
+    Application->ProcessMessages();
+    // Losing the focus repaints the focused button (its focus rectangle goes).
+    for (TVNavigateBtn b : AllNavButtons())
+        nav->Buttons(b)->ClearNeedsPaint();
+    other->SetFocus();
+    EXPECT_TRUE(nav->Buttons(vnbEdit)->NeedsPaint());
+    EXPECT_FALSE(nav->Buttons(vnbFirst)->NeedsPaint());
+}
+
+TEST_F(NavTest, PopupBesideAVerticalNavigatorNearTheRightEdge)
+{
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(0, 0, 300, 400);
+    TVandroDBNavigator* nav = MakeNav();
+    nav->SetVertical(true);
+    nav->SetLeft(270);
+    ASSERT_EQ(nav->Height(), 342);
+    TOwned<TForm> box(new TForm(nullptr));
+    box->SetBorderStyle(bsNone);
+    TPoint origin = nav->ClientOrigin();
+    box->SetBounds(origin.x, origin.y, 100, 50);
+    nav->AdjustLeftTop(box.get());
+    // 295 would overflow the form's right edge at 300: the box opens on the left side,
+    // level with the FILTER button (the 16th of 19, 18 pixels each).
+    EXPECT_EQ(box->Left(), 170);
+    EXPECT_EQ(box->Top(), 270);
+
+    nav->SetLeft(10);
+    box->SetBounds(nav->ClientOrigin().x, nav->ClientOrigin().y, 100, 50);
+    nav->AdjustLeftTop(box.get());
+    EXPECT_EQ(box->Left(), 35);
+}
+
+TEST_F(NavTest, PopupUnderAHorizontalNavigatorTakesItsWidthAndStaysInside)
+{
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(0, 0, 400, 100);
+    TVandroDBNavigator* nav = MakeNav();
+    nav->SetTop(70);
+    TOwned<TForm> box(new TForm(nullptr));
+    box->SetBorderStyle(bsNone);
+    box->SetBounds(nav->ClientOrigin().x, nav->ClientOrigin().y, 100, 50);
+    nav->AdjustLeftTop(box.get());
+    EXPECT_EQ(box->Width(), 342);
+    EXPECT_EQ(box->Top(), 50);  // bottom edge on the form's bottom edge
+}
+
+TEST_F(NavTest, WindowCreationTurnsAVerticalNavigatorUpright)
+{
+    auto* nav = new TVandroDBNavigator(form);
+    nav->SetLoading(true);
+    nav->SetVertical(true);
+    nav->SetBounds(0, 0, 342, 20);
+    nav->Loaded();
+    EXPECT_EQ(nav->Width(), 342);
+    nav->RecreateWnd();
+    nav->HandleNeeded();
+    EXPECT_EQ(nav->Width(), 20);
+    EXPECT_EQ(nav->Height(), 342);
 }
