@@ -86,7 +86,7 @@ TVandroDBNavigator::TVandroDBNavigator(TComponent* AOwner, bool ASetupMode)
     FAutoRepeatTimer->OnTimer = [this](TObject* Sender) { AutoRepeatTimerExpired(Sender); };
     FDropDownTimer->OnTimer = [this](TObject* Sender) { DropDownTimerExpired(Sender); };
 
-    FDataLink = new TVandroNavDataLink(this);
+    FDataLink = std::make_unique<TVandroNavDataLink>(this);
     // The balloon hint window is created with the hints.
 
     InitButtons();
@@ -107,7 +107,7 @@ TVandroDBNavigator::~TVandroDBNavigator()
         TTimer* t = std::exchange(FAutoRepeatTimer, nullptr);
         t->Free();
     }
-    delete std::exchange(FDataLink, nullptr);
+    FDataLink.reset();
     // The buttons and the drop-down timer go with the owned components.
 }
 
