@@ -48,7 +48,8 @@ protected:
         form->Show();
         nav = new TVandroDBNavigator(form);
         nav->Loaded();
-        nav->SetBounds(10, 40, 320, 20);
+        nav->SetVisibleButtons(TVButtonSet::FromMask(TVButtonSet::AllMask));
+        nav->SetBounds(10, 40, 500, 20);
         source = new TDataSource(form);
         table = OpenTable("items");
         source->SetDataSet(table);
@@ -68,6 +69,13 @@ protected:
         t->SetTableName(Name);
         t->Open();
         return t;
+    }
+    // Shows another dataset through the navigator's data source (closing the link in
+    // between, so that the navigator hears of the change even when both are open).
+    void UseDataSet(TDataSet* DataSet)
+    {
+        source->SetDataSet(nullptr);
+        source->SetDataSet(DataSet);
     }
     // Mouse click on a button, processed like real input.
     void ClickButton(TVNavigateBtn B)
