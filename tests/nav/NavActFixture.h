@@ -31,7 +31,7 @@ protected:
         Raw = new TRawDb(Path);
         std::string sql =
             "BEGIN;"
-            "CREATE TABLE items (id INTEGER PRIMARY KEY, name VARCHAR(30), qty INTEGER,"
+            "CREATE TABLE items (id INTEGER PRIMARY KEY, name VARCHAR(30), qty INTEGER CHECK (qty >= 0),"
             " born DATE, at TIME, stamp DATETIME);"
             "CREATE TABLE empty (id INTEGER PRIMARY KEY, name VARCHAR(30));"
             "CREATE TABLE single (id INTEGER PRIMARY KEY, name VARCHAR(30));"
