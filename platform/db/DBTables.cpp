@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 #include "platform/db/SQLiteEngine.h"
 
@@ -101,6 +102,9 @@ std::vector<std::string> CodeWords(const std::string& sql)
 
 bool gSessionAlive = false;
 
+// Reading a result reports progress every this many rows.
+constexpr size_t kProgressRows = 16384;
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -128,6 +132,66 @@ TSession::~TSession()
         gSessionAlive = false;
 }
 
+namespace {
+
+std::vector<TBDEInitProc>& InitProcs()
+{
+    static std::vector<TBDEInitProc> procs;
+    return procs;
+}
+
+std::vector<TBDECallback*>& Callbacks()
+{
+    static std::vector<TBDECallback*> list;
+    return list;
+}
+
+}  // namespace
+
+void RegisterBDEInitProc(TBDEInitProc InitProc)
+{
+    if (InitProc)
+        InitProcs().push_back(std::move(InitProc));
+}
+
+TBDECallback::TBDECallback(TObject* AOwner, void*, TCBType CBType, void* Buffer, int BufferSize,
+                           TBDECallbackEvent CallbackEvent, bool Chain)
+    : FOwner(AOwner), FCBType(CBType), FBuffer(Buffer), FBufferSize(BufferSize), FEvent(std::move(CallbackEvent)),
+      FChain(Chain)
+{
+    Callbacks().push_back(this);
+}
+
+TBDECallback::~TBDECallback()
+{
+    auto& v = Callbacks();
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+}
+
+void TBDECallback::ReportProgress(int PercentDone, const std::string& Message)
+{
+    CBPROGRESSDesc desc{};
+    desc.iPercentDone = static_cast<std::int16_t>(std::clamp(PercentDone, -1, 100));
+    std::memcpy(desc.szMsg, Message.data(), std::min(Message.size(), sizeof desc.szMsg - 1));
+    // The newest callback first; older ones while each asks for chaining.
+    std::vector<TBDECallback*> list = Callbacks();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        TBDECallback* cb = *it;
+        if (cb->FCBType != cbGENPROGRESS)
+            continue;
+        if (std::find(Callbacks().begin(), Callbacks().end(), cb) == Callbacks().end())
+            continue;  // freed by an earlier handler
+        if (cb->FBuffer && cb->FBufferSize > 0)
+            std::memcpy(cb->FBuffer, &desc, std::min<size_t>(sizeof desc, static_cast<size_t>(cb->FBufferSize)));
+        bool chain = cb->FChain;
+        TCBRType answer = cb->FEvent ? cb->FEvent(cb->FBuffer) : cbrUSEDEF;
+        if (answer == cbrABORT)
+            throw EDatabaseError("Operation aborted");
+        if (!chain)
+            break;
+    }
+}
+
 void TSession::SetActive(bool Value)
 {
     if (Value == FActive)
@@ -136,6 +200,9 @@ void TSession::SetActive(bool Value)
     if (FActive) {
         if (OnStartup)
             OnStartup(this);
+        std::vector<TBDEInitProc> procs = InitProcs();
+        for (auto& p : procs)
+            p(this);
     } else {
         std::vector<TDatabase*> dbs = FDatabases;
         for (TDatabase* db : dbs)
@@ -434,6 +501,8 @@ void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>&
             if (st.ColumnIsNull(0))
                 throw EDatabaseError("The rows have no row ids");
             Keys.push_back(st.ColumnInt64(0));
+            if (Keys.size() % kProgressRows == 0)
+                TBDECallback::ReportProgress(-1, "Records read: " + std::to_string(Keys.size()));
         }
         return;
     }
@@ -446,6 +515,8 @@ void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>&
     while (st.Step()) {
         for (size_t i = 0; i < Rows.Width; ++i)
             Rows.Cells.push_back(static_cast<int>(i) < n ? st.ColumnAs(static_cast<int>(i), FTypes[i]) : Variant::Null());
+        if (Rows.size() % kProgressRows == 0)
+            TBDECallback::ReportProgress(-1, "Records read: " + std::to_string(Rows.size()));
     }
 }
 

@@ -82,6 +82,55 @@ private:
 // The default session.
 extern TSession* Session;
 
+// Procedures run when a session starts (after its OnStartup).
+using TBDEInitProc = std::function<void(TSession* Session)>;
+void RegisterBDEInitProc(TBDEInitProc InitProc);
+
+// ---------------------------------------------------------------------------------------
+// Engine callbacks
+
+enum TCBType { cbGENPROGRESS = 23 };
+enum TCBRType { cbrUSEDEF = 0, cbrCONTINUE = 1, cbrABORT = 2 };
+
+// The record of a general-progress callback, as the engine writes it into the callback's
+// buffer: a percentage (or −1 when only the message counts) and a message such as
+// "Records read: 16384".
+#pragma pack(push, 1)
+struct CBPROGRESSDesc {
+    std::int16_t iPercentDone;
+    char szMsg[128];
+};
+#pragma pack(pop)
+static_assert(sizeof(CBPROGRESSDesc) == 130);
+
+using TBDECallbackEvent = std::function<TCBRType(void* CBInfo)>;
+
+// Registers a handler for engine callbacks of one type while it exists. The engine
+// writes the callback record into Buffer (at most BufferSize bytes) and calls the event
+// with the buffer. Long operations (reading the records of a large result) report
+// progress this way. With Chain set, the callback registered before this one of the same
+// type is called as well. An answer of cbrABORT stops the operation with EDatabaseError
+// "Operation aborted".
+class TBDECallback : public TObject {
+public:
+    TBDECallback(TObject* AOwner, void* Handle, TCBType CBType, void* Buffer, int BufferSize,
+                 TBDECallbackEvent CallbackEvent, bool Chain);
+    ~TBDECallback() override;
+    TObject* Owner() const { return FOwner; }
+    TCBType CBType() const { return FCBType; }
+
+    // Engine side: reports a general-progress record to the registered callbacks.
+    static void ReportProgress(int PercentDone, const std::string& Message);
+
+private:
+    TObject* FOwner;
+    TCBType FCBType;
+    void* FBuffer;
+    int FBufferSize;
+    TBDECallbackEvent FEvent;
+    bool FChain;
+};
+
 // ---------------------------------------------------------------------------------------
 // Database
 

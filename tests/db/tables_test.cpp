@@ -411,3 +411,60 @@ TEST_F(TablesTest, LockedFileRefusesToOpen)
     t->Open();
     EXPECT_EQ(t->RecordCount(), 5);
 }
+
+namespace {
+int gInitProcCalls = 0;
+}
+
+TEST_F(TablesTest, ProgressCallbacksAndSessionStartHooks)
+{
+    Raw->Exec("CREATE TABLE big (n INTEGER); WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 40000) "
+              "INSERT INTO big SELECT x FROM c");
+    CBPROGRESSDesc first{}, second{};
+    std::vector<std::string> calls;
+    auto older = std::make_unique<TBDECallback>(nullptr, nullptr, cbGENPROGRESS, &first, int(sizeof first),
+                                                [&](void* info) {
+                                                    auto* d = static_cast<CBPROGRESSDesc*>(info);
+                                                    calls.push_back(std::string("older ") + d->szMsg);
+                                                    return cbrCONTINUE;
+                                                },
+                                                false);
+    auto newer = std::make_unique<TBDECallback>(nullptr, nullptr, cbGENPROGRESS, &second, int(sizeof second),
+                                                [&](void* info) {
+                                                    auto* d = static_cast<CBPROGRESSDesc*>(info);
+                                                    calls.push_back("newer " + std::to_string(d->iPercentDone) + " " + d->szMsg);
+                                                    return cbrCONTINUE;
+                                                },
+                                                true);
+    TTable* t = OpenTable(Owner.get(), "big");
+    EXPECT_EQ(t->RecordCount(), 40000);
+    EXPECT_EQ(calls, (std::vector<std::string>{"newer -1 Records read: 16384", "older Records read: 16384",
+                                               "newer -1 Records read: 32768", "older Records read: 32768"}));
+    EXPECT_STREQ(first.szMsg, "Records read: 32768");
+    t->Close();
+
+    // An aborting callback stops the open; the dataset stays closed.
+    newer.reset();
+    auto stopper = std::make_unique<TBDECallback>(nullptr, nullptr, cbGENPROGRESS, nullptr, 0,
+                                                  [](void*) { return cbrABORT; }, false);
+    try {
+        t->Open();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Operation aborted");
+    }
+    EXPECT_FALSE(t->Active());
+    stopper.reset();
+    older.reset();
+
+    Session->SetActive(false);
+    RegisterBDEInitProc([](TSession* s) {
+        EXPECT_EQ(s, Session);
+        ++gInitProcCalls;
+    });
+    t->Open();
+    EXPECT_EQ(gInitProcCalls, 1);
+    t->Close();
+    t->Open();
+    EXPECT_EQ(gInitProcCalls, 1);  // only when the session starts
+}
