@@ -635,8 +635,11 @@ void TDBDataSet::InternalOpen()
             }
         } else {
             std::string cols;
-            for (const auto& c : FColumns)
-                cols += (cols.empty() ? "" : ", ") + c;
+            for (const auto& c : FColumns) {
+                if (!cols.empty())
+                    cols += ", ";
+                cols += c;
+            }
             FFetch = std::make_unique<TSQLiteStatement>(db, "SELECT " + cols + " FROM " + FTable + " WHERE rowid = ?1");
         }
         CreateFields(descs);
@@ -994,8 +997,11 @@ void TTable::ReadIndexDefs(TDatabase* Db)
         std::sort(pk.begin(), pk.end());
         if (!pk.empty()) {
             std::string fields;
-            for (const auto& [n, name] : pk)
-                fields += (fields.empty() ? "" : ";") + name;
+            for (const auto& [n, name] : pk) {
+                if (!fields.empty())
+                    fields += ';';
+                fields += name;
+            }
             items.push_back(std::make_unique<TIndexDef>("PRIMARY", fields, ixPrimary | ixUnique));
         }
     }
@@ -1078,8 +1084,11 @@ TDBDataSet::TSourceInfo TTable::DescribeSource()
         bool desc = FIndexFieldNames.empty() && !FIndexName.empty() && FIndexDefs.FindIndex(FIndexName) &&
                     (FIndexDefs.FindIndex(FIndexName)->Options() & ixDescending);
         std::string out;
-        for (const auto& n : names)
-            out += (out.empty() ? "" : ", ") + QuoteIdent(n) + (desc ? " DESC" : "");
+        for (const auto& n : names) {
+            if (!out.empty())
+                out += ", ";
+            out += QuoteIdent(n) + (desc ? " DESC" : "");
+        }
         if (rowid)
             out += std::string(out.empty() ? "" : ", ") + "rowid";
         return out.empty() ? out : " ORDER BY " + out;

@@ -18,8 +18,11 @@ protected:
         std::string out;
         TBookmark b = d->GetBookmark();
         d->DisableControls();
-        for (d->First(); !d->EOF(); d->Next())
-            out += (out.empty() ? "" : ",") + d->FieldByName(field)->AsString();
+        for (d->First(); !d->EOF(); d->Next()) {
+            if (!out.empty())
+                out += ",";
+            out += d->FieldByName(field)->AsString();
+        }
         if (b.Valid)
             d->GotoBookmark(b);
         d->EnableControls();
