@@ -244,6 +244,14 @@ TDateTime TField::AsDateTime() const
 }
 
 // ---------------------------------------------------------------------------------------
+// TFields
+
+int TFields::Count() const { return FDataSet->FieldCount(); }
+TField* TFields::Fields(int Index) const { return FDataSet->Fields(Index); }
+TField* TFields::FindField(const std::string& FieldName) const { return FDataSet->FindField(FieldName); }
+TField* TFields::FieldByName(const std::string& FieldName) const { return FDataSet->FieldByName(FieldName); }
+
+// ---------------------------------------------------------------------------------------
 // TDataSet
 
 TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}

@@ -260,6 +260,21 @@ std::unique_ptr<TField> CreateFieldOfType(TDataSet* DataSet, const std::string& 
 // ---------------------------------------------------------------------------------------
 // Datasets
 
+// The field list of a dataset, in definition order (DataSet->Fields()).
+class TFields {
+public:
+    explicit TFields(const TDataSet* ADataSet) : FDataSet(ADataSet) {}
+    int Count() const;
+    TField* Fields(int Index) const;
+    TField* operator[](int Index) const { return Fields(Index); }
+    TField* FindField(const std::string& FieldName) const;
+    TField* FieldByName(const std::string& FieldName) const;
+    TDataSet* DataSet() const { return const_cast<TDataSet*>(FDataSet); }
+
+private:
+    const TDataSet* FDataSet;
+};
+
 class TDataSet : public TComponent {
 public:
     explicit TDataSet(TComponent* AOwner);
@@ -330,6 +345,7 @@ public:
     // Fields, in definition order.
     int FieldCount() const { return static_cast<int>(FFields.size()); }
     TField* Fields(int Index) const;
+    TFields Fields() const { return TFields(this); }
     TField* FindField(const std::string& FieldName) const;  // case-insensitive; nullptr when absent
     TField* FieldByName(const std::string& FieldName) const;  // raises "Field 'X' not found"
     void GetFieldNames(std::vector<std::string>& List) const;

@@ -1467,12 +1467,20 @@ void TQuery::SQLChanged()
 {
     if (Active())
         Close();
-    TParams old;
-    old.Assign(FParams);
+    // Remember the values given so far, then build the new list from them.
+    for (int i = 0; i < FParams.Count(); ++i) {
+        TParam* cur = FParams.Items(i);
+        if (!cur->Bound())
+            continue;
+        TParam* keep = FParamValues.FindParam(cur->Name());
+        if (!keep)
+            keep = FParamValues.CreateParam(ftUnknown, cur->Name());
+        keep->Assign(*cur);
+    }
     FParams.Clear();
     for (const auto& n : TParams::ParseNames(FSQL.Text())) {
         TParam* p = FParams.CreateParam(ftUnknown, n);
-        if (TParam* o = old.FindParam(n))
+        if (TParam* o = FParamValues.FindParam(n))
             p->Assign(*o);
     }
 }

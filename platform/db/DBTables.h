@@ -455,8 +455,9 @@ public:
     explicit TQuery(TComponent* AOwner);
     ~TQuery() override;
 
-    // The SQL lines. Changing them closes the query and rebuilds Params (keeping the
-    // values of parameters whose names remain).
+    // The SQL lines. Changing them closes the query and rebuilds Params. A parameter
+    // keeps the value last given to a parameter of its name, also across a change that
+    // removed it for a while (SQL()->Clear() then Add()).
     TStringList* SQL() { return &FSQL; }
     const TStringList* SQL() const { return &FSQL; }
     TParams* Params() { return &FParams; }
@@ -496,6 +497,7 @@ private:
 
     TStringList FSQL;
     TParams FParams;
+    TParams FParamValues;  // last values by name, kept across SQL changes
     std::unique_ptr<TParamLink> FParamLink;
     bool FRequestLive = false;
     bool FPrepared = false;

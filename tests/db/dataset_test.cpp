@@ -71,6 +71,8 @@ TEST_F(DataSetTest, FieldsDescribeTheColumns)
     EXPECT_EQ(T->Fields(5)->DataType(), ftMemo);
     EXPECT_EQ(T->Fields(6)->DataType(), ftBoolean);
     EXPECT_TRUE(Is<TMemoField>(T->Fields(5)));
+    EXPECT_EQ(T->Fields().Count(), 7);
+    EXPECT_EQ(T->Fields()[6], T->FieldByName("vip"));
     EXPECT_TRUE(Is<TBlobField>(T->Fields(5)));
     EXPECT_TRUE(T->Fields(1)->Required());
     EXPECT_EQ(T->FindField("NAME"), T->Fields(1));

@@ -180,8 +180,11 @@ TEST_F(TablesTest, QueryParametersAndErrors)
     EXPECT_EQ(q->ClassName(), "TQuery");
 
     // Changing the SQL closes the query and keeps the values of remaining parameters.
-    q->SQL()->SetText("SELECT name FROM customers WHERE city = :city ORDER BY name DESC");
+    q->SQL()->Clear();
     EXPECT_FALSE(q->Active());
+    EXPECT_EQ(q->ParamCount(), 0);
+    q->SQL()->Add("SELECT name FROM customers WHERE city = :city ORDER BY name DESC");
+    EXPECT_EQ(q->ParamCount(), 1);
     EXPECT_EQ(q->ParamByName("city")->AsString(), "Paris");
     q->Open();
     EXPECT_EQ(Column(q, "name"), "Smithers,Smith");
@@ -306,9 +309,12 @@ TEST_F(TablesTest, QueryFollowsItsMasterDataSource)
     EXPECT_EQ(master[0], cust->FieldByName("id"));
     EXPECT_TRUE(detail.empty());  // the query has no field named id
 
-    // Parameters copied to another query keep their values.
+    // Parameters copied to another query keep their values, also when its SQL is then
+    // replaced line by line.
     TQuery* copy = NewQuery("SELECT count(*) AS n FROM orders WHERE custno = :id");
     copy->Params()->Assign(*q->Params());
+    copy->SQL()->Clear();
+    copy->SQL()->Add("SELECT count(*) AS n FROM orders WHERE custno = :id AND qty > 0");
     copy->Open();
     EXPECT_EQ(copy->FieldByName("n")->AsInteger(), 1);
     link.SetDataSource(nullptr);
