@@ -15,7 +15,13 @@
 // "YYYY-MM-DD HH:MM:SS"), Booleans as 0/1, memos as text, blobs as blobs. Field types come
 // from the declared column types: ...INT... integer (INTEGER PRIMARY KEY: auto-increment),
 // BOOL.. Boolean, DATETIME/TIMESTAMP, DATE, TIME, MEMO/CLOB/LONGTEXT memo, NCHAR/NVARCHAR
-// wide string, CHAR/TEXT string, BLOB blob, REAL/FLOAT/DOUBLE/NUMERIC/DECIMAL float.
+// wide string, CHAR/TEXT string, BLOB blob, REAL/FLOAT/DOUBLE/NUMERIC/DECIMAL float; a
+// column without a declared type is ftUnknown and keeps its values as stored (in a cached
+// result it takes the type of its first value instead).
+//
+// Posting a record writes only the fields that were assigned (UPDATE ... WHERE rowid, or
+// INSERT); engine errors (constraints, a locked or read-only file) raise EDatabaseError
+// with the engine's message and leave the dataset editing with the user's values.
 #include <cstdint>
 #include <map>
 #include <memory>

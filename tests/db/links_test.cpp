@@ -198,6 +198,7 @@ TEST_F(LinksTest, FieldConversionsAndDateAssignment)
 TEST(DBText, UpperCaseAndMatching)
 {
     EXPECT_EQ(DBUpperCase("smith é ж ё ß"), "SMITH É Ж Ё ß");
+    EXPECT_EQ(DBUpperCase("ӂ Ӂ ς ł"), "Ӂ Ӂ Σ Ł");
     EXPECT_TRUE(DBTextMatch("Smithers", "SMITH", true, true));
     EXPECT_FALSE(DBTextMatch("Smithers", "SMITH", false, true));
     EXPECT_FALSE(DBTextMatch("Smithers", "smith", true, false));
