@@ -999,16 +999,20 @@ void TDataSource::SetDataSet(TDataSet* Value)
 {
     if (Value == FDataSet)
         return;
+    // Links see the old dataset go and the new one come, so a switch between two open
+    // datasets reaches them as two ActiveChanged notifications.
     if (FDataSet) {
         FDataSet->RemoveDataSource(this);
         RemoveFreeNotification(FDataSet);
+        FDataSet = nullptr;
+        DataEvent(deUpdateState, 0);
     }
     FDataSet = Value;
     if (FDataSet) {
         FDataSet->AddDataSource(this);
         FDataSet->FreeNotification(this);
+        DataEvent(deUpdateState, 0);
     }
-    DataEvent(deUpdateState, 0);
 }
 
 void TDataSource::Notification(TComponent* AComponent, TOperation Operation)

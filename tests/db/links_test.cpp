@@ -96,6 +96,16 @@ TEST_F(LinksTest, DataSourceEventsAndDisabledSource)
     EXPECT_TRUE(log.empty());
     DS->SetEnabled(true);
     EXPECT_EQ(link.Take(), "Active:1");
+
+    // Switching the source to another open dataset: the links see one go, the other come.
+    TTable* other = OpenTable(Owner.get(), "orders");
+    log.clear();
+    DS->SetDataSet(other);
+    EXPECT_EQ(link.Take(), "Active:0 Active:1");
+    EXPECT_EQ(link.DataSet(), other);
+    EXPECT_EQ(log, (std::vector<std::string>{"state:0", "state:1"}));
+    T->Next();
+    EXPECT_EQ(link.Take(), "");
     link.SetDataSource(nullptr);
 }
 
