@@ -101,6 +101,35 @@ void TField::SetVisible(bool Value)
         FDataSet->LayoutChanged();
 }
 
+int TField::DisplayWidth() const
+{
+    if (FDisplayWidth > 0)
+        return FDisplayWidth;
+    switch (FDataType) {
+    case ftString:
+    case ftWideString:
+    case ftUnknown:
+        return FSize > 0 ? FSize : 20;
+    case ftTime:
+        return 8;
+    case ftDateTime:
+        return 19;
+    case ftBoolean:
+        return 5;
+    default:
+        return 10;
+    }
+}
+
+void TField::SetDisplayWidth(int Value)
+{
+    if (Value == FDisplayWidth)
+        return;
+    FDisplayWidth = Value;
+    if (FDataSet)
+        FDataSet->LayoutChanged();
+}
+
 bool TField::IsIndexField() const { return FDataSet && FDataSet->IsFieldIndexed(this); }
 
 bool TField::CanModify() const
@@ -947,6 +976,7 @@ void TDataSet::CreateFields(const std::vector<TFieldDesc>& Descs)
         }
         f->FIndex = static_cast<int>(i);
         f->FRequired = d.Required;
+        f->FSize = d.Size;
         next.push_back(std::move(f));
     }
     FFields = std::move(next);

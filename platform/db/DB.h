@@ -149,6 +149,13 @@ public:
     void SetReadOnly(bool Value) { FReadOnly = Value; }
     bool Required() const { return FRequired; }
     void SetRequired(bool Value) { FRequired = Value; }
+    // The declared length of a text column ("VARCHAR(30)": 30); 0 when none was declared.
+    int Size() const { return FSize; }
+    // Characters a control should make room for: set, or by type (Size, else 20, for
+    // strings; 10 for numbers, dates and memos; 8 for times; 19 for date-times; 5 for
+    // Booleans).
+    int DisplayWidth() const;
+    void SetDisplayWidth(int Value);
 
     // Whether the field belongs to the dataset's current index (TTable).
     bool IsIndexField() const;
@@ -203,6 +210,8 @@ private:
     bool FVisible = true;
     bool FReadOnly = false;
     bool FRequired = false;
+    int FSize = 0;
+    int FDisplayWidth = 0;
 };
 
 class TStringField : public TField {
@@ -414,6 +423,7 @@ protected:
         TFieldType Type = ftString;
         bool ReadOnly = false;
         bool Required = false;
+        int Size = 0;
     };
     // Makes Fields match Descs, keeping the field objects whose name and type still fit.
     void CreateFields(const std::vector<TFieldDesc>& Descs);

@@ -591,6 +591,7 @@ void TDBDataSet::InternalOpen()
             used.push_back(unique);
             d.Name = unique;
             d.Type = FieldTypeForDecl(desc.DeclType(i));
+            d.Size = FieldSizeForDecl(desc.DeclType(i));
             if (keyset) {
                 auto it = info.find(UpperAscii(ocols[static_cast<size_t>(i)]));
                 if (it != info.end()) {

@@ -83,6 +83,9 @@ TEST_F(DataSetTest, FieldsDescribeTheColumns)
     } catch (const EDatabaseError& e) {
         EXPECT_EQ(e.Message(), "Customers: Field 'nope' not found");
     }
+    EXPECT_EQ(T->Fields(1)->Size(), 30);
+    EXPECT_EQ(T->Fields(1)->DisplayWidth(), 30);
+    EXPECT_EQ(T->Fields(4)->DisplayWidth(), 10);
     EXPECT_EQ(T->Fields(2)->DisplayLabel(), "city");
     T->Fields(2)->SetDisplayLabel("Town");
     EXPECT_EQ(T->Fields(2)->DisplayLabel(), "Town");
