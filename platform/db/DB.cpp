@@ -386,12 +386,11 @@ void TDataSet::DoOpen()
 void TDataSet::DoClose()
 {
     Fire(BeforeClose, this);
-    if (IsEditMode(FState)) {
-        // Closing discards an unposted record.
-        FEditBuf.clear();
-        FModified = false;
-        SetState(dsBrowse);
-    }
+    // Closing discards an unposted record.
+    FEditBuf.clear();
+    FChanged.clear();
+    FKeyBuf.clear();
+    FModified = false;
     InternalClose();
     FRecIndex = -1;
     FBOF = FEOF = true;
@@ -1163,10 +1162,6 @@ void TDataLink::UpdateState()
     bool active = FDataSource && FDataSource->Enabled() && ds && ds->Active();
     if (active != FActive) {
         FActive = active;
-        if (!active && FEditing) {
-            FEditing = false;
-            EditingChanged();
-        }
         ActiveChanged();
     }
     TDataSetState s = ds ? ds->State() : dsInactive;

@@ -8,7 +8,7 @@
 //
 // Notifications seen by a TDataLink, in order:
 //   Open                -> ActiveChanged
-//   Close               -> (EditingChanged when editing) ActiveChanged
+//   Close               -> ActiveChanged (then EditingChanged when it was editing)
 //   Edit                -> EditingChanged, RecordChanged(nullptr)
 //   Insert / Append     -> EditingChanged, DataSetChanged
 //   Post / Cancel       -> EditingChanged, DataSetChanged

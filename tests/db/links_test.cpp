@@ -130,7 +130,7 @@ TEST_F(LinksTest, MoreStateTransitions)
     T->Edit();
     T->FieldByName("city")->SetValue("Lost");
     T->Close();
-    EXPECT_EQ(link.Take(), "Editing:1 Record:- Record:city Editing:0 Active:0");
+    EXPECT_EQ(link.Take(), "Editing:1 Record:- Record:city Active:0 Editing:0");
     EXPECT_EQ(Raw->Rows("SELECT count(*) FROM customers WHERE city = 'Lost'"), "0");
     // Insert in the middle, then post: the record takes its place in the order.
     T->Open();
