@@ -599,7 +599,17 @@ void TDataSet::BeginInsertAppend(bool Append)
         if (!FEditBuf[i].IsNullOrEmpty())
             FChanged[i] = true;
     SetState(dsInsert);
-    Fire(OnNewRecord, this);
+    try {
+        Fire(OnNewRecord, this);
+    } catch (...) {
+        // A failing new-record handler leaves no half-made record behind.
+        FEditBuf.clear();
+        FChanged.clear();
+        FModified = false;
+        SetState(dsBrowse);
+        DataEvent(deDataSetChange, 0);
+        throw;
+    }
     FModified = false;
     DataEvent(deDataSetChange, 0);
     Fire(AfterInsert, this);
@@ -651,6 +661,7 @@ void TDataSet::Post()
     if (FState != dsEdit && FState != dsInsert)
         return;
     UpdateRecord();
+    DataEvent(deCheckBrowseMode, 0);
     Fire(BeforePost, this);
     bool inserting = FState == dsInsert;
     bool anyChanged = std::find(FChanged.begin(), FChanged.end(), true) != FChanged.end();
@@ -677,6 +688,7 @@ void TDataSet::Cancel()
     }
     if (FState != dsEdit && FState != dsInsert)
         return;
+    DataEvent(deCheckBrowseMode, 0);
     Fire(BeforeCancel, this);
     FEditBuf.clear();
     FChanged.clear();
@@ -698,6 +710,7 @@ void TDataSet::Delete()
         throw EDatabaseError("Cannot perform this operation on an empty dataset");
     if (!CanModify())
         throw EDatabaseError("Cannot modify a read-only dataset");
+    DataEvent(deCheckBrowseMode, 0);
     Fire(BeforeDelete, this);
     InternalDelete(FRecIndex);
     FEditBuf.clear();
@@ -720,12 +733,14 @@ void TDataSet::InternalDelete(int) { throw EDatabaseError("Cannot modify a read-
 void TDataSet::CheckBrowseMode()
 {
     CheckActive();
+    DataEvent(deCheckBrowseMode, 0);
     if (FState == dsSetKey) {
-        Cancel();
+        EndSetKey();
         return;
     }
     if (FState == dsEdit || FState == dsInsert) {
-        DataEvent(deCheckBrowseMode, 0);
+        // Controls hand over what was typed first; then the record is kept or dropped.
+        UpdateRecord();
         if (FModified)
             Post();
         else

@@ -62,6 +62,14 @@ TEST_F(LinksTest, ControlsHearEventsBeforeOtherLinksAndPushEditsOnPost)
     EXPECT_EQ(log, (std::vector<std::string>{"edit:update", "nav:update", "edit:changed", "nav:changed"}));
     EXPECT_EQ(Raw->Rows("SELECT city FROM customers WHERE id = 2"), "Graz");
 
+    // Scrolling away from a record being edited posts what the control holds.
+    edit.Edit();
+    edit.Pending = "Bonn";
+    T->Next();
+    EXPECT_EQ(T->State(), dsBrowse);
+    EXPECT_EQ(Raw->Rows("SELECT city FROM customers WHERE id = 2"), "Bonn");
+    EXPECT_EQ(T->RecNo(), 3);
+
     // A read-only link never starts editing; neither does a source without AutoEdit.
     edit.Pending.clear();
     edit.SetReadOnly(true);
@@ -107,6 +115,8 @@ TEST_F(LinksTest, DataSourceEventsAndDisabledSource)
     T->Next();
     EXPECT_EQ(link.Take(), "");
     link.SetDataSource(nullptr);
+    DS->OnStateChange = nullptr;
+    DS->OnDataChange = nullptr;
 }
 
 TEST_F(LinksTest, MoreStateTransitions)
@@ -160,6 +170,12 @@ TEST_F(LinksTest, DatasetEventsAndStreamedActive)
     T->Post();
     EXPECT_EQ(log, (std::vector<std::string>{"NewRecord", "BeforePost", "AfterPost"}));
     EXPECT_EQ(Raw->Rows("SELECT city FROM customers WHERE name = 'Neo'"), "Default");
+
+    // A failing new-record handler leaves the dataset browsing.
+    T->OnNewRecord = [](TDataSet*) { throw EDatabaseError("no new records today"); };
+    EXPECT_THROW(T->Insert(), EDatabaseError);
+    EXPECT_EQ(T->State(), dsBrowse);
+    EXPECT_EQ(T->RecordCount(), 6);
 
     // Active set while a form is being read opens the dataset once reading is done.
     auto* t2 = new TTable(Owner.get());
