@@ -1120,10 +1120,12 @@ void TAnimate::SetFileName(const std::string& Value)
 
 void TAnimate::SetActive(bool Value)
 {
+    // Without a clip there is nothing to play: the control stays inactive, so that a
+    // panel whose clip could not be loaded goes on without an animation.
+    if (Value && FFrames.empty())
+        Value = false;
     if (Value == FActive)
         return;
-    if (Value && FFrames.empty())
-        throw EAnimateError("Cannot play an animation without a clip");
     FActive = Value;
     FRounds = 0;
     FTimer->SetEnabled(Value);
