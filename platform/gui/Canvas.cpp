@@ -80,12 +80,20 @@ void FillPixels(cairo_t* cr, const std::vector<TRect>& rects)
 {
     if (rects.empty())
         return;
+    // Rectangles are cut to the clip box first: Cairo's fixed-point paths cannot hold
+    // coordinates far outside any raster.
+    double x1, y1, x2, y2;
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    TRect box{int(std::max(std::floor(x1), -1e9)), int(std::max(std::floor(y1), -1e9)), int(std::min(std::ceil(x2), 1e9)),
+              int(std::min(std::ceil(y2), 1e9))};
     cairo_antialias_t aa = cairo_get_antialias(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_new_path(cr);
-    for (const auto& r : rects)
-        if (!IsRectEmpty(r))
-            cairo_rectangle(cr, r.Left, r.Top, r.Width(), r.Height());
+    for (const auto& r : rects) {
+        TRect c;
+        if (IntersectRect(c, r, box))
+            cairo_rectangle(cr, c.Left, c.Top, c.Width(), c.Height());
+    }
     cairo_fill(cr);
     cairo_set_antialias(cr, aa);
 }
@@ -197,23 +205,33 @@ void DrawFocusRect(HDC DC, const TRect& R0)
     TRect R = Normalized(R0);
     if (IsRectEmpty(R))
         return;
+    cairo_t* cr = DC->Cr;
+    // Only the part that can show is visited.
+    double cx1, cy1, cx2, cy2;
+    cairo_clip_extents(cr, &cx1, &cy1, &cx2, &cy2);
+    TRect vis{int(std::max<double>(std::floor(cx1), R.Left)), int(std::max<double>(std::floor(cy1), R.Top)),
+              int(std::min<double>(std::ceil(cx2), R.Right)), int(std::min<double>(std::ceil(cy2), R.Bottom))};
+    if (IsRectEmpty(vis))
+        return;
     // Every outline pixel with an even x + y is inverted, each exactly once.
     std::vector<TRect> dots;
     auto dot = [&](int x, int y) {
         if (((x + y) & 1) == 0)
             dots.push_back(TRect{x, y, x + 1, y + 1});
     };
-    for (int x = R.Left; x < R.Right; ++x) {
-        dot(x, R.Top);
-        if (R.Bottom - 1 > R.Top)
+    auto visible = [&](int x, int y) { return x >= vis.Left && x < vis.Right && y >= vis.Top && y < vis.Bottom; };
+    for (int x = vis.Left; x < vis.Right; ++x) {
+        if (visible(x, R.Top))
+            dot(x, R.Top);
+        if (R.Bottom - 1 > R.Top && visible(x, R.Bottom - 1))
             dot(x, R.Bottom - 1);
     }
-    for (int y = R.Top + 1; y < R.Bottom - 1; ++y) {
-        dot(R.Left, y);
-        if (R.Right - 1 > R.Left)
+    for (int y = std::max(vis.Top, R.Top + 1); y < std::min(vis.Bottom, R.Bottom - 1); ++y) {
+        if (visible(R.Left, y))
+            dot(R.Left, y);
+        if (R.Right - 1 > R.Left && visible(R.Right - 1, y))
             dot(R.Right - 1, y);
     }
-    cairo_t* cr = DC->Cr;
     cairo_save(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
     cairo_set_source_rgb(cr, 1, 1, 1);
@@ -357,9 +375,35 @@ void TCanvas::StrokeLine(int X0, int Y0, int X1, int Y1)
         cairo_restore(cr);
         return;
     }
+    std::vector<int> dash = DashPattern(FPen.Style());
+    // Solid horizontal and vertical lines: one rectangle.
+    if (dash.empty() && (Y0 == Y1 || X0 == X1)) {
+        if (X0 == X1 && Y0 == Y1)
+            return;
+        TRect r = Y0 == Y1 ? (X0 < X1 ? TRect{X0, Y0, X1, Y0 + 1} : TRect{X1 + 1, Y0, X0 + 1, Y0 + 1})
+                           : (Y0 < Y1 ? TRect{X0, Y0, X0 + 1, Y1} : TRect{X0, Y1 + 1, X0 + 1, Y0 + 1});
+        FillPixels(cr, {r});
+        return;
+    }
+    // Lines far longer than any raster: an unantialiased stroke instead of visiting every
+    // pixel (the end pixel may then be drawn).
+    if (std::max(std::abs(double(X1) - X0), std::abs(double(Y1) - Y0)) > 65536) {
+        cairo_save(cr);
+        cairo_new_path(cr);
+        cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+        cairo_set_line_width(cr, 1);
+        if (!dash.empty()) {
+            std::vector<double> d(dash.begin(), dash.end());
+            cairo_set_dash(cr, d.data(), int(d.size()), 0);
+        }
+        cairo_move_to(cr, X0 + 0.5, Y0 + 0.5);
+        cairo_line_to(cr, X1 + 0.5, Y1 + 0.5);
+        cairo_stroke(cr);
+        cairo_restore(cr);
+        return;
+    }
     // One-pixel lines: Bresenham from (X0, Y0) up to but without (X1, Y1), horizontal runs
     // gathered into rectangles.
-    std::vector<int> dash = DashPattern(FPen.Style());
     int period = 0;
     for (int d : dash)
         period += d;

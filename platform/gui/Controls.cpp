@@ -766,6 +766,18 @@ void TWinControl::Broadcast(TMessage& Message)
 
 void TWinControl::Invalidate() { TControl::Invalidate(); }
 
+std::vector<TComponent*> TWinControl::GetChildren(TComponent* Root) const
+{
+    // The root first writes what it owns that sits on no parent (non-visual components).
+    std::vector<TComponent*> out;
+    if (Root == this)
+        out = TComponent::GetChildren(Root);
+    for (TControl* c : FControls)
+        if (c->Owner() == Root)
+            out.push_back(c);
+    return out;
+}
+
 bool TWinControl::DoKeyDown(TMessage& m)
 {
     TCustomForm* form = GetParentForm(this);

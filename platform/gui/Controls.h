@@ -289,6 +289,8 @@ public:
 
     void PaintTo(TCanvas& Canvas) override;
     void Invalidate() override;
+    // Form files write a window's child controls inside its block.
+    std::vector<TComponent*> GetChildren(TComponent* Root) const override;
 
     TKeyEvent OnKeyDown;
     TKeyEvent OnKeyUp;

@@ -4,8 +4,10 @@
 #include <cmath>
 
 #include "platform/gui/Backend.h"
+#include "platform/gui/Canvas.h"
 #include "platform/gui/Keyboard.h"
 #include "platform/gui/Popups.h"
+#include "platform/gui/Registration.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timers.h"
 
@@ -374,7 +376,11 @@ HCURSOR GetCursor() { return g_cursor; }
 
 // ---------------------------------------------------------------- TApplication
 
-TApplication::TApplication() : TComponent(nullptr), FBackend(std::make_unique<THeadlessBackend>()) {}
+TApplication::TApplication() : TComponent(nullptr), FBackend(std::make_unique<THeadlessBackend>())
+{
+    // Forms are read from form files: the window classes must be known by then.
+    RegisterGuiClasses();
+}
 
 TApplication::~TApplication() = default;
 
@@ -624,8 +630,6 @@ void TApplication::InputKey(std::uint16_t Key, bool Down)
 {
     bool wasDown = GetKeyState(Key) < 0;
     SetKeyDown(Key, Down);
-    if (Key == VK_SHIFT || Key == VK_CONTROL || Key == VK_MENU)
-        ; // modifiers still produce their own key messages
     TShiftState shift = 0;
     if (GetKeyState(VK_SHIFT) < 0)
         shift |= ssShift;
@@ -686,12 +690,48 @@ void TApplication::InputMouse(TWinControl* Form, TPoint ClientPos, std::uint32_t
 
 // ---------------------------------------------------------------- message boxes
 
+namespace {
+// The symbol at the left of a message box: a question mark, a cross, an exclamation
+// mark or an "i" in a coloured disc.
+class TMessageIcon : public TGraphicControl {
+public:
+    TMessageIcon(TComponent* owner, std::uint32_t flags) : TGraphicControl(owner), FFlags(flags & 0xF0) {}
+
+protected:
+    void Paint() override
+    {
+        TCanvas& c = *Canvas();
+        TColor disc = FFlags == MB_ICONERROR ? RGB(200, 30, 30) : FFlags == MB_ICONWARNING ? RGB(230, 180, 20) : RGB(30, 80, 200);
+        const char* sym = FFlags == MB_ICONERROR ? "X" : FFlags == MB_ICONWARNING ? "!" : FFlags == MB_ICONQUESTION ? "?" : "i";
+        c.Brush().SetColor(disc);
+        c.Pen().SetColor(disc);
+        c.Ellipse(0, 0, Width(), Height());
+        c.Font().SetName(DefaultFontName);
+        c.Font().SetHeight(-20);
+        c.Font().SetStyle(fsBold);
+        c.Font().SetColor(clWhite);
+        SetBkMode(c.Handle(), TRANSPARENT);
+        TSize e = c.TextExtent(sym);
+        c.TextOut((Width() - e.cx) / 2, (Height() - e.cy) / 2, sym);
+    }
+
+private:
+    std::uint32_t FFlags;
+};
+}  // namespace
+
 int TApplication::MessageBox(const std::string& Text, const std::string& Caption, std::uint32_t Flags)
 {
     TOwned<TForm> box(new TForm(nullptr));
     box->SetBorderStyle(bsDialog);
     box->SetPosition(poScreenCenter);
     box->SetCaption(Caption);
+    if (Flags & 0xF0) {
+        auto* icon = new TMessageIcon(box.get(), Flags);
+        icon->SetName("Icon");
+        icon->SetParent(box.get());
+        icon->SetBounds(14, 14, 32, 32);
+    }
     auto* label = new TLabel(box.get());
     label->SetName("Message");
     label->SetParent(box.get());

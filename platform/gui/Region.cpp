@@ -103,15 +103,22 @@ int Kind(const TRegionData* r)
     return r->Bands.size() == 1 && r->Bands[0].Runs.size() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
+// Coordinates are clamped to +-2^27 (as the host's graphics do), which keeps the products
+// below within 128 bits.
+constexpr int CoordLimit = 1 << 27;
+constexpr int CornerLimit = 1 << 17;
+int Clamp(int v) { return std::clamp(v, -CoordLimit, CoordLimit); }
+
 // Whether the centre of pixel (x, y) lies in the ellipse inscribed in the rectangle
 // [l, r) x [t, b). With doubled coordinates the centre is (2x + 1, 2y + 1), the ellipse's
 // centre (l + r, t + b) and its axes r - l and b - t, so the test is exact in integers:
 // (X / A)^2 + (Y / B)^2 <= 1  <=>  X^2 B^2 + Y^2 A^2 <= A^2 B^2.
 bool InEllipse(int x, int y, int l, int t, int r, int b)
 {
-    std::int64_t X = 2LL * x + 1 - (std::int64_t(l) + r);
-    std::int64_t Y = 2LL * y + 1 - (std::int64_t(t) + b);
-    std::int64_t A = std::int64_t(r) - l, B = std::int64_t(b) - t;
+    using Wide = __int128;
+    Wide X = 2 * Wide(x) + 1 - (Wide(l) + r);
+    Wide Y = 2 * Wide(y) + 1 - (Wide(t) + b);
+    Wide A = Wide(r) - l, B = Wide(b) - t;
     return X * X * B * B + Y * Y * A * A <= A * A * B * B;
 }
 
@@ -121,31 +128,46 @@ bool InEllipse(int x, int y, int l, int t, int r, int b)
 HRGN MakeRoundRect(int l, int t, int r, int b, int cw, int ch)
 {
     auto* rgn = new TRegionData;
+    l = Clamp(l); t = Clamp(t); r = Clamp(r); b = Clamp(b);
     if (l > r) std::swap(l, r);
     if (t > b) std::swap(t, b);
     if (l == r || t == b)
         return rgn;
-    cw = std::clamp(cw, 0, r - l);
-    ch = std::clamp(ch, 0, b - t);
+    // Corner ellipses cost one band per row: they are limited to CornerLimit pixels so that
+    // an absurd size cannot exhaust memory.
+    cw = std::clamp(cw, 0, std::min(r - l, CornerLimit));
+    ch = std::clamp(ch, 0, std::min(b - t, CornerLimit));
     if (cw == 0 || ch == 0) {
         AppendBand(rgn->Bands, t, b, Spans{{l, r}});
         return rgn;
     }
-    for (int y = t; y < b; ++y) {
-        // Rows in the top corner zone test against the top-left ellipse; the bottom zone is
-        // the mirror image of the top one.
-        int my = y;
-        if (2 * y + 1 > 2 * b - ch)
-            my = t + b - 1 - y;
-        int xs = l;
-        if (2 * my + 1 < 2 * t + ch) {
-            while (2 * xs + 1 < 2 * l + cw && !InEllipse(xs, my, l, t, l + cw, t + ch))
-                ++xs;
+    // The first column of row my (a row of the top corner zone) inside the shape: going
+    // right from l, pixels turn from outside to inside the corner ellipse once, and past the
+    // zone (column l + (cw + 1) / 2 on) all are inside. Binary search for the turn.
+    auto firstColumn = [&](int my) {
+        int lo = l, hi = l + (cw + 1) / 2;
+        while (lo < hi) {
+            int mid = lo + (hi - lo) / 2;
+            if (InEllipse(mid, my, l, t, l + cw, t + ch))
+                hi = mid;
+            else
+                lo = mid + 1;
         }
-        int xe = l + r - xs;
+        return lo;
+    };
+    // ch / 2 rows at the top test against the top-left ellipse, the same number at the
+    // bottom are their mirror image; the rows between are whole. Spans are symmetric.
+    int zone = ch / 2;
+    auto row = [&](int y, int my) {
+        int xs = firstColumn(my), xe = l + r - xs;
         if (xs < xe)
             AppendBand(rgn->Bands, y, y + 1, Spans{{xs, xe}});
-    }
+    };
+    for (int y = t; y < t + zone; ++y)
+        row(y, y);
+    AppendBand(rgn->Bands, t + zone, b - zone, Spans{{l, r}});
+    for (int y = b - zone; y < b; ++y)
+        row(y, t + b - 1 - y);
     return rgn;
 }
 
@@ -154,6 +176,7 @@ HRGN MakeRoundRect(int l, int t, int r, int b, int cw, int ch)
 HRGN CreateRectRgn(int Left, int Top, int Right, int Bottom)
 {
     auto* rgn = new TRegionData;
+    Left = Clamp(Left); Top = Clamp(Top); Right = Clamp(Right); Bottom = Clamp(Bottom);
     if (Left > Right) std::swap(Left, Right);
     if (Top > Bottom) std::swap(Top, Bottom);
     AppendBand(rgn->Bands, Top, Bottom, Left < Right ? Spans{{Left, Right}} : Spans{});
@@ -164,7 +187,7 @@ HRGN CreateRectRgnIndirect(const TRect& R) { return CreateRectRgn(R.Left, R.Top,
 
 HRGN CreateEllipticRgn(int Left, int Top, int Right, int Bottom)
 {
-    return MakeRoundRect(Left, Top, Right, Bottom, std::abs(Right - Left), std::abs(Bottom - Top));
+    return MakeRoundRect(Left, Top, Right, Bottom, CoordLimit * 2, CoordLimit * 2); // clamped to the full size
 }
 
 HRGN CreateRoundRectRgn(int Left, int Top, int Right, int Bottom, int CornerWidth, int CornerHeight)

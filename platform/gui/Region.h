@@ -7,6 +7,9 @@
 // the pixels whose centres lie in the ellipse inscribed in its rectangle. The tests are
 // done in integer arithmetic, so membership never depends on rounding.
 //
+// Coordinates are limited to +-2^27 and corner ellipses to 2^17 pixels, so that no
+// argument can make a region exhaust memory.
+//
 // A region is stored as horizontal bands (runs of rows with the same spans), so that a
 // large rectangle costs one band and an ellipse one band per distinct row.
 #include <vector>

@@ -65,6 +65,24 @@ TEST(CanvasText, OpaqueAndTransparentBackground)
     EXPECT_GT(dark, 20); // the glyphs are there
 }
 
+TEST(CanvasText, TextRectClipsAndBadUtf8IsShown)
+{
+    TBitmap b(40, 20);
+    TCanvas& c = b.Canvas();
+    c.Brush().SetColor(clYellow);
+    c.TextRect(Rect(0, 0, 10, 20), 0, 0, "Hello", ETO_CLIPPED | ETO_OPAQUE);
+    EXPECT_EQ(b.Pixels(9, 19), clYellow); // the whole rectangle is filled
+    EXPECT_EQ(b.Pixels(10, 0), clWhite);  // and nothing is drawn past it
+    int ink = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 10; x < 40; ++x)
+            ink += b.Pixels(x, y) != clWhite;
+    EXPECT_EQ(ink, 0);
+    // Bytes that are not UTF-8 are drawn as replacement characters, not refused.
+    EXPECT_GT(c.TextWidth("\xff\xfe"), 0);
+    c.TextOut(12, 0, "a\xff" "b");
+}
+
 TEST(CanvasShapes, FillRectAndLinesEndExactly)
 {
     TBitmap b(40, 30);
@@ -176,6 +194,29 @@ TEST(CanvasState, FocusRectIsItsOwnInverse)
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 12; ++x)
             ASSERT_EQ(b.Pixels(x, y), clWhite) << x << "," << y;
+}
+
+TEST(CanvasShapes, FarCoordinatesDrawOnlyWhatShows)
+{
+    TBitmap b(40, 30);
+    TCanvas& c = b.Canvas();
+    c.Pen().SetColor(clBlue);
+    c.MoveTo(-2000000000, 20);
+    c.LineTo(2000000000, 20);
+    EXPECT_EQ(b.Pixels(0, 20), clBlue);
+    EXPECT_EQ(b.Pixels(39, 20), clBlue);
+    c.Pen().SetStyle(psDot);
+    c.MoveTo(0, 0);
+    c.LineTo(2000000000, 1000000000);
+    EXPECT_EQ(b.Pixels(0, 0), clBlue);
+    c.Brush().SetColor(clRed);
+    c.FillRect(Rect(-2000000000, 25, 2000000000, 2000000000));
+    EXPECT_EQ(b.Pixels(0, 25), clRed);
+    EXPECT_EQ(b.Pixels(39, 29), clRed);
+    EXPECT_EQ(b.Pixels(39, 24), clWhite);
+    c.DrawFocusRect(Rect(-2000000000, 5, 2000000000, 2000000000));
+    EXPECT_EQ(b.Pixels(1, 5), clBlack);  // 1 + 5 even: inverted white
+    EXPECT_EQ(b.Pixels(2, 5), clWhite);
 }
 
 TEST(CanvasState, SaveRestoreClipAndLock)

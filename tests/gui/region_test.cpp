@@ -119,3 +119,21 @@ TEST(Region, BalloonShapeClipsDrawing)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Region, AbsurdSizesStayBounded)
+{
+    HRGN e = CreateEllipticRgn(-2000000000, -2000000000, 2000000000, 2000000000);
+    EXPECT_TRUE(PtInRegion(e, 0, 0));
+    EXPECT_FALSE(PtInRegion(e, -(1 << 27), -(1 << 27))); // a cut corner
+    TRect box;
+    GetRgnBox(e, &box);
+    EXPECT_EQ(box, Rect(-(1 << 27), -(1 << 27), 1 << 27, 1 << 27));
+    DeleteObject(e);
+    HRGN r = CreateRectRgn(2000000000, 0, -2000000000, 5);
+    EXPECT_TRUE(PtInRegion(r, 123456789, 4));
+    DeleteObject(r);
+}
+
+} // namespace

@@ -385,3 +385,52 @@ TEST_F(Window, ClientOriginAndAlignment)
 }
 
 }  // namespace
+
+namespace {
+
+class Params : public AppTest {};
+
+class TStyled : public TWinControl {
+public:
+    explicit TStyled(TComponent* o) : TWinControl(o) {}
+    std::uint32_t extra = 0;
+    int creations = 0;
+
+protected:
+    void CreateParams(TCreateParams& P) override
+    {
+        TWinControl::CreateParams(P);
+        P.Style |= extra;
+        P.WinClassName = "msctls_statusbar32";
+    }
+    void CreateWindowHandle(const TCreateParams& P) override
+    {
+        ++creations;
+        TWinControl::CreateWindowHandle(P);
+    }
+};
+
+TEST_F(Params, RecreateWndMakesANewWindowFromFreshParams)
+{
+    TOwned<TForm> form(new TForm(nullptr));
+    auto* c = new TStyled(form.get());
+    c->SetParent(form.get());
+    c->SetTabStop(true);
+    EXPECT_FALSE(c->HandleAllocated());
+    HWND first = c->Handle();
+    EXPECT_TRUE(c->HandleAllocated());
+    EXPECT_EQ(c->WindowParams().WinClassName, "msctls_statusbar32");
+    EXPECT_EQ(c->WindowParams().Style & WS_CHILD, WS_CHILD);
+    form->Show();
+    c->SetFocus();
+    c->extra = 0x0100;
+    c->RecreateWnd();
+    EXPECT_NE(c->Handle(), first);
+    EXPECT_EQ(FindControl(first), nullptr);
+    EXPECT_EQ(FindControl(c->Handle()), c);
+    EXPECT_EQ(c->WindowParams().Style & 0x0100, 0x0100u);
+    EXPECT_EQ(c->creations, 2);
+    EXPECT_EQ(GetFocus(), c->Handle());  // the focus stays with the new window
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// Registration of the package's components: the palette page "Korin" and the published
+// properties the form reader and writer use.
+#include "nav/Vdbnav.h"
+#include "platform/core/Registry.h"
+#include "platform/core/TypInfo.h"
+
+namespace {
+
+std::vector<std::string> ButtonNames()
+{
+    return {"vnbFirst", "vnbPriorPage", "vnbFirstField", "vnbPrior", "vnbNext", "vnbLastField",
+            "vnbNextPage", "vnbLast", "vnbInsert", "vnbDelete", "vnbEdit", "vnbPost", "vnbCancel",
+            "vnbRefresh", "vnbIncrementalSearch", "vnbFilter", "vnbQuery", "vnbFind", "vnbFindNext",
+            "vnbDittoCopyField", "vnbDittoCopyRecord", "vnbGotoNextDSControl", "vnbCopyRec",
+            "vnbPasteRec", "vnbDateTime"};
+}
+
+void RegisterNavigatorClass()
+{
+    using N = TVandroDBNavigator;
+    RegisterClass<N>("TVandroDBNavigator", "TCustomPanel")
+        // Geometry and the re-published control properties.
+        .Integer("Left", [](N* n) { return n->Left(); }, [](N* n, std::int64_t v) { n->SetLeft(int(v)); })
+        .Integer("Top", [](N* n) { return n->Top(); }, [](N* n, std::int64_t v) { n->SetTop(int(v)); })
+        .Integer("Width", [](N* n) { return n->Width(); }, [](N* n, std::int64_t v) { n->SetWidth(int(v)); })
+        .Integer("Height", [](N* n) { return n->Height(); }, [](N* n, std::int64_t v) { n->SetHeight(int(v)); })
+        .Boolean("Enabled", [](N* n) { return n->Enabled(); }, [](N* n, bool v) { n->SetEnabled(v); })
+        .Default(true)
+        .Boolean("ShowHint", [](N* n) { return n->ShowHint(); }, [](N* n, bool v) { n->SetShowHint(v); })
+        .Default(false)
+        .Integer("TabOrder", [](N* n) { return n->TabOrder(); }, [](N* n, std::int64_t v) { n->SetTabOrder(int(v)); })
+        .Default(-1)
+        .Boolean("TabStop", [](N* n) { return n->TabStop(); }, [](N* n, bool v) { n->SetTabStop(v); })
+        .Default(false)
+        .Boolean("Visible", [](N* n) { return n->Visible(); }, [](N* n, bool v) { n->TControl::SetVisible(v); })
+        .Default(true)
+        // The navigator's own properties.
+        .Boolean("ConfirmDelete", &N::ConfirmDelete, &N::SetConfirmDelete)
+        .Default(false)
+        .Integer("ButtonsColor", [](N* n) { return std::int64_t(n->ButtonsColor()); },
+                 [](N* n, std::int64_t v) { n->SetButtonsColor(TColor(v)); })
+        .Default(std::int64_t(clBtnFace))
+        .Boolean("FlatButtons", &N::FlatButtons, &N::SetFlatButtons)
+        .Default(true)
+        .Boolean("ChangeControlFocus", &N::ChangeControlFocus, &N::SetChangeControlFocus)
+        .Default(true)
+        .Boolean("ShowShortCuts", &N::ShowShortCuts, &N::SetShowShortCuts)
+        .Default(true)
+        .Boolean("Vertical", &N::Vertical, &N::SetVertical)
+        .Default(false)
+        .String("ShortCuts", [](N* n) { return n->GetShortCut(); },
+                [](N* n, const std::string& v) { n->SetShortCut(v); })
+        .Default("")
+        .Integer("PageRowsCount", [](N* n) { return n->StoredPageRows(); },
+                 [](N* n, std::int64_t v) { n->SetPageRows(int(v)); })
+        .Default(10)
+        // Written whenever it differs from the set a new navigator starts with (19
+        // buttons); declaring the ten-button set as the default would lose a navigator
+        // that really shows those ten, since reading starts from the nineteen.
+        .SetOf("VisibleButtons", ButtonNames(), [](N* n) { return std::uint64_t(n->VisibleButtons().Mask()); },
+               [](N* n, std::uint64_t v) { n->SetVisible(TVButtonSet::FromMask(std::uint32_t(v))); },
+               /*WriteAsInteger=*/true)
+        .Default(std::int64_t(InitialVisibleButtons.Mask()))
+        .Enum<TButtonImageSize>("ButtonImageSize", {"bis10", "bis16"}, &N::ButtonImageSize, &N::SetButtonImageSize)
+        .Default(bis16)
+        .Event("OnClickNavigatorButton", &N::OnClickNavigatorButton)
+        .Event("BeforeAction", &N::BeforeAction)
+        .Event("BeforeFocusChanged", &N::BeforeFocusChanged)
+        .Event("AfterFocusChanged", &N::AfterFocusChanged)
+        .Event("DataSourceChanged", &N::DataSourceChanged)
+        .Event("OnEnterKeyDown", &N::OnEnterKeyDown);
+    // FindOptions (the search engine's sub-object) and StatusBar (a reference to the
+    // status bar) join the published properties with those classes.
+}
+
+} // namespace
+
+void Register()
+{
+    RegisterNavigatorClass();
+    RegisterPackageDescription("Korin - VandroDBNavigator, KStatusBar");
+    // TKStatusBar joins the page, with its bitmap "TKSTATUSBAR", when the status bar lands.
+    RegisterComponents("Korin", {"TVandroDBNavigator"}, {"TVANDRODBNAVIGATOR"});
+}

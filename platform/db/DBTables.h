@@ -1,0 +1,475 @@
+#pragma once
+// The engine layer on SQLite: the default session, databases, tables, queries, their
+// parameters and index definitions, and blob streams.
+//
+// A database is a SQLite file. A dataset's DatabaseName names a TDatabase component
+// (by its DatabaseName), an alias registered with the session, or a file path.
+//
+// Records are reached through a keyset: the row ids in cursor order are read when the
+// dataset opens (or its order, filter or master record changes) and record contents are
+// fetched in pages on demand. A query whose rows have no row ids of one table (a join, an
+// aggregate, DISTINCT, a compound SELECT) is read completely into memory instead; such a
+// result is read-only.
+//
+// Stored forms: dates and times as ISO texts ("YYYY-MM-DD", "HH:MM:SS",
+// "YYYY-MM-DD HH:MM:SS"), Booleans as 0/1, memos as text, blobs as blobs. Field types come
+// from the declared column types: ...INT... integer (INTEGER PRIMARY KEY: auto-increment),
+// BOOL.. Boolean, DATETIME/TIMESTAMP, DATE, TIME, MEMO/CLOB/LONGTEXT memo, NCHAR/NVARCHAR
+// wide string, CHAR/TEXT string, BLOB blob, REAL/FLOAT/DOUBLE/NUMERIC/DECIMAL float.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/core/StringList.h"
+#include "platform/db/DB.h"
+
+struct sqlite3;
+class TSQLiteStatement;
+class TDatabase;
+class TDBDataSet;
+
+// The values of a fully read result, row after row.
+struct TRowStore {
+    std::vector<Variant> Cells;
+    size_t Width = 0;
+    size_t size() const { return Width ? Cells.size() / Width : 0; }
+    void clear() { Cells.clear(); }
+};
+
+// ---------------------------------------------------------------------------------------
+// Session
+
+class TSession : public TComponent {
+public:
+    explicit TSession(TComponent* AOwner);
+    ~TSession() override;
+
+    // The session starts (OnStartup fires) when the first database connects, or when
+    // Active is set.
+    bool Active() const { return FActive; }
+    void SetActive(bool Value);
+    TNotifyEvent OnStartup;
+
+    // Aliases: names standing for database files.
+    void AddAlias(const std::string& Name, const std::string& Path);
+    void DeleteAlias(const std::string& Name);
+    bool IsAlias(const std::string& Name) const;
+    std::string GetAliasPath(const std::string& Name) const;  // raises for an unknown alias
+    void GetAliasNames(std::vector<std::string>& List) const;
+    // Alias names and the names of the database components.
+    void GetDatabaseNames(std::vector<std::string>& List) const;
+
+    int DatabaseCount() const { return static_cast<int>(FDatabases.size()); }
+    TDatabase* Databases(int Index) const;
+    TDatabase* FindDatabase(const std::string& DatabaseName) const;
+    // Finds the database component of that name, or makes a temporary one, connects it
+    // and counts a user. Pair with CloseDatabase.
+    TDatabase* OpenDatabase(const std::string& DatabaseName);
+    // Drops a user; a temporary database without users is freed.
+    void CloseDatabase(TDatabase* Database);
+
+private:
+    friend class TDatabase;
+    std::vector<TDatabase*> FDatabases;
+    std::map<std::string, std::string> FAliases;  // upper-cased name -> path
+    std::map<std::string, std::string> FAliasNames;  // upper-cased name -> name as given
+    bool FActive = false;
+};
+
+// The default session.
+extern TSession* Session;
+
+// ---------------------------------------------------------------------------------------
+// Database
+
+class TDatabase : public TComponent {
+public:
+    explicit TDatabase(TComponent* AOwner);
+    ~TDatabase() override;
+
+    const std::string& DatabaseName() const { return FDatabaseName; }
+    void SetDatabaseName(const std::string& Value);
+    // When set, the alias names the file; else DatabaseName (an alias or a path) does.
+    const std::string& AliasName() const { return FAliasName; }
+    void SetAliasName(const std::string& Value);
+    // The file this database opens.
+    std::string FileName() const;
+
+    bool Connected() const { return FHandle != nullptr; }
+    void SetConnected(bool Value);
+    void Open() { SetConnected(true); }
+    // Closes the datasets of this database, then the connection.
+    void Close() { SetConnected(false); }
+
+    // Opens the file read-only. Also reads true while connected to a file that could
+    // only be opened for reading.
+    bool ReadOnly() const { return FReadOnly || FReadOnlyFile; }
+    void SetReadOnly(bool Value);
+    // Creates a missing file when connecting (off: a missing file is an error).
+    bool CreateIfMissing() const { return FCreateIfMissing; }
+    void SetCreateIfMissing(bool Value) { FCreateIfMissing = Value; }
+    bool KeepConnection() const { return FKeepConnection; }
+    void SetKeepConnection(bool Value) { FKeepConnection = Value; }
+    // Made by the session for a dataset that named a file or an alias.
+    bool Temporary() const { return FTemporary; }
+    // SQLite is a local engine.
+    bool IsSQLBased() const { return false; }
+
+    int DataSetCount() const { return static_cast<int>(FDataSets.size()); }
+    TDBDataSet* DataSets(int Index) const;
+
+    // Runs SQL statements (several separated by ";"); returns the rows changed by the last.
+    int Execute(const std::string& SQL);
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+    bool InTransaction() const;
+
+    TNotifyEvent BeforeConnect, AfterConnect, BeforeDisconnect, AfterDisconnect;
+
+    // The engine connection (for the engine layer).
+    sqlite3* Handle() const { return FHandle; }
+
+private:
+    friend class TSession;
+    friend class TDBDataSet;
+    void CheckInactive() const;
+
+    std::string FDatabaseName;
+    std::string FAliasName;
+    sqlite3* FHandle = nullptr;
+    bool FReadOnly = false;
+    bool FReadOnlyFile = false;
+    bool FCreateIfMissing = false;
+    bool FKeepConnection = true;
+    bool FTemporary = false;
+    int FRefCount = 0;
+    std::vector<TDBDataSet*> FDataSets;
+};
+
+// ---------------------------------------------------------------------------------------
+// Datasets on a database
+
+class TDBDataSet : public TDataSet {
+public:
+    explicit TDBDataSet(TComponent* AOwner);
+    ~TDBDataSet() override;
+
+    const std::string& DatabaseName() const { return FDatabaseName; }
+    void SetDatabaseName(const std::string& Value);
+    // The database in use while open; nullptr when closed.
+    TDatabase* Database() const { return FDatabase; }
+    bool CanModify() const override;
+    // True when records are reached through row ids; false for a fully read result.
+    bool IsKeysetCursor() const { return FKeyset; }
+
+protected:
+    // What a subclass describes when the dataset opens.
+    struct TSourceInfo {
+        // The statement whose columns become the fields (prepared to read them).
+        std::string DescribeSQL;
+        // Keyset cursors: SQL returning the row ids (first column) in cursor order,
+        // given the filter and an extra condition (each may be empty; both are SQL
+        // boolean expressions over the field names). Empty: no keyset.
+        std::function<std::string(const std::string& Filter, const std::string& Extra)> KeysetSQL;
+        // Cached results: SQL returning every column in cursor order.
+        std::function<std::string(const std::string& Filter, const std::string& Extra)> RowsSQL;
+        // Whether Post and Delete may write (keyset cursors only).
+        bool Modifiable = false;
+        // The keyset is every row id in ascending order (no filter, no condition), so a
+        // new row simply goes to the end.
+        bool NaturalOrder = false;
+    };
+    virtual TSourceInfo DescribeSource() = 0;
+    // Binds parameters (":name") of the statements built from the source.
+    virtual void BindParams(TSQLiteStatement& Statement) {}
+    // Hook: fields have been created.
+    virtual void FieldsCreated() {}
+
+    void InternalOpen() override;
+    void InternalClose() override;
+    int InternalRecordCount() const override;
+    void InternalFetch(int Index, std::vector<Variant>& Values) override;
+    std::int64_t InternalRecordKey(int Index) const override;
+    int InternalIndexOfKey(std::int64_t Key) const override;
+    int InternalPost(bool Inserting, int Index, const std::vector<Variant>& Values,
+                     const std::vector<bool>& Changed) override;
+    void InternalDelete(int Index) override;
+    void InternalRefresh() override;
+    void InternalInvalidate(int Index) override;
+    void InternalSetFilter(const std::string& Filter) override;
+    int InternalLocate(const std::vector<TField*>& Fields, const std::vector<Variant>& Values,
+                       TLocateOptions Options) override;
+
+    // The index of the first record (cursor order) matching Condition, an SQL boolean
+    // expression whose ":korin_k<i>" parameters take Values[i] (stored for Fields[i]).
+    int FindFirstWhere(const std::string& Condition, const std::vector<TField*>& Fields,
+                       const std::vector<Variant>& Values);
+    // Re-reads the record list (keeps the current filter) and returns to the record of
+    // Key when it is still there, else to the record at the same position.
+    void ReloadKeepingPosition(bool Notify);
+
+private:
+    void BuildList(const std::string& Filter, std::vector<std::int64_t>& Keys,
+                   TRowStore& Rows) const;
+    void FetchPage(int Index);
+    std::vector<Variant> ReadRow(std::int64_t RowId);
+    void CheckFilterText(const std::string& Filter) const;
+
+    std::string FDatabaseName;
+    TDatabase* FDatabase = nullptr;
+    TSourceInfo FSource;
+    bool FKeyset = false;
+    // Keyset cursors: origin table and columns (quoted), row ids in cursor order.
+    std::string FTable;
+    std::vector<std::string> FColumns;
+    std::vector<TFieldType> FTypes;
+    std::vector<std::int64_t> FKeys;
+    std::unordered_map<std::int64_t, std::vector<Variant>> FPage;
+    std::unique_ptr<TSQLiteStatement> FFetch;
+    // Cached results.
+    TRowStore FRows;
+};
+
+// ---------------------------------------------------------------------------------------
+// Index definitions
+
+enum TIndexOption : std::uint32_t { ixPrimary = 1u << 0, ixUnique = 1u << 1, ixDescending = 1u << 2 };
+using TIndexOptions = std::uint32_t;
+
+class TIndexDef : public TObject {
+public:
+    TIndexDef(std::string Name, std::string Fields, TIndexOptions Options)
+        : FName(std::move(Name)), FFields(std::move(Fields)), FOptions(Options)
+    {
+    }
+    const std::string& Name() const { return FName; }
+    // The indexed field names joined with ";".
+    const std::string& Fields() const { return FFields; }
+    TIndexOptions Options() const { return FOptions; }
+
+private:
+    std::string FName;
+    std::string FFields;
+    TIndexOptions FOptions;
+};
+
+class TTable;
+
+// The indexes of a table: its primary key (named "PRIMARY") and its other indexes whose
+// keys are plain columns, read from the database by Update.
+class TIndexDefs : public TObject {
+public:
+    explicit TIndexDefs(TTable* ATable) : FTable(ATable) {}
+    void Update();
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TIndexDef* Items(int Index) const;
+    TIndexDef* Find(const std::string& Name) const;  // raises "Index 'X' not found"
+    TIndexDef* FindIndex(const std::string& Name) const;  // nullptr when absent
+    void Clear() { FItems.clear(); }
+
+private:
+    friend class TTable;
+    TTable* FTable;
+    std::vector<std::unique_ptr<TIndexDef>> FItems;
+};
+
+// ---------------------------------------------------------------------------------------
+// Table
+
+class TTable : public TDBDataSet {
+public:
+    explicit TTable(TComponent* AOwner);
+    ~TTable() override;
+
+    const std::string& TableName() const { return FTableName; }
+    void SetTableName(const std::string& Value);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value);
+
+    TIndexDefs* IndexDefs() { return &FIndexDefs; }
+    // Orders the records by a named index ("" and "PRIMARY": the primary key).
+    const std::string& IndexName() const { return FIndexName; }
+    void SetIndexName(const std::string& Value);
+    // Orders the records by fields (";"-joined); clears IndexName.
+    const std::string& IndexFieldNames() const { return FIndexFieldNames; }
+    void SetIndexFieldNames(const std::string& Value);
+    // The fields of the current order.
+    int IndexFieldCount() const;
+    TField* IndexFields(int Index) const;
+
+    // Key search on the current order: SetKey, assign the key fields, GotoKey; or FindKey
+    // with the values of the first index fields. True and moved when found.
+    void SetKey();
+    bool GotoKey();
+    bool FindKey(const std::vector<Variant>& KeyValues);
+
+    // Detail tables: the records whose index fields (or, without an index, the fields
+    // named like the master fields) equal the master record's MasterFields.
+    TDataSource* MasterSource() const;
+    void SetMasterSource(TDataSource* Value);
+    const std::string& MasterFields() const { return FMasterFields; }
+    void SetMasterFields(const std::string& Value);
+
+    void GetDetailLinkFields(std::vector<TField*>& MasterFields, std::vector<TField*>& DetailFields) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+protected:
+    TSourceInfo DescribeSource() override;
+    void BindParams(TSQLiteStatement& Statement) override;
+    bool IsFieldIndexed(const TField* Field) const override;
+    void InitNewRecord(std::vector<Variant>& Values) override;
+    void FieldsCreated() override;
+
+private:
+    class TMasterLink;
+    friend class TIndexDefs;
+    friend class TMasterLink;
+    void MasterChanged();
+    std::vector<std::string> OrderFieldNames() const;
+    std::vector<std::string> DetailFieldNames() const;
+    void ReadIndexDefs(TDatabase* Db);
+    void ChangeOrder();
+    std::string MasterCondition() const;
+
+    std::string FTableName;
+    bool FReadOnly = false;
+    TIndexDefs FIndexDefs{this};
+    std::string FIndexName;
+    std::string FIndexFieldNames;
+    bool FIndexDescending = false;
+    std::string FMasterFields;
+    std::unique_ptr<TMasterLink> FMasterLink;
+    std::vector<TField*> FIndexFields;
+};
+
+// ---------------------------------------------------------------------------------------
+// Parameters
+
+class TParam : public TObject {
+public:
+    explicit TParam(std::string Name, TFieldType Type = ftUnknown) : FName(std::move(Name)), FDataType(Type) {}
+    const std::string& Name() const { return FName; }
+    TFieldType DataType() const { return FDataType; }
+    void SetDataType(TFieldType Value) { FDataType = Value; }
+    const Variant& Value() const { return FValue; }
+    void SetValue(const Variant& V);
+    bool IsNull() const { return FValue.IsNullOrEmpty(); }
+    bool Bound() const { return FBound; }
+    void Clear() { FValue = Variant::Null(); }
+    std::string AsString() const { return VarToStr(FValue); }
+    void SetAsString(const std::string& V) { SetValue(Variant(V)); }
+    std::int64_t AsInteger() const { return IsNull() ? 0 : FValue.AsInteger(); }
+    void SetAsInteger(std::int64_t V) { SetValue(Variant(static_cast<long long>(V))); }
+    double AsFloat() const { return IsNull() ? 0.0 : FValue.AsFloat(); }
+    void SetAsFloat(double V) { SetValue(Variant(V)); }
+    TDateTime AsDateTime() const { return IsNull() ? 0.0 : FValue.AsDateTime(); }
+    void SetAsDateTime(TDateTime V) { SetValue(Variant::FromDateTime(V)); }
+    void Assign(const TParam& Other);
+
+private:
+    std::string FName;
+    TFieldType FDataType;
+    Variant FValue = Variant::Null();
+    bool FBound = false;
+};
+
+class TParams : public TObject {
+public:
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TParam* Items(int Index) const;
+    TParam* FindParam(const std::string& Name) const;  // case-insensitive; nullptr when absent
+    TParam* ParamByName(const std::string& Name) const;  // raises "Parameter 'X' not found"
+    TParam* CreateParam(TFieldType Type, const std::string& Name);
+    void Clear() { FItems.clear(); }
+    // Copies the other list (names, types and values).
+    void Assign(const TParams& Other);
+    // Copies values into the parameters of the same names.
+    void AssignValues(const TParams& Other);
+
+    // The names of the ":name" parameters of an SQL text, in order of first use
+    // (texts in quotes and comments are skipped, "::" is not a parameter).
+    static std::vector<std::string> ParseNames(const std::string& SQL);
+
+private:
+    std::vector<std::unique_ptr<TParam>> FItems;
+};
+
+// ---------------------------------------------------------------------------------------
+// Query
+
+class TQuery : public TDBDataSet {
+public:
+    explicit TQuery(TComponent* AOwner);
+    ~TQuery() override;
+
+    // The SQL lines. Changing them closes the query and rebuilds Params (keeping the
+    // values of parameters whose names remain).
+    TStringList* SQL() { return &FSQL; }
+    const TStringList* SQL() const { return &FSQL; }
+    TParams* Params() { return &FParams; }
+    int ParamCount() const { return FParams.Count(); }
+    TParam* ParamByName(const std::string& Name) const { return FParams.ParamByName(Name); }
+
+    // A master whose current record fills the parameters named like its fields; the
+    // query re-opens when the master moves.
+    TDataSource* DataSource() const;
+    void SetDataSource(TDataSource* Value);
+    // Results are editable only when this is set and the statement is a SELECT of one
+    // table's columns.
+    bool RequestLive() const { return FRequestLive; }
+    void SetRequestLive(bool Value);
+
+    void Prepare() { FPrepared = true; }
+    void UnPrepare() { FPrepared = false; }
+    bool Prepared() const { return FPrepared; }
+    // Runs a statement that returns no rows (INSERT, UPDATE, DELETE, DDL).
+    void ExecSQL();
+    int RowsAffected() const { return FRowsAffected; }
+
+    void GetDetailLinkFields(std::vector<TField*>& MasterFields, std::vector<TField*>& DetailFields) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+protected:
+    TSourceInfo DescribeSource() override;
+    void BindParams(TSQLiteStatement& Statement) override;
+
+private:
+    class TParamLink;
+    friend class TParamLink;
+    void SQLChanged();
+    void MasterChanged();
+    void FillParamsFromMaster();
+    std::string StatementText() const;
+
+    TStringList FSQL;
+    TParams FParams;
+    std::unique_ptr<TParamLink> FParamLink;
+    bool FRequestLive = false;
+    bool FPrepared = false;
+    int FRowsAffected = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// Blob stream
+
+enum TBlobStreamMode { bmRead, bmWrite, bmReadWrite };
+
+// Reads the contents of a memo or blob field of the current record.
+class TBlobStream : public TObject {
+public:
+    // Only bmRead is supported; other modes raise EDatabaseError.
+    TBlobStream(TBlobField* Field, TBlobStreamMode Mode);
+    // Copies up to Count bytes; returns the number copied (0 at the end).
+    int Read(void* Buffer, int Count);
+    std::int64_t Size() const { return static_cast<std::int64_t>(FData.size()); }
+    std::int64_t Position() const { return FPosition; }
+    void SetPosition(std::int64_t Value);
+
+private:
+    std::string FData;
+    std::int64_t FPosition = 0;
+};
