@@ -468,6 +468,14 @@ void TCustomComboBox::KeyDown(std::uint16_t& Key, TShiftState Shift)
         Key = 0;
         return;
     }
+    if (DroppedDown() && Key == VK_TAB) {
+        // Tab closes the list, keeping the item, and moves on as it always does.
+        CloseUp(true);
+        Key = 0;
+        if (TCustomForm* form = GetParentForm(this))
+            form->SelectNext(this, !(Shift & ssShift), true);
+        return;
+    }
     if (IsPagingKey(Key) && !(Shift & (ssAlt | ssCtrl))) {
         if (FStyle != csDropDownList && (Key == VK_HOME || Key == VK_END) && !DroppedDown())
             return;  // in an editable field Home and End belong to the text
@@ -574,6 +582,19 @@ void TCustomComboBox::Paint()
 TToolButton::TToolButton(TComponent* AOwner) : TGraphicControl(AOwner)
 {
     SetBounds(0, 0, 23, 22);
+}
+
+TToolButton::~TToolButton()
+{
+    BeforeDestruction();
+    // A button freed by its owner leaves its bar, and the others close up. (While the bar
+    // itself is being destroyed it is no longer a TToolBar, and nothing is left to do.)
+    if (TToolBar* bar = ToolBar()) {
+        auto& b = bar->FButtons;
+        b.erase(std::remove(b.begin(), b.end(), this), b.end());
+        TGraphicControl::SetParent(nullptr);
+        bar->LayoutButtons();
+    }
 }
 
 TToolBar* TToolButton::ToolBar() const { return dynamic_cast<TToolBar*>(Parent()); }

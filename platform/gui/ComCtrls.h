@@ -142,6 +142,7 @@ class TToolBar;
 class TToolButton : public TGraphicControl {
 public:
     explicit TToolButton(TComponent* AOwner);
+    ~TToolButton() override;
     int ImageIndex() const { return FImageIndex; }
     void SetImageIndex(int Value);
     TToolButtonStyle Style() const { return FStyle; }

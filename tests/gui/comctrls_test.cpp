@@ -7,6 +7,7 @@
 
 #include "platform/gui/Bitmap.h"
 #include "platform/gui/ComCtrls.h"
+#include "platform/gui/ImageList.h"
 #include "platform/gui/Popups.h"
 #include "platform/gui/Render.h"
 #include "platform/gui/StdCtrls.h"
@@ -145,6 +146,12 @@ TEST_F(ComCtrls, ComboDropsDownWithKeysAndClosesWithEnterOrEsc)
     combo->SetDroppedDown(true);
     combo->SetDroppedDown(false);
     EXPECT_TRUE(PopupWindows().empty());
+
+    // Tab closes a dropped list and moves the focus on.
+    RunScript([&](TInputScript& s) { s.Key(VK_F4).Key(VK_UP).Key(VK_TAB); });
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(combo->Text(), "Insert");
+    EXPECT_TRUE(ok->Focused());
 }
 
 TEST_F(ComCtrls, ComboListPicksByClickAndClosesOnClickOutside)
@@ -234,6 +241,45 @@ TEST_F(ComCtrls, ToolBarWrapsButtonsAndClicksOnRelease)
     b[0]->SetEnabled(false);
     RunScript([&](TInputScript& s) { s.Click(b[0]).Click(b[10]); });
     EXPECT_EQ(log, (std::vector<std::string>{"click 1", "click 10"}));
+
+    // A button freed by its owner leaves the bar; the rest close up.
+    b[0]->Free();
+    EXPECT_EQ(bar->ButtonCount(), 14);
+    EXPECT_EQ(bar->Buttons(0), b[1]);
+    EXPECT_EQ(pos(1), Point(0, 0));
+    EXPECT_EQ(pos(3), Point(60, 0));
+}
+
+TEST_F(ComCtrls, ToolBarPaintsImagesOfTheList)
+{
+    auto* images = new TImageList(form.get(), 16, 16);
+    TBitmap glyph(16, 16);
+    glyph.Canvas().Brush().SetColor(clRed);
+    glyph.Canvas().FillRect(Rect(0, 0, 16, 16));
+    images->Add(glyph);
+    auto* bar = new TToolBar(form.get());
+    bar->SetAlign(alNone);
+    bar->SetParent(form.get());
+    bar->SetBounds(0, 0, 100, 22);
+    bar->SetFlat(true);
+    bar->SetImages(images);
+    for (int i = 0; i < 3; ++i) {
+        auto* t = new TToolButton(form.get());
+        t->SetParent(bar);
+        t->SetImageIndex(i == 2 ? 5 : 0);  // the third has no image
+    }
+    bar->Buttons(1)->SetEnabled(false);
+    auto bmp = RenderWindow(bar);
+    EXPECT_EQ(bmp->Pixels(11, 11), clRed);  // the image, centred on the first button
+    EXPECT_EQ(bmp->Pixels(3, 3), clRed);
+    EXPECT_EQ(bmp->Pixels(2, 2), ColorToRGB(clBtnFace));  // a flat button has no frame
+    EXPECT_NE(bmp->Pixels(23 + 11, 11), clRed);  // disabled: drawn embossed
+    EXPECT_EQ(bmp->Pixels(46 + 11, 11), ColorToRGB(clBtnFace));
+
+    // Freeing the image list leaves the bar without images.
+    images->Free();
+    EXPECT_EQ(bar->Images(), nullptr);
+    EXPECT_EQ(RenderWindow(bar)->Pixels(11, 11), ColorToRGB(clBtnFace));
 }
 
 // ---------------------------------------------------------------- THotKey

@@ -202,6 +202,11 @@ TEST_F(PopupMenu, PicksByClickAndClosesOnAPressOutside)
     // A modal loop taking the mouse closes the menu.
     ReleaseCapture();
     EXPECT_FALSE(menu->IsShowing());
+
+    // A menu with nothing to show does not open.
+    TOwned<TPopupMenu> empty(new TPopupMenu(nullptr));
+    empty->Popup(10, 10);
+    EXPECT_FALSE(empty->IsShowing());
 }
 
 }  // namespace
