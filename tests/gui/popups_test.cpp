@@ -62,6 +62,7 @@ TEST_F(Popups, HintWindowShowsTopmostWithoutTakingTheFocus)
     TCanvas measure;
     measure.Font().Assign(Screen->HintFont());
     EXPECT_EQ(r, Rect(0, 0, measure.TextWidth("No more matches!") + 6, measure.TextHeight("No more matches!") + 2));
+    EXPECT_EQ(hint->TextWidth("No more matches!"), 102);
     // A narrow maximum breaks the text into lines.
     TRect narrow = hint->CalcHintRect(60, "No more matches!");
     EXPECT_GT(narrow.Bottom, r.Bottom);
