@@ -117,6 +117,12 @@ TEST_F(ComCtrls, ComboDropsDownWithKeysAndClosesWithEnterOrEsc)
     EXPECT_EQ(PopupWindows().back(), list);
     EXPECT_EQ(list->BoundsRect(), Rect(120, 151, 270, 151 + 4 * 16 + 2));  // below the combo, on screen
     EXPECT_TRUE(combo->Focused());  // the list never takes the focus
+    // On the screen the list lies over the form, below the combo, its first row (Browse,
+    // the current item) highlighted.
+    auto screen = RenderWindowWithPopups(form.get());
+    EXPECT_EQ(screen->Pixels(20 + 100, 30 + 21 + 5), ColorToRGB(clHighlight));
+    EXPECT_EQ(screen->Pixels(20 + 100, 30 + 21 + 16 + 5), ColorToRGB(clWindow));
+    EXPECT_EQ(RenderWindow(form.get())->Pixels(20 + 100, 30 + 21 + 5), ColorToRGB(clBtnFace));
 
     // Up and Down change the item at once; Enter closes and keeps it, and does not reach
     // the default button.
