@@ -451,7 +451,9 @@ LRESULT TCustomComboBox::DialogCode() const
 
 void TCustomComboBox::WndProc(TMessage& m)
 {
-    if (m.Msg == WM_KILLFOCUS && FList)
+    // The list goes up, keeping the item, when the combo loses the focus, is hidden or
+    // is disabled.
+    if ((m.Msg == WM_KILLFOCUS || m.Msg == CM_VISIBLECHANGED || m.Msg == CM_ENABLEDCHANGED) && FList)
         CloseUp(true);
     TWinControl::WndProc(m);
 }

@@ -153,6 +153,13 @@ TEST_F(ComCtrls, ComboDropsDownWithKeysAndClosesWithEnterOrEsc)
     combo->SetDroppedDown(false);
     EXPECT_TRUE(PopupWindows().empty());
 
+    // Hiding or disabling the combo takes its list away.
+    combo->SetDroppedDown(true);
+    combo->SetEnabled(false);
+    EXPECT_FALSE(combo->DroppedDown());
+    combo->SetEnabled(true);
+    combo->SetFocus();
+
     // Tab closes a dropped list and moves the focus on.
     RunScript([&](TInputScript& s) { s.Key(VK_F4).Key(VK_UP).Key(VK_TAB); });
     EXPECT_FALSE(combo->DroppedDown());
