@@ -96,6 +96,9 @@ void OnFontChange(TFont& font, std::function<void()> handler)
 
 }  // namespace
 
+// Registered as soon as the standard controls are linked in.
+static const bool g_standardControlsRegistered = (RegisterStandardControls(), true);
+
 bool IsAccel(char32_t Ch, const std::string& Caption)
 {
     for (size_t i = 0; i + 1 < Caption.size(); ++i) {

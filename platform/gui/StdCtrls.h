@@ -8,6 +8,11 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/Forms.h"
 
+// Makes the standard controls (buttons with glyphs, edit boxes, memos, check and radio
+// buttons, group boxes, panels, bevels) known to the form reader and writer. Runs when the
+// window layer is loaded; calling it again does nothing.
+void RegisterStandardControls();
+
 // Whether Ch is the accelerator of Caption ("&Yes" has the accelerator Y).
 bool IsAccel(char32_t Ch, const std::string& Caption);
 // The caption without its accelerator marks ("&&" stays one "&").
