@@ -338,6 +338,13 @@ void TLabel::FontChanged()
     Invalidate();
 }
 
+void TLabel::SetFocusControl(TWinControl* v)
+{
+    FFocusControl = v;
+    if (v)
+        v->FreeNotification(this);
+}
+
 void TLabel::Notification(TComponent* AComponent, TOperation Operation)
 {
     TGraphicControl::Notification(AComponent, Operation);

@@ -79,7 +79,7 @@ public:
     void SetShowAccelChar(bool v);
     // The control that the accelerator focuses.
     TWinControl* FocusControl() const { return FFocusControl; }
-    void SetFocusControl(TWinControl* v) { FFocusControl = v; }
+    void SetFocusControl(TWinControl* v);
 
     void Loaded() override;
     void WndProc(TMessage& Message) override;

@@ -174,6 +174,10 @@ TEST_F(Controls, MemoLinesEnterAndDialogKeys)
     RunScript([](TInputScript& in) { in.Key(VK_BACK); });
     EXPECT_EQ(memo->Lines(), (std::vector<std::string>{"abcd"}));
     EXPECT_EQ(memo->CaretPos(), Point(2, 0));
+    // Tab leaves the memo (it does not take tabs) and types nothing into it.
+    RunScript([](TInputScript& in) { in.Key(VK_TAB); });
+    EXPECT_TRUE(ok->Focused());
+    EXPECT_EQ(memo->Text(), "abcd");
     form->Hide();
 
     // Without WantReturns Enter goes to the Default button; ReadOnly refuses edits.
@@ -290,6 +294,11 @@ TEST_F(Controls, LabelSizesToItsTextAndFocusesByAccelerator)
     button->SetFocus();
     RunScript([](TInputScript& in) { in.Type("f"); });
     EXPECT_TRUE(edit->Focused());
+    // The label forgets a focus control that goes away.
+    edit->Free();
+    EXPECT_EQ(label->FocusControl(), nullptr);
+    RunScript([&](TInputScript& in) { in.Call([&] { button->SetFocus(); }).Type("f"); });
+    EXPECT_TRUE(button->Focused());
 
     // Opaque labels fill their colour (the parent's); transparent ones leave what is below.
     form->SetColor(clYellow);
