@@ -1072,6 +1072,15 @@ void TRadioButton::SetChecked(bool v)
         Click();
 }
 
+void TRadioButton::DoEnter()
+{
+    bool byArrow = GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0 || GetKeyState(VK_LEFT) < 0 ||
+                   GetKeyState(VK_RIGHT) < 0;
+    if (byArrow && !FChecked)
+        SetChecked(true);
+    TButtonControl::DoEnter();
+}
+
 void TRadioButton::Paint()
 {
     TCanvas& c = *Canvas();

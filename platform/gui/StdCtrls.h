@@ -296,7 +296,7 @@ private:
 
 // A radio button: checking it unchecks the radio buttons with the same parent. OnClick
 // fires when it becomes checked (by the user or from code, not while a form file is read);
-// a checked button is the group's tab stop.
+// a checked button is the group's tab stop, and the arrow keys move the check with the focus.
 class TRadioButton : public TButtonControl {
 public:
     explicit TRadioButton(TComponent* AOwner);
@@ -308,6 +308,8 @@ public:
 protected:
     void Activate() override { SetChecked(true); }
     void Paint() override;
+    // Reached by an arrow key, it checks itself: arrows walk through a group.
+    void DoEnter() override;
 
 private:
     bool FChecked = false;

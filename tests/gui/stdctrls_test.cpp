@@ -258,15 +258,23 @@ TEST_F(Controls, RadioButtonsUncheckTheirSiblings)
     RunScript([&](TInputScript& in) { in.Call([&] { pattern->SetFocus(); }).Key(VK_SPACE); });
     EXPECT_TRUE(pattern->Checked());
     EXPECT_FALSE(exact->Checked());
+    // An arrow key moves the focus to the next radio button and checks it.
+    RunScript([](TInputScript& in) { in.Key(VK_UP); });
+    EXPECT_TRUE(exact->Focused());
+    EXPECT_TRUE(exact->Checked());
+    EXPECT_FALSE(pattern->Checked());
+    RunScript([](TInputScript& in) { in.Key(VK_DOWN); });
+    EXPECT_TRUE(pattern->Checked());
+    EXPECT_EQ(clicks.size(), 6u);
     // Unchecking from code reports nothing.
     pattern->SetChecked(false);
-    EXPECT_EQ(clicks.size(), 4u);
+    EXPECT_EQ(clicks.size(), 6u);
 
     // While a form file is read, setting Checked fires no OnClick.
     exact->SetLoading(true);
     exact->SetChecked(true);
     exact->Loaded();
-    EXPECT_EQ(clicks.size(), 4u);
+    EXPECT_EQ(clicks.size(), 6u);
     EXPECT_TRUE(exact->Checked());
 }
 
