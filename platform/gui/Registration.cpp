@@ -33,7 +33,7 @@ TIdentMapPtr ModalResultIdents()
     return map;
 }
 
-static void RegisterStandardControls();
+static void RegisterCommonControls();
 
 void RegisterGuiClasses()
 {
@@ -162,86 +162,13 @@ void RegisterGuiClasses()
         .Default(false)
         .Boolean("Transparent", [](TLabel* l) { return l->Transparent(); },
                  [](TLabel* l, bool v) { l->SetTransparent(v); }).Default(false);
+    RegisterCommonControls();
     RegisterStandardControls();
 }
 
-static void RegisterStandardControls()
+static void RegisterCommonControls()
 {
     using I = std::int64_t;
-    const std::vector<std::string> alignments{"taLeftJustify", "taRightJustify", "taCenter"};
-    const std::vector<std::string> layouts{"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"};
-
-    RegisterClass<TCustomEdit>("TCustomEdit", "TWinControl")
-        .String("Text", [](TCustomEdit* e) { return e->Text(); }, [](TCustomEdit* e, const std::string& v) { e->SetText(v); })
-        .Default("")
-        .Boolean("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly).Default(false)
-        .Integer("MaxLength", [](TCustomEdit* e) -> I { return e->MaxLength(); },
-                 [](TCustomEdit* e, I v) { e->SetMaxLength(static_cast<int>(v)); }).Default(0)
-        .Boolean("AutoSelect", &TCustomEdit::AutoSelect, &TCustomEdit::SetAutoSelect).Default(true)
-        .Boolean("TabStop", [](TCustomEdit* c) { return c->TabStop(); }, [](TCustomEdit* c, bool v) { c->SetTabStop(v); })
-        .Default(true)
-        .Event("OnChange", &TCustomEdit::OnChange);
-    RegisterClass<TEdit>("TEdit", "TCustomEdit");
-
-    RegisterClass<TMemo>("TMemo", "TWinControl")
-        .Strings("Lines.Strings", [](TMemo* m) { return m->Lines(); },
-                 [](TMemo* m, const std::vector<std::string>& v) { m->SetLines(v); })
-        .Boolean("ReadOnly", &TMemo::ReadOnly, &TMemo::SetReadOnly).Default(false)
-        .Boolean("WantReturns", &TMemo::WantReturns, &TMemo::SetWantReturns).Default(true)
-        .Boolean("WantTabs", &TMemo::WantTabs, &TMemo::SetWantTabs).Default(false)
-        .Boolean("TabStop", [](TMemo* c) { return c->TabStop(); }, [](TMemo* c, bool v) { c->SetTabStop(v); }).Default(true)
-        .Event("OnChange", &TMemo::OnChange);
-
-    RegisterClass<TButtonControl>("TButtonControl", "TWinControl")
-        .Boolean("TabStop", [](TButtonControl* c) { return c->TabStop(); },
-                 [](TButtonControl* c, bool v) { c->SetTabStop(v); }).Default(true);
-    RegisterClass<TCheckBox>("TCheckBox", "TButtonControl")
-        .Boolean("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked).Default(false)
-        .Enum<TCheckBoxState>("State", {"cbUnchecked", "cbChecked", "cbGrayed"}, &TCheckBox::State, &TCheckBox::SetState)
-        .Default(TCheckBoxState::cbUnchecked)
-        .Boolean("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed).Default(false)
-        .Enum<TAlignment>("Alignment", alignments, &TCheckBox::Alignment, &TCheckBox::SetAlignment).Default(taRightJustify);
-    RegisterClass<TRadioButton>("TRadioButton", "TButtonControl")
-        .Boolean("TabStop", [](TRadioButton* c) { return c->TabStop(); }, [](TRadioButton* c, bool v) { c->SetTabStop(v); })
-        .Default(false)
-        .Boolean("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked).Default(false)
-        .Enum<TAlignment>("Alignment", alignments, &TRadioButton::Alignment, &TRadioButton::SetAlignment)
-        .Default(taRightJustify);
-    RegisterClass<TGroupBox>("TGroupBox", "TCustomControl");
-
-    const std::vector<std::string> cuts{"bvNone", "bvLowered", "bvRaised", "bvSpace"};
-    RegisterClass<TCustomPanel>("TCustomPanel", "TCustomControl")
-        .Enum<TBevelCut>("BevelInner", cuts, &TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner)
-        .Default(TBevelCut::bvNone)
-        .Enum<TBevelCut>("BevelOuter", cuts, &TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter)
-        .Default(TBevelCut::bvRaised)
-        .Integer("BevelWidth", [](TCustomPanel* p) -> I { return p->BevelWidth(); },
-                 [](TCustomPanel* p, I v) { p->SetBevelWidth(static_cast<int>(v)); }).Default(1)
-        .Integer("BorderWidth", [](TCustomPanel* p) -> I { return p->BorderWidth(); },
-                 [](TCustomPanel* p, I v) { p->SetBorderWidth(static_cast<int>(v)); }).Default(0)
-        .Enum<TAlignment>("Alignment", alignments, &TCustomPanel::Alignment, &TCustomPanel::SetAlignment).Default(taCenter);
-    RegisterClass<TPanel>("TPanel", "TCustomPanel");
-    RegisterClass<TBevel>("TBevel", "TGraphicControl")
-        .Enum<TBevelShape>("Shape", {"bsBox", "bsFrame", "bsTopLine", "bsBottomLine", "bsLeftLine", "bsRightLine", "bsSpacer"},
-                           &TBevel::Shape, &TBevel::SetShape)
-        .Default(TBevelShape::bsBox)
-        .Enum<TBevelStyle>("Style", {"bsLowered", "bsRaised"}, &TBevel::Style, &TBevel::SetStyle)
-        .Default(TBevelStyle::bsLowered);
-
-    RegisterClass<TSpeedButton>("TSpeedButton", "TGraphicControl")
-        .Integer("GroupIndex", [](TSpeedButton* b) -> I { return b->GroupIndex(); },
-                 [](TSpeedButton* b, I v) { b->SetGroupIndex(static_cast<int>(v)); }).Default(0)
-        .Boolean("AllowAllUp", &TSpeedButton::AllowAllUp, &TSpeedButton::SetAllowAllUp).Default(false)
-        .Boolean("Down", &TSpeedButton::Down, &TSpeedButton::SetDown).Default(false)
-        .Boolean("Flat", &TSpeedButton::Flat, &TSpeedButton::SetFlat).Default(false)
-        .Integer("NumGlyphs", [](TSpeedButton* b) -> I { return b->NumGlyphs(); },
-                 [](TSpeedButton* b, I v) { b->SetNumGlyphs(static_cast<int>(v)); }).Default(1)
-        .Enum<TButtonLayout>("Layout", layouts, &TSpeedButton::Layout, &TSpeedButton::SetLayout)
-        .Default(TButtonLayout::blGlyphLeft);
-    RegisterClass<TBitBtn>("TBitBtn", "TButton")
-        .Integer("NumGlyphs", [](TBitBtn* b) -> I { return b->NumGlyphs(); },
-                 [](TBitBtn* b, I v) { b->SetNumGlyphs(static_cast<int>(v)); }).Default(1)
-        .Enum<TButtonLayout>("Layout", layouts, &TBitBtn::Layout, &TBitBtn::SetLayout).Default(TButtonLayout::blGlyphLeft);
 
     RegisterClass<TListBox>("TListBox", "TWinControl")
         .Strings("Items.Strings", [](TListBox* l) { return l->Items(); },
