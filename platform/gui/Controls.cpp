@@ -47,6 +47,7 @@ TControl::~TControl()
     BeforeDestruction();
     if (g_capture == this)
         g_capture = nullptr;
+    Application->ControlDestroyed(this);
     while (!FSubclasses.empty())
         UnRegisterSubclass(this, FSubclasses.back());
     if (FParent)
