@@ -926,6 +926,11 @@ void TWinControl::WndProc(TMessage& m)
     case CN_CHAR:
         CNChar(m);
         return;
+    case CN_SYSCHAR:
+        // Alt+letter: the form's controls answer their accelerators.
+        if (TCustomForm* form = GetParentForm(this))
+            m.Result = form->Perform(CM_DIALOGCHAR, m.WParam, m.LParam);
+        return;
     case WM_GETDLGCODE:
         m.Result = DialogCode();
         return;

@@ -23,8 +23,17 @@ bool IsKeyboardMessage(std::uint32_t m) { return m >= WM_KEYDOWN && m <= 0x0108;
 char32_t KeyToChar(std::uint16_t vk, TShiftState shift)
 {
     bool sh = shift & ssShift;
-    if ((shift & ssAlt))
+    if ((shift & ssAlt) && (shift & ssCtrl))
         return 0;
+    if (shift & ssAlt) {
+        // Alt+key gives a system character: the dialog's accelerators answer it.
+        shift &= static_cast<TShiftState>(~ssAlt);
+        if (vk >= 'A' && vk <= 'Z')
+            return static_cast<char32_t>(vk - 'A' + 'a');
+        if (vk >= '0' && vk <= '9')
+            return static_cast<char32_t>(vk);
+        return 0;
+    }
     if (shift & ssCtrl) {
         if (vk >= 'A' && vk <= 'Z')
             return static_cast<char32_t>(vk - 'A' + 1);
@@ -485,7 +494,7 @@ bool TApplication::TranslateMessage(const TMsg& Msg)
     char32_t ch = KeyToChar(LoWord(Msg.wParam), KeyDataToShiftState(Msg.lParam));
     if (!ch)
         return false;
-    PostMessage(Msg.hwnd, WM_CHAR, ch, Msg.lParam);
+    PostMessage(Msg.hwnd, Msg.message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR, ch, Msg.lParam);
     return true;
 }
 

@@ -458,3 +458,26 @@ TEST_F(FocusedFree, FreeingTheFocusedControlLeavesNoDanglingFocus)
 }
 
 }  // namespace
+
+namespace {
+
+class Accelerators : public AppTest {};
+
+TEST_F(Accelerators, AltLetterClicksTheButtonWithThatAccelerator)
+{
+    TOwned<TForm> form(new TForm(nullptr));
+    std::vector<std::string> log;
+    auto* edit = new TProbe(form.get(), form.get(), "Edit", &log);
+    auto* find = new TButton(form.get());
+    find->SetParent(form.get());
+    find->SetCaption("&Find First");
+    find->SetModalResult(mrOk);
+    input.Key('F', ssAlt);
+    EXPECT_EQ(form->ShowModal(), mrOk);
+    EXPECT_EQ(GetFocus(), 0u);
+    for (auto& l : log)
+        EXPECT_EQ(l.find(":CHAR:"), std::string::npos) << l;  // the edit got no character
+    (void)edit;
+}
+
+}  // namespace
