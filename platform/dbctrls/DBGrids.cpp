@@ -627,7 +627,7 @@ int TCustomDBGrid::RowRecord(int DataRow) const
 {
     int d = FTopRecord + DataRow;
     int total = FRecordCount + (FInserting ? 1 : 0);
-    if (DataRow < 0 || d >= total || !FDataLink->Active())
+    if (DataRow < 0 || DataRow >= RowCount() - TitleOffset() || d >= total || !FDataLink->Active())
         return -1;
     if (FInserting) {
         int ins = std::max(0, FCurrentRecord);
