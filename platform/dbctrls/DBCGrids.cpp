@@ -4,6 +4,7 @@
 
 #include "platform/dbctrls/DBCtrlUtils.h"
 #include "platform/dbctrls/DBCtrls.h"
+#include "platform/dbctrls/KCtrls.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Draw3D.h"
 #include "platform/gui/Forms.h"
@@ -345,6 +346,10 @@ void TDBCtrlGrid::PaintRow(TCanvas& c, int Row)
             InflateRect(tr, -2, -1);
             c.Brush().SetStyle(bsClear);
             c.TextRect(tr, tr.Left, tr.Top, text.substr(0, text.find('\n')));
+        } else if (auto* e = dynamic_cast<TDBEditControl*>(ctl)) {
+            if (dynamic_cast<TDBSpinEdit*>(ctl))
+                inner.Right -= 16;  // where the spin buttons stand
+            PaintCellText(c, inner, text, false, e->Alignment());
         } else
             PaintCellText(c, inner, text, false, taLeftJustify);
         c.RestoreDC(-1);

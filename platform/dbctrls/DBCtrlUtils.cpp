@@ -4,35 +4,17 @@
 
 #include "platform/gui/Draw3D.h"
 
-namespace {
-// Opens the engine's record access of a dataset to the row reader: the members are
-// protected because engines implement them; reading them changes nothing.
-struct TDataSetAccess : TDataSet {
-    using TDataSet::InternalFetch;
-    using TDataSet::InternalRecordCount;
-};
-}  // namespace
-
 TDataSetRows::TDataSetRows(TDataSet* DataSet) : FDataSet(DataSet)
 {
-    if (FDataSet && FDataSet->Active()) {
-        auto count = &TDataSetAccess::InternalRecordCount;
-        FCount = (FDataSet->*count)();
-    }
+    if (FDataSet && FDataSet->Active())
+        FCount = FDataSet->RecordCount();
 }
 
 Variant TDataSetRows::Value(int Row, const TField* Field)
 {
     if (Row < 0 || Row >= FCount || !Field)
         return Variant::Null();
-    if (Row != FRow) {
-        auto fetch = &TDataSetAccess::InternalFetch;
-        FValues.clear();
-        (FDataSet->*fetch)(Row, FValues);
-        FRow = Row;
-    }
-    int i = Field->Index();
-    return i >= 0 && i < static_cast<int>(FValues.size()) ? FValues[i] : Variant::Null();
+    return FDataSet->ValueAt(Row + 1, Field);
 }
 
 void PaintFieldFrame(TCanvas& Canvas, TRect& R, TColor Fill)

@@ -22,8 +22,6 @@ public:
 private:
     TDataSet* FDataSet;
     int FCount = 0;
-    int FRow = -1;
-    std::vector<Variant> FValues;
 };
 
 // The UTF-8 bytes of one character.

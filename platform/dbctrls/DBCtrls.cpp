@@ -115,24 +115,9 @@ void TFieldDataLink::CheckBrowseMode()
 
 std::string FieldValueText(const TField* Field, const Variant& Value)
 {
-    if (Value.IsNullOrEmpty())
-        return "";
-    try {
-        switch (Field ? Field->DataType() : ftUnknown) {
-        case ftDate:
-            return DateToISO(Value.AsDateTime());
-        case ftTime:
-            return TimeToISO(Value.AsDateTime());
-        case ftDateTime:
-            return DateTimeToISO(Value.AsDateTime());
-        case ftBoolean:
-            return Value.AsBoolean() ? "True" : "False";
-        default:
-            return Value.AsString();
-        }
-    } catch (const std::exception&) {
+    if (!Field)
         return Value.IsArray() ? std::string() : VarToStr(Value);
-    }
+    return Field->TextOf(Value);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -375,6 +360,7 @@ void TDBEditControl::Paint()
     TCanvas& c = *Canvas();
     TRect r = ClientRect();
     PaintFieldFrame(c, r, Enabled() ? Color() : clBtnFace);
+    r.Right -= FRightMargin;
     c.Font().Assign(Font());
     c.Brush().SetStyle(bsClear);
     const std::string& t = Text();
@@ -607,50 +593,27 @@ void TDBListBox::Paint()
 // ---------------------------------------------------------------------------------------
 // TDBComboBox
 
-TDBComboBox::TDBComboBox(TComponent* AOwner) : TDBFieldControl<TCustomControl>(AOwner)
+TDBComboBox::TDBComboBox(TComponent* AOwner) : TDBFieldControl<TCustomComboBox>(AOwner)
 {
-    SetTabStop(true);
-    SetColor(clWindow);
-    SetBounds(0, 0, 145, 21);
     FDataLink.OnDataChange = [this](TObject*) { DataChange(this); };
     FDataLink.OnUpdateData = [this](TObject*) { UpdateData(this); };
 }
 
-void TDBComboBox::SetItems(const std::vector<std::string>& Value)
+void TDBComboBox::ShowValue(const std::string& Value)
 {
-    FItems = Value;
-    Invalidate();
-}
-
-int TDBComboBox::ItemIndex() const
-{
-    auto it = std::find(FItems.begin(), FItems.end(), Text());
-    return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
-}
-
-void TDBComboBox::SetItemIndex(int Value)
-{
-    SetText(Value >= 0 && Value < static_cast<int>(FItems.size()) ? FItems[Value] : std::string());
-}
-
-void TDBComboBox::SetDroppedDown(bool Value)
-{
-    if (Value == FDroppedDown)
-        return;
-    FDroppedDown = Value;
-    if (Value) {
-        FHot = ItemIndex();
-        if (OnDropDown)
-            OnDropDown(this);
-    } else if (OnCloseUp)
-        OnCloseUp(this);
-    Invalidate();
+    auto it = std::find(Items().begin(), Items().end(), Value);
+    if (it != Items().end()) {
+        SetItemIndex(static_cast<int>(it - Items().begin()));
+    } else {
+        SetItemIndex(-1);
+        if (Style() != csDropDownList)
+            SetText(Value);
+    }
 }
 
 void TDBComboBox::DataChange(TObject*)
 {
-    SetText(Field() ? Field()->Text() : std::string());
-    Invalidate();
+    ShowValue(Field() ? Field()->Text() : std::string());
 }
 
 void TDBComboBox::UpdateData(TObject*)
@@ -660,119 +623,42 @@ void TDBComboBox::UpdateData(TObject*)
 
 void TDBComboBox::Change()
 {
+    if (!FDataLink.Editing()) {
+        // The user changed the value: the dataset must be editing first. Going into edit
+        // state shows the field's value again, so the user's value is put back after.
+        std::string picked = Text();
+        if (!FDataLink.Edit()) {
+            FDataLink.Reset();
+            return;
+        }
+        ShowValue(picked);
+    }
     FDataLink.Modified();
-    if (OnChange)
-        OnChange(this);
-}
-
-void TDBComboBox::PickText(const std::string& Value)
-{
-    if (Value == Text())
-        return;
-    if (!FDataLink.Edit())
-        return;
-    SetText(Value);
-    Change();
+    TCustomComboBox::Change();
 }
 
 void TDBComboBox::KeyDown(std::uint16_t& Key, TShiftState Shift)
 {
-    int n = static_cast<int>(FItems.size());
-    if ((Key == VK_DOWN && (Shift & ssAlt)) || Key == VK_F1 + 3) {
-        SetDroppedDown(!FDroppedDown);
-        Key = 0;
-        return;
-    }
-    if (Key == VK_UP || Key == VK_DOWN) {
-        int i = FDroppedDown ? FHot : ItemIndex();
-        i = Key == VK_UP ? std::max(0, i - 1) : std::min(n - 1, i + 1);
-        if (FDroppedDown)
-            FHot = i;
-        if (i >= 0 && i < n)
-            PickText(FItems[i]);
-        Key = 0;
-        return;
-    }
-    if (FDroppedDown && (Key == VK_RETURN || Key == VK_ESCAPE)) {
-        SetDroppedDown(false);
-        FSwallowChar = true;  // the key's character must not act a second time
-        Key = 0;
-    }
+    FEscClosedList = Key == VK_ESCAPE && DroppedDown();
+    TDBFieldControl<TCustomComboBox>::KeyDown(Key, Shift);
 }
 
 void TDBComboBox::KeyPress(char32_t& Key)
 {
-    if (FSwallowChar && (Key == 27 || Key == '\r')) {
-        FSwallowChar = false;
+    bool closed = FEscClosedList;
+    FEscClosedList = false;
+    if (Key == 27 && !closed && FDataLink.IsModified()) {
+        FDataLink.Reset();
         Key = 0;
         return;
     }
-    FSwallowChar = false;
-    if (Key == 27 || Key == '\r') {
-        if (Key == 27 && FDataLink.IsModified()) {
-            FDataLink.Reset();
-            Key = 0;
-        }
-        return;
-    }
-    if (FStyle == TDBComboStyle::csDropDownList) {
-        // Typing picks the first item that starts with the character.
-        if (Key >= 32) {
-            std::string ch = EncodeUtf8(Key);
-            for (const std::string& item : FItems)
-                if (item.size() >= ch.size() && std::equal(ch.begin(), ch.end(), item.begin(), [](char a, char b) {
-                        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-                    })) {
-                    PickText(item);
-                    break;
-                }
-        }
-        Key = 0;
-        return;
-    }
-    if (Key == 8) {
-        if (!Text().empty() && FDataLink.Edit()) {
-            std::string t = Text();
-            t.erase(static_cast<size_t>(PrevCharStart(t, static_cast<int>(t.size()))));
-            SetText(t);
-            Change();
-        }
-        Key = 0;
-        return;
-    }
-    if (Key < 32)
-        return;
-    if (FDataLink.Edit()) {
-        SetText(Text() + EncodeUtf8(Key));
-        Change();
-    }
-    Key = 0;
-}
-
-void TDBComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
-{
-    TDBFieldControl<TCustomControl>::MouseDown(Button, Shift, X, Y);
-    if (Button == mbLeft && X >= Width() - 18)
-        SetDroppedDown(!FDroppedDown);
+    TDBFieldControl<TCustomComboBox>::KeyPress(Key);
 }
 
 void TDBComboBox::DoExit()
 {
-    SetDroppedDown(false);
     FDataLink.UpdateRecord();
-    TDBFieldControl<TCustomControl>::DoExit();
-}
-
-void TDBComboBox::Paint()
-{
-    TCanvas& c = *Canvas();
-    TRect r = ClientRect();
-    PaintFieldFrame(c, r, Color());
-    TRect button = Rect(r.Right - 16, r.Top, r.Right, r.Bottom);
-    PaintDropButton(c, button, FDroppedDown);
-    TRect tr = Rect(r.Left, r.Top, button.Left, r.Bottom);
-    c.Font().Assign(Font());
-    PaintCellText(c, tr, Text(), Focused() && FStyle == TDBComboStyle::csDropDownList, taLeftJustify);
+    TDBFieldControl<TCustomComboBox>::DoExit();
 }
 
 // ---------------------------------------------------------------------------------------

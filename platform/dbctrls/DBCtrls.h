@@ -16,6 +16,7 @@
 
 #include "platform/db/DB.h"
 #include "platform/gui/Bitmap.h"
+#include "platform/gui/ComCtrls.h"
 #include "platform/gui/Controls.h"
 
 // ---------------------------------------------------------------------------------------
@@ -158,6 +159,7 @@ protected:
     void ShowText(const std::string& Value);
     void InsertText(const std::string& Utf8);
     bool FMultiLine = false;
+    int FRightMargin = 0;  // pixels at the right kept free of text (spin buttons)
 
 private:
     void DataChange(TObject*);
@@ -258,50 +260,24 @@ private:
 // ---------------------------------------------------------------------------------------
 // Combo box
 
-enum class TDBComboStyle { csDropDown, csDropDownList };
-
-// A text field with a list of values. Typing edits the text (csDropDown); Up and Down pick
-// the previous or next item; Alt+Down or F4 drops the list down (DroppedDown), Enter or a
-// click on an item closes it keeping the item, Esc closes it. The field gets the text.
-class TDBComboBox : public TDBFieldControl<TCustomControl> {
+// A combo box whose text is the field's value. Picking an item (Up, Down, the dropped-down
+// list) or typing (csDropDown) puts the dataset into edit state first; a read-only field
+// or link refuses the change and shows the field's value again. Esc drops a pending change.
+class TDBComboBox : public TDBFieldControl<TCustomComboBox> {
 public:
     explicit TDBComboBox(TComponent* AOwner);
-    std::vector<std::string>& Items() { return FItems; }
-    const std::vector<std::string>& Items() const { return FItems; }
-    void SetItems(const std::vector<std::string>& Value);
-    int ItemIndex() const;
-    void SetItemIndex(int Value);
-    TDBComboStyle Style() const { return FStyle; }
-    void SetStyle(TDBComboStyle Value) { FStyle = Value; }
-    bool DroppedDown() const { return FDroppedDown; }
-    void SetDroppedDown(bool Value);
-    int DropDownCount() const { return FDropDownCount; }
-    void SetDropDownCount(int Value) { FDropDownCount = Value < 1 ? 1 : Value; }
-
-    TNotifyEvent OnChange;
-    TNotifyEvent OnDropDown;
-    TNotifyEvent OnCloseUp;
 
 protected:
-    void Paint() override;
     void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
     void KeyPress(char32_t& Key) override;
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    LRESULT DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
-    bool FocusOnClick() const override { return true; }
     void DoExit() override;
-    virtual void Change();
+    void Change() override;
 
 private:
     void DataChange(TObject*);
     void UpdateData(TObject*);
-    void PickText(const std::string& Value);
-    std::vector<std::string> FItems;
-    TDBComboStyle FStyle = TDBComboStyle::csDropDown;
-    bool FDroppedDown = false;
-    int FDropDownCount = 8;
-    int FHot = -1;  // the item highlighted in the dropped-down list
-    bool FSwallowChar = false;
+    void ShowValue(const std::string& Value);
+    bool FEscClosedList = false;  // the Esc whose character follows closed the list
 };
 
 // ---------------------------------------------------------------------------------------

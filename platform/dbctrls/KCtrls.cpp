@@ -16,6 +16,7 @@ void TKDBComboBox::KeyPress(char32_t& Key)
 TDBSpinEdit::TDBSpinEdit(TComponent* AOwner) : TDBEditControl(AOwner)
 {
     SetAlignment(taRightJustify);
+    FRightMargin = 16;
 }
 
 std::int64_t TDBSpinEdit::Value() const
@@ -74,8 +75,8 @@ void TDBSpinEdit::Paint()
     TDBEditControl::Paint();
     TCanvas& c = *Canvas();
     int h = Height() / 2;
-    TRect up = Rect(Width() - 16, 0, Width(), h);
-    TRect down = Rect(Width() - 16, h, Width(), Height());
+    TRect up = Rect(Width() - 18, 2, Width() - 2, h);
+    TRect down = Rect(Width() - 18, h, Width() - 2, Height() - 2);
     PaintDropButton(c, down, false);
     // The up button: the same face with the arrow turned over.
     TRect face = up;

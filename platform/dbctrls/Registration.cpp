@@ -125,11 +125,15 @@ void RegisterControls()
         ItemsProp(b);
     }
     {
-        auto b = FieldControl<TDBComboBox>("TDBComboBox", "TCustomControl");
+        auto b = FieldControl<TDBComboBox>("TDBComboBox", "TWinControl");
         ItemsProp(b);
-        b.Enum<TDBComboStyle>("Style", {"csDropDown", "csDropDownList"}, [](TDBComboBox* c) { return c->Style(); },
-                              [](TDBComboBox* c, TDBComboStyle v) { c->SetStyle(v); })
-            .Default(TDBComboStyle::csDropDown)
+        b.Enum<TComboBoxStyle>("Style", {"csDropDown", "csSimple", "csDropDownList"},
+                               [](TDBComboBox* c) { return c->Style(); },
+                               [](TDBComboBox* c, TComboBoxStyle v) { c->SetStyle(v); })
+            .Default(csDropDown)
+            .Integer("DropDownCount", [](TDBComboBox* c) -> std::int64_t { return c->DropDownCount(); },
+                     [](TDBComboBox* c, std::int64_t v) { c->SetDropDownCount(static_cast<int>(v)); })
+            .Default(8)
             .Event("OnChange", &TDBComboBox::OnChange);
     }
     RegisterClass<TKDBComboBox>("TKDBComboBox", "TDBComboBox")

@@ -53,6 +53,10 @@ TEST_F(CtrlTest, EachControlShowsItsFieldAndFollowsScrolls)
     lookupList->SetListField("cname");
     auto* image = Place<TDBImage>(Form.get(), Source, "notes", 0);
 
+    // The combo boxes are combo boxes of the window layer (Up/Down, DroppedDown).
+    EXPECT_TRUE(Is<TCustomComboBox>(combo));
+    EXPECT_TRUE(Is<TDBComboBox>(kcombo));
+
     // Closed: nothing to show.
     EXPECT_EQ(edit->Text(), "");
     EXPECT_EQ(edit->Field(), nullptr);
