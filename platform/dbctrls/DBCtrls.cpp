@@ -106,13 +106,6 @@ void TFieldDataLink::UpdateData()
     FModified = false;
 }
 
-void TFieldDataLink::CheckBrowseMode()
-{
-    // The dataset is about to post or cancel: hand it what the control still holds, so
-    // that a typed change counts as a change.
-    UpdateRecord();
-}
-
 std::string FieldValueText(const TField* Field, const Variant& Value)
 {
     if (!Field)

@@ -63,7 +63,6 @@ protected:
     void LayoutChanged() override;
     void RecordChanged(TField* Field) override;
     void UpdateData() override;
-    void CheckBrowseMode() override;
 
 private:
     void UpdateField();

@@ -167,8 +167,6 @@ public:
     void RecordChanged(TField* Field) override { FGrid->RecordChanged(Field); }
     void EditingChanged() override { FGrid->EditingChanged(); }
     void UpdateData() override { FGrid->UpdateData(); }
-    // Before the dataset posts or moves, the cell being edited goes into its field.
-    void CheckBrowseMode() override { UpdateRecord(); }
 
 private:
     TCustomDBGrid* FGrid;

@@ -197,6 +197,12 @@ TEST_F(CtrlTest, FailedPostKeepsTheTypedTextAndTheEditState)
     EXPECT_EQ(born->Text(), "2001-02-02zz");
     EXPECT_TRUE(born->Modified());
     EXPECT_EQ(Stored("SELECT born FROM people WHERE id=1"), "2001-02-02");
+
+    // Cancel drops the refused text too.
+    Table->Cancel();
+    EXPECT_EQ(Table->State(), dsBrowse);
+    EXPECT_EQ(born->Text(), "2001-02-02");
+    EXPECT_FALSE(born->Modified());
 }
 
 TEST_F(CtrlTest, LeavingAControlWritesTheFieldAndScrollingPostsIt)
