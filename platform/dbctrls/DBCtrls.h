@@ -91,7 +91,15 @@ public:
         FDataLink.SetControl(this);
         FDataLink.SetVisualControl(true);
     }
-    ~TDBFieldControl() override { FDataLink.SetDataSource(nullptr); }
+    ~TDBFieldControl() override
+    {
+        // The control's own parts are gone by now: the link must not call them back.
+        FDataLink.OnDataChange = nullptr;
+        FDataLink.OnEditingChange = nullptr;
+        FDataLink.OnUpdateData = nullptr;
+        FDataLink.OnActiveChange = nullptr;
+        FDataLink.SetDataSource(nullptr);
+    }
 
     TDataSource* DataSource() const { return FDataLink.DataSource(); }
     void SetDataSource(TDataSource* Value)
