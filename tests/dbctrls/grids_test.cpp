@@ -86,6 +86,15 @@ TEST_F(GridTest, ArrowKeysMoveTheDatasetAndColumnMovesFireColEnter)
     // Selecting a field selects its column.
     grid->SetSelectedField(Table->FieldByName("city"));
     EXPECT_EQ(grid->SelectedIndex(), 5);
+
+    // A click on another row's cell moves the dataset there and selects the column.
+    log.clear();
+    TRect cell = grid->CellRect(3, 4);  // the age column, the fourth data row
+    input.Click(grid, cell.Left + 3, cell.Top + 3);
+    Run();
+    EXPECT_EQ(Table->RecNo(), 4);
+    EXPECT_EQ(grid->SelectedIndex(), 2);
+    EXPECT_EQ(log, (std::vector<std::string>{"exit 5", "enter 2 age"}));
 }
 
 TEST_F(GridTest, RowsFollowTheDatasetAndShowTheOtherRecords)
