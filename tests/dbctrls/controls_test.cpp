@@ -2,6 +2,7 @@
 // typing and picking reach the database.
 #include "platform/dbctrls/DBCtrls.h"
 #include "platform/dbctrls/KCtrls.h"
+#include "platform/gui/Render.h"
 #include "tests/dbctrls/CtrlFixture.h"
 
 namespace {
@@ -307,4 +308,34 @@ TEST_F(CtrlTest, PickingInListControlsWritesTheField)
     Run();
     EXPECT_EQ(Table->State(), dsBrowse);
     EXPECT_EQ(spin->Text(), "22");
+}
+
+TEST_F(CtrlTest, ImageShowsABitmapStoredInABlob)
+{
+    // A 2 x 2 red bitmap, 24 bits a pixel, rows padded to 8 bytes.
+    std::string hex = "424D46000000000000003600000028000000020000000200000001001800000000001000000013"
+                      "0B0000130B00000000000000000000";
+    for (int row = 0; row < 2; ++row)
+        hex += "0000FF0000FF0000";
+    TRawSql(Path).Exec("CREATE TABLE pics(id INTEGER PRIMARY KEY, pic BLOB);"
+                       "INSERT INTO pics VALUES (1, X'" + hex + "'), (2, X'0102'), (3, NULL);");
+    auto* pics = new TTable(Form.get());
+    pics->SetDatabaseName(Path);
+    pics->SetTableName("pics");
+    auto* src = new TDataSource(Form.get());
+    src->SetDataSet(pics);
+    auto* image = new TDBImage(Form.get());
+    image->SetParent(Form.get());
+    image->SetDataSource(src);
+    image->SetDataField("pic");
+    pics->Open();
+    ASSERT_EQ(image->Picture().Width(), 2);
+    EXPECT_EQ(image->Picture().Height(), 2);
+    EXPECT_EQ(image->Picture().Pixels(1, 1), clRed);
+    auto bmp = RenderWindow(Form.get(), false);
+    EXPECT_EQ(bmp->Pixels(image->Left() + image->Width() / 2, image->Top() + image->Height() / 2), clRed);
+    pics->Next();  // bytes that are no image: an empty picture, no error
+    EXPECT_TRUE(image->Picture().Empty());
+    pics->Next();
+    EXPECT_TRUE(image->Picture().Empty());
 }
