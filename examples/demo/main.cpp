@@ -1,30 +1,189 @@
-// The demo application. Until the sample database and the navigator arrive it opens a
-// small form headless, drives it with scripted input and prints what happened.
+// The demo application: customers, their orders and the order lines of the sample
+// database, on a form read from its form file (resources/forms/DemoForm.form).
+//
+// With a display it opens a window for people to use. Without one (or with --tour) it
+// runs a short scripted tour — moving through customers, editing and posting, switching
+// between controls, a refused post — and writes a PNG screenshot after each step,
+// printing each path.
+//
+//   korin_demo [--tour] [--db FILE] [--shots DIR]
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <string>
 
+#include "examples/demo/SampleDb.h"
+#include "platform/backend/SdlBackend.h"
+#include "platform/core/FormFiles.h"
+#include "platform/db/DBTables.h"
+#include "platform/dbctrls/DBCGrids.h"
+#include "platform/dbctrls/DBCtrls.h"
+#include "platform/dbctrls/DBGrids.h"
+#include "platform/dbctrls/KCtrls.h"
+#include "platform/dbctrls/Registration.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Input.h"
-#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Render.h"
 
-int main()
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ExeDir()
 {
-    TOwned<TForm> form(new TForm(nullptr));
-    form->SetCaption("Korin demo");
-    auto* ask = new TButton(form.get());
-    ask->SetParent(form.get());
-    ask->SetCaption("&Delete");
-    form->Show();
-    ask->OnClick = [](TObject*) {
-        int answer = Application->MessageBox("Record will be deleted. Continue?", "WARNING", MB_YESNO | MB_ICONQUESTION);
-        std::printf("message box answered %d (%s)\n", answer, answer == IDYES ? "Yes" : "No");
-    };
-    Application->OnMessageBox = [](TCustomForm*, const std::string& text, const std::string& caption, std::uint32_t) {
-        std::printf("message box \"%s\": %s\n", caption.c_str(), text.c_str());
-    };
-    TInputScript input;
-    input.Click(ask).Key('N').Key(VK_SPACE).Key('Y');
-    Application->ProcessMessages();
-    std::printf("demo finished\n");
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::current_path().string() : exe.parent_path().string();
+}
+
+template <class T>
+T* Find(TForm* Form, const char* Name)
+{
+    auto* c = dynamic_cast<T*>(Form->FindComponent(Name));
+    if (!c)
+        throw Exception(std::string("The demo form has no ") + Name);
+    return c;
+}
+
+class TTour {
+public:
+    TTour(TForm* Form, std::string Dir) : FForm(Form), FDir(std::move(Dir)) { fs::create_directories(FDir); }
+
+    void Shot(const std::string& Name, const std::string& What)
+    {
+        Application->ProcessMessages();
+        ++FCount;
+        std::string number = (FCount < 10 ? "0" : "") + std::to_string(FCount);
+        std::string path = (fs::path(FDir) / (number + "-" + Name + ".png")).string();
+        SaveWindowToPNG(FForm, path);
+        std::printf("screenshot: %s  (%s)\n", path.c_str(), What.c_str());
+    }
+    void Keys(const std::function<void(TInputScript&)>& Build)
+    {
+        TInputScript input;
+        Build(input);
+        Application->ProcessMessages();
+    }
+
+private:
+    TForm* FForm;
+    std::string FDir;
+    int FCount = 0;
+};
+
+void RunTour(TForm* form, const std::string& shots)
+{
+    auto* customers = Find<TTable>(form, "Customers");
+    auto* orders = Find<TTable>(form, "Orders");
+    auto* items = Find<TTable>(form, "Items");
+    auto* customerGrid = Find<TDBKGrid>(form, "CustomerGrid");
+    auto* contact = Find<TDBEdit>(form, "ContactEdit");
+    auto* orderGrid = Find<TDBGrid>(form, "OrderGrid");
+    auto* notes = Find<TDBMemo>(form, "NotesMemo");
+    auto* itemGrid = Find<TDBCtrlGrid>(form, "ItemGrid");
+    auto* qty = Find<TDBSpinEdit>(form, "QtySpin");
+
+    TTour tour(form, shots);
+    tour.Shot("start", "the first customer with its orders and the first order's lines");
+
+    // Move: four customers down in the customer grid, then a page.
+    customerGrid->SetFocus();
+    tour.Keys([](TInputScript& in) { in.Key(VK_DOWN).Key(VK_DOWN).Key(VK_DOWN).Key(VK_DOWN); });
+    std::printf("customer %s: %s, %d orders\n", customers->FieldByName("CustNo")->AsString().c_str(),
+                customers->FieldByName("Company")->AsString().c_str(), orders->RecordCount());
+    tour.Shot("moved", "customer grid moved down four records; orders and lines follow");
+
+    // Edit: type into the contact edit; the customer goes into edit state.
+    contact->SetFocus();
+    tour.Keys([](TInputScript& in) { in.Key(VK_END).Type(" Jr."); });
+    std::printf("editing: state %d, contact shows '%s'\n", customers->State(), contact->Text().c_str());
+    tour.Shot("editing", "the contact edit typed into; the customer grid's indicator shows the edit state");
+
+    // Post: the typed text goes to the database.
+    customers->Post();
+    std::printf("posted: contact is now '%s'\n", customers->FieldByName("Contact")->AsString().c_str());
+    tour.Shot("posted", "the customer posted");
+
+    // Switch controls: the order grid, two orders down, the status column; then the memo.
+    orderGrid->SetFocus();
+    tour.Keys([](TInputScript& in) { in.Key(VK_DOWN).Key(VK_DOWN).Key(VK_RIGHT).Key(VK_RIGHT).Key(VK_RIGHT).Key(VK_RIGHT); });
+    std::printf("order %s selected, column %s\n", orders->FieldByName("OrderNo")->AsString().c_str(),
+                orderGrid->SelectedField() ? orderGrid->SelectedField()->FieldName().c_str() : "-");
+    notes->SetFocus();
+    tour.Keys([](TInputScript& in) { in.Key(VK_END, ssCtrl).Key(VK_RETURN).Type("Checked by the tour."); });
+    orders->Post();
+    tour.Shot("orders", "an order chosen in the order grid, its notes edited and posted");
+
+    // The order lines: the spin edit of the current line, and a refused post (a quantity
+    // of zero breaks the table's CHECK); the typed value stays until cancelled.
+    itemGrid->SetFocus();
+    tour.Keys([](TInputScript& in) { in.Key(VK_DOWN); });
+    qty->SetFocus();
+    tour.Keys([](TInputScript& in) { in.Key(VK_END).Key(VK_BACK).Key(VK_BACK).Key(VK_BACK).Type("0"); });
+    try {
+        items->Post();
+    } catch (const std::exception& e) {
+        std::printf("refused post: %s (line stays in state %d, quantity shows '%s')\n", e.what(), items->State(),
+                    qty->Text().c_str());
+    }
+    tour.Shot("refused", "a quantity of zero refused by the database; the typed value stays");
+    items->Cancel();
+    tour.Keys([](TInputScript& in) { in.Key(VK_UP).Key(VK_UP); });
+    tour.Shot("lines", "the line cancelled; spin edit Up twice");
+    items->Cancel();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    bool tourWanted = false;
+    std::string dbPath = (fs::path(ExeDir()) / "korin-sample.db").string();
+    std::string shots = (fs::path(ExeDir()) / "demo-shots").string();
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--tour"))
+            tourWanted = true;
+        else if (!std::strcmp(argv[i], "--db") && i + 1 < argc)
+            dbPath = argv[++i];
+        else if (!std::strcmp(argv[i], "--shots") && i + 1 < argc)
+            shots = argv[++i];
+        else {
+            std::fprintf(stderr, "usage: korin_demo [--tour] [--db FILE] [--shots DIR]\n");
+            return 2;
+        }
+    }
+
+    try {
+        if (CreateSampleDatabase(dbPath))
+            std::printf("sample database created: %s\n", dbPath.c_str());
+        else
+            std::printf("sample database: %s\n", dbPath.c_str());
+        Session->AddAlias("KorinSample", dbPath);
+        RegisterDbControlClasses();
+
+        std::unique_ptr<TBackend> backend = CreateBestBackend();
+        bool headless = backend->IsHeadless();
+        Application->SetBackend(std::move(backend));
+        Application->OnException = [](TObject*, const std::exception& e) { std::printf("error: %s\n", e.what()); };
+
+        TOwned<TForm> form(new TForm(nullptr));
+        ReadComponentRes("DemoForm", form.get());
+        // The amount is the sum of the order's lines: shown, never typed.
+        Find<TTable>(form.get(), "Orders")->FieldByName("Amount")->SetReadOnly(true);
+        Application->SetMainForm(form.get());
+        form->Show();
+        Find<TDBKGrid>(form.get(), "CustomerGrid")->SetFocus();
+
+        if (headless || tourWanted) {
+            std::printf("%s: scripted tour\n", headless ? "no display" : "window");
+            RunTour(form.get(), shots);
+            std::printf("demo finished\n");
+            return 0;
+        }
+        Application->Run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "korin_demo: %s\n", e.what());
+        return 1;
+    }
     return 0;
 }

@@ -1,0 +1,115 @@
+#pragma once
+// TDBCtrlGrid: a control grid. It shows RowCount records one below the other, each in a
+// panel-sized row; the controls the application places on its panel (TDBCtrlPanel) edit
+// the current record, and the panel moves to the current record's row. The other rows
+// show the same controls' field texts, drawn by the grid.
+//
+// Keys (on the grid, or through DoKey): Up/Down move one record, PgUp/PgDn a page,
+// Ctrl+Home/Ctrl+End to the ends, Insert inserts, Ctrl+Delete deletes the current record
+// after asking "Delete record?" (Yes deletes, No keeps it), Esc cancels the edits.
+#include <memory>
+#include <string>
+
+#include "platform/db/DB.h"
+#include "platform/gui/Controls.h"
+
+class TDBCtrlGrid;
+
+// The panel holding one row's controls; it stands on the current record's row.
+class TDBCtrlPanel : public TWinControl {
+public:
+    explicit TDBCtrlPanel(TDBCtrlGrid* Grid);
+    TDBCtrlGrid* Grid() const { return FGrid; }
+
+protected:
+    void Paint() override;
+
+private:
+    TDBCtrlGrid* FGrid;
+};
+
+enum TDBCtrlGridKey {
+    gkNull,
+    gkEditMode,
+    gkPriorTab,
+    gkNextTab,
+    gkLeft,
+    gkRight,
+    gkUp,
+    gkDown,
+    gkScrollUp,
+    gkScrollDown,
+    gkPageUp,
+    gkPageDown,
+    gkHome,
+    gkEnd,
+    gkInsert,
+    gkAppend,
+    gkDelete,
+    gkCancel,
+};
+
+using TPaintPanelEvent = std::function<void(TDBCtrlGrid* Grid, int Index)>;
+
+class TDBCtrlGrid : public TWinControl {
+public:
+    explicit TDBCtrlGrid(TComponent* AOwner);
+    ~TDBCtrlGrid() override;
+
+    TDataSource* DataSource() const;
+    void SetDataSource(TDataSource* Value);
+    // The rows shown (at least 1); the panel is Height / RowCount high.
+    int RowCount() const { return FRowCount; }
+    void SetRowCount(int Value);
+    int PanelHeight() const;
+    int PanelWidth() const { return Width(); }
+    // The row of the current record (0-based), -1 when the dataset is closed or empty.
+    int PanelIndex() const { return FPanelIndex; }
+    TDBCtrlPanel* Panel() const { return FPanel; }
+    bool AllowDelete() const { return FAllowDelete; }
+    void SetAllowDelete(bool Value) { FAllowDelete = Value; }
+    bool AllowInsert() const { return FAllowInsert; }
+    void SetAllowInsert(bool Value) { FAllowInsert = Value; }
+    TColor SelectedColor() const { return FSelectedColor; }
+    void SetSelectedColor(TColor Value) { FSelectedColor = Value; Invalidate(); }
+
+    // Runs a grid command on the dataset. gkDelete asks first and deletes only on Yes.
+    void DoKey(TDBCtrlGridKey Key);
+    // The record shown in a row (0-based in cursor order), -1 when none.
+    int RowRecord(int Row) const;
+
+    TPaintPanelEvent OnPaintPanel;
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    // Form files write the panel's controls as the grid's own children, and controls
+    // read into the grid go onto its panel.
+    std::vector<TComponent*> GetChildren(TComponent* Root) const override;
+    void Loaded() override;
+    // Controls placed on the grid itself go onto its panel.
+    void AdoptChildren();
+
+protected:
+    void Paint() override;
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    LRESULT DialogCode() const override { return DLGC_WANTARROWS; }
+    bool FocusOnClick() const override { return true; }
+    void Resize() override;
+
+private:
+    class TCtrlGridLink;
+    friend class TCtrlGridLink;
+    void DataChanged();
+    void PlacePanel();
+    void PaintRow(TCanvas& Canvas, int Row);
+
+    std::unique_ptr<TCtrlGridLink> FDataLink;
+    TDBCtrlPanel* FPanel = nullptr;
+    int FRowCount = 3;
+    int FTopRecord = 0;
+    int FPanelIndex = -1;
+    int FRecordCount = 0;
+    bool FAllowDelete = true;
+    bool FAllowInsert = true;
+    TColor FSelectedColor = clWindow;
+};

@@ -1,0 +1,450 @@
+#pragma once
+// Data-aware controls: each shows one field of the current record of a data source,
+// follows scrolls and state changes of its dataset, and — when the user types or picks —
+// puts the dataset into edit state and writes the field.
+//
+// A control keeps what the user typed until the dataset asks for it (UpdateRecord, which
+// Post, scrolling and leaving the control all cause): only then is the field written.
+// A write the field refuses (a value of the wrong type) raises and leaves the typed text
+// in the control; a Post the engine refuses leaves the dataset editing and the control
+// showing the typed text.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/db/DB.h"
+#include "platform/gui/Bitmap.h"
+#include "platform/gui/ComCtrls.h"
+#include "platform/gui/Controls.h"
+
+// ---------------------------------------------------------------------------------------
+// Field data link
+
+// The link between one control and one field. FieldName names the field; Field() is the
+// field object while the dataset is open and has such a field (a missing field leaves it
+// null, and the control shows nothing).
+class TFieldDataLink : public TDataLink {
+public:
+    TFieldDataLink();
+
+    TField* Field() const { return FField; }
+    const std::string& FieldName() const { return FFieldName; }
+    void SetFieldName(const std::string& Value);
+    TComponent* Control() const { return FControl; }
+    void SetControl(TComponent* Value) { FControl = Value; }
+
+    // The link may write its field: not read-only, a field present, and the field
+    // modifiable.
+    bool CanModify() const;
+    // The dataset is editing and the field may be written.
+    bool Editing() const { return FEditing; }
+    // Puts the dataset into edit state when allowed; true when the field may be written.
+    bool Edit();
+    // The control holds a change that the field does not have yet.
+    bool IsModified() const { return FModified; }
+    void Modified() { FModified = true; }
+    // Shows the field's value again, dropping the control's pending change.
+    void Reset() { RecordChanged(nullptr); }
+
+    // The control shows the field's value (the record changed, or the field did).
+    TNotifyEvent OnDataChange;
+    // Editing() changed.
+    TNotifyEvent OnEditingChange;
+    // The control writes its pending change into Field().
+    TNotifyEvent OnUpdateData;
+    // The dataset opened or closed, or the link got another data source.
+    TNotifyEvent OnActiveChange;
+
+protected:
+    void ActiveChanged() override;
+    void EditingChanged() override;
+    void LayoutChanged() override;
+    void RecordChanged(TField* Field) override;
+    void UpdateData() override;
+
+private:
+    void UpdateField();
+    void SetField(TField* Value);
+    void SetEditing(bool Value);
+
+    TField* FField = nullptr;
+    std::string FFieldName;
+    TComponent* FControl = nullptr;
+    bool FEditing = false;
+    bool FModified = false;
+};
+
+// The text a field shows for a stored value (dates, times and Booleans as the field's
+// own text does).
+std::string FieldValueText(const TField* Field, const Variant& Value);
+
+// ---------------------------------------------------------------------------------------
+// What every field control has: DataSource, DataField, Field, ReadOnly.
+
+template <class Base>
+class TDBFieldControl : public Base {
+public:
+    explicit TDBFieldControl(TComponent* AOwner) : Base(AOwner)
+    {
+        FDataLink.SetControl(this);
+        FDataLink.SetVisualControl(true);
+    }
+    ~TDBFieldControl() override
+    {
+        // The control's own parts are gone by now: the link must not call them back.
+        FDataLink.OnDataChange = nullptr;
+        FDataLink.OnEditingChange = nullptr;
+        FDataLink.OnUpdateData = nullptr;
+        FDataLink.OnActiveChange = nullptr;
+        FDataLink.SetDataSource(nullptr);
+    }
+
+    TDataSource* DataSource() const { return FDataLink.DataSource(); }
+    void SetDataSource(TDataSource* Value)
+    {
+        if (Value == FDataLink.DataSource())
+            return;
+        if (FDataLink.DataSource())
+            this->RemoveFreeNotification(FDataLink.DataSource());
+        FDataLink.SetDataSource(Value);
+        if (Value)
+            Value->FreeNotification(this);
+    }
+    const std::string& DataField() const { return FDataLink.FieldName(); }
+    void SetDataField(const std::string& Value) { FDataLink.SetFieldName(Value); }
+    TField* Field() const { return FDataLink.Field(); }
+    bool ReadOnly() const { return FDataLink.ReadOnly(); }
+    void SetReadOnly(bool Value) { FDataLink.SetReadOnly(Value); }
+    TFieldDataLink* DataLink() { return &FDataLink; }
+
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        Base::Notification(AComponent, Operation);
+        if (Operation == TOperation::opRemove && AComponent == FDataLink.DataSource())
+            FDataLink.SetDataSource(nullptr);
+    }
+
+protected:
+    TFieldDataLink FDataLink;
+};
+
+// ---------------------------------------------------------------------------------------
+// Text controls
+
+// A text field bound to a field: single-line (TDBEdit, TDBSpinEdit) or multi-line
+// (TDBMemo). The caret is a byte offset into the UTF-8 text, always on a character
+// boundary. While the control has the focus it shows the field's edit text.
+class TDBEditControl : public TDBFieldControl<TCustomControl> {
+public:
+    explicit TDBEditControl(TComponent* AOwner);
+
+    int SelStart() const { return FCaret; }
+    void SetSelStart(int Value);
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int Value) { FMaxLength = Value < 0 ? 0 : Value; }
+    // The text differs from what the field holds (the user changed it).
+    bool Modified() const { return FDataLink.IsModified(); }
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+
+    TNotifyEvent OnChange;
+
+protected:
+    void Paint() override;
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    void KeyPress(char32_t& Key) override;
+    LRESULT DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
+    bool FocusOnClick() const override { return true; }
+    void DoExit() override;
+    // Whether Ch may be typed into this field (numbers accept digits and signs only).
+    virtual bool IsValidChar(char32_t Ch) const;
+    // The text was changed by the user.
+    virtual void Change();
+    // Replaces the text without marking a user change.
+    void ShowText(const std::string& Value);
+    void InsertText(const std::string& Utf8);
+    bool FMultiLine = false;
+    int FRightMargin = 0;  // pixels at the right kept free of text (spin buttons)
+
+private:
+    void DataChange(TObject*);
+    void EditingChange(TObject*);
+    void UpdateData(TObject*);
+    void DeleteBack();
+    void DeleteForward();
+    bool BeginUserEdit();
+
+    int FCaret = 0;
+    int FMaxLength = 0;
+    TAlignment FAlignment = taLeftJustify;
+};
+
+// A single-line data-aware edit.
+class TDBEdit : public TDBEditControl {
+public:
+    explicit TDBEdit(TComponent* AOwner);
+};
+
+// A multi-line data-aware edit (memo fields). Enter starts a new line.
+class TDBMemo : public TDBEditControl {
+public:
+    explicit TDBMemo(TComponent* AOwner);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value) { FWordWrap = Value; Invalidate(); }
+    // The text as lines.
+    std::vector<std::string> Lines() const;
+
+protected:
+    LRESULT DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS; }
+    void Paint() override;
+
+private:
+    bool FWordWrap = true;
+};
+
+// ---------------------------------------------------------------------------------------
+// Image
+
+// Shows a blob field holding a BMP image, stretched to the control (with Stretch) or at
+// its natural size. A value that is no image shows an empty frame.
+class TDBImage : public TDBFieldControl<TCustomControl> {
+public:
+    explicit TDBImage(TComponent* AOwner);
+    bool Stretch() const { return FStretch; }
+    void SetStretch(bool Value) { FStretch = Value; Invalidate(); }
+    // The image shown (empty when the field holds none).
+    const TBitmap& Picture() const { return FPicture; }
+
+protected:
+    void Paint() override;
+    bool FocusOnClick() const override { return true; }
+
+private:
+    void DataChange(TObject*);
+    TBitmap FPicture;
+    bool FStretch = true;
+};
+
+// ---------------------------------------------------------------------------------------
+// Lists of values
+
+// A list whose selected item is the field's value; picking an item (click, Up/Down,
+// Home/End) puts the dataset into edit and marks the change. A value not in the list
+// selects nothing.
+class TDBListBox : public TDBFieldControl<TCustomControl> {
+public:
+    explicit TDBListBox(TComponent* AOwner);
+    std::vector<std::string>& Items() { return FItems; }
+    const std::vector<std::string>& Items() const { return FItems; }
+    void SetItems(const std::vector<std::string>& Value);
+    int ItemIndex() const { return FItemIndex; }
+    void SetItemIndex(int Value);
+    int ItemHeight() const { return FItemHeight; }
+    void SetItemHeight(int Value) { FItemHeight = Value < 1 ? 1 : Value; Invalidate(); }
+    int TopIndex() const { return FTopIndex; }
+
+protected:
+    void Paint() override;
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    LRESULT DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
+    bool FocusOnClick() const override { return true; }
+    void DoExit() override;
+
+private:
+    void DataChange(TObject*);
+    void UpdateData(TObject*);
+    void Pick(int Index);
+    void MakeVisible();
+    std::vector<std::string> FItems;
+    int FItemIndex = -1;
+    int FItemHeight = 16;
+    int FTopIndex = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// Combo box
+
+// A combo box whose text is the field's value. Picking an item (Up, Down, the dropped-down
+// list) or typing (csDropDown) puts the dataset into edit state first; a read-only field
+// or link refuses the change and shows the field's value again. Esc drops a pending change.
+class TDBComboBox : public TDBFieldControl<TCustomComboBox> {
+public:
+    explicit TDBComboBox(TComponent* AOwner);
+
+protected:
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    void KeyPress(char32_t& Key) override;
+    void DoExit() override;
+    void Change() override;
+
+private:
+    void DataChange(TObject*);
+    void UpdateData(TObject*);
+    void ShowValue(const std::string& Value);
+    bool FEscClosedList = false;  // the Esc whose character follows closed the list
+};
+
+// ---------------------------------------------------------------------------------------
+// Check box and radio group
+
+// A check box that is checked when the field holds ValueChecked (Booleans: True) and
+// unchecked when it holds ValueUnchecked; other values (Null among them) show greyed.
+// Space or a click toggles it.
+class TDBCheckBox : public TDBFieldControl<TCustomControl> {
+public:
+    explicit TDBCheckBox(TComponent* AOwner);
+    enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+    TCheckBoxState State() const { return FState; }
+    bool Checked() const { return FState == cbChecked; }
+    void SetChecked(bool Value);
+    const std::string& ValueChecked() const { return FValueChecked; }
+    void SetValueChecked(const std::string& Value) { FValueChecked = Value; FDataLink.Reset(); }
+    const std::string& ValueUnchecked() const { return FValueUnchecked; }
+    void SetValueUnchecked(const std::string& Value) { FValueUnchecked = Value; FDataLink.Reset(); }
+    void Click() override;
+
+protected:
+    void Paint() override;
+    void KeyPress(char32_t& Key) override;
+    LRESULT DialogCode() const override { return DLGC_WANTCHARS; }
+    bool FocusOnClick() const override { return true; }
+    void DoExit() override;
+
+private:
+    void DataChange(TObject*);
+    void UpdateData(TObject*);
+    void Toggle();
+    TCheckBoxState FState = cbGrayed;
+    std::string FValueChecked = "True";
+    std::string FValueUnchecked = "False";
+};
+
+// A group of radio buttons, one per item; the field's value selects the item whose
+// value (Values, or the item's caption when Values has no entry for it) it holds. Up and
+// Down or a click pick another item.
+class TDBRadioGroup : public TDBFieldControl<TCustomControl> {
+public:
+    explicit TDBRadioGroup(TComponent* AOwner);
+    std::vector<std::string>& Items() { return FItems; }
+    void SetItems(const std::vector<std::string>& Value) { FItems = Value; FDataLink.Reset(); }
+    std::vector<std::string>& Values() { return FValues; }
+    void SetValues(const std::vector<std::string>& Value) { FValues = Value; FDataLink.Reset(); }
+    int ItemIndex() const { return FItemIndex; }
+    void SetItemIndex(int Value);
+    // The value of the selected item ("" when none).
+    std::string Value() const;
+    int Columns() const { return FColumns; }
+    void SetColumns(int Value) { FColumns = Value < 1 ? 1 : Value; Invalidate(); }
+    TNotifyEvent OnChange;
+
+protected:
+    void Paint() override;
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    LRESULT DialogCode() const override { return DLGC_WANTARROWS; }
+    bool FocusOnClick() const override { return true; }
+    void DoExit() override;
+
+private:
+    void DataChange(TObject*);
+    void UpdateData(TObject*);
+    void Pick(int Index);
+    std::string ItemValue(int Index) const;
+    TRect ItemRect(int Index) const;
+    std::vector<std::string> FItems;
+    std::vector<std::string> FValues;
+    int FItemIndex = -1;
+    int FColumns = 1;
+};
+
+// ---------------------------------------------------------------------------------------
+// Lookup controls
+
+// A control whose field (DataField of DataSource) holds a key of another dataset
+// (ListSource): the key field KeyField of that dataset matches it, and ListField gives the
+// text shown. Picking a list record writes its key into the field.
+class TDBLookupControl : public TDBFieldControl<TCustomControl> {
+public:
+    explicit TDBLookupControl(TComponent* AOwner);
+    ~TDBLookupControl() override;
+
+    TDataSource* ListSource() const;
+    void SetListSource(TDataSource* Value);
+    const std::string& KeyField() const { return FKeyField; }
+    void SetKeyField(const std::string& Value) { FKeyField = Value; ListChanged(); }
+    const std::string& ListField() const { return FListField; }
+    void SetListField(const std::string& Value) { FListField = Value; ListChanged(); }
+    // The key the control shows (the field's value).
+    const Variant& KeyValue() const { return FKeyValue; }
+    void SetKeyValue(const Variant& Value);
+    // The list text of the current key ("" when no list record has it).
+    std::string DisplayText() const;
+    int ListCount() const { return static_cast<int>(FListKeys.size()); }
+    const std::string& ListText(int Index) const { return FListTexts[Index]; }
+    const Variant& ListKey(int Index) const { return FListKeys[Index]; }
+    // The position of the current key in the list, or -1.
+    int KeyIndex() const;
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+protected:
+    LRESULT DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
+    bool FocusOnClick() const override { return true; }
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    void DoExit() override;
+    // Picks the list record at Index: the field is to get its key.
+    void SelectIndex(int Index);
+    // Re-reads the list's keys and texts.
+    void ListChanged();
+
+private:
+    class TListLink;
+    friend class TListLink;
+    void DataChange(TObject*);
+    void UpdateData(TObject*);
+    std::unique_ptr<TListLink> FListLink;
+    std::string FKeyField;
+    std::string FListField;
+    Variant FKeyValue;
+    std::vector<Variant> FListKeys;
+    std::vector<std::string> FListTexts;
+};
+
+// The lookup list as a list box: every list record, the current key selected.
+class TDBLookupListBox : public TDBLookupControl {
+public:
+    explicit TDBLookupListBox(TComponent* AOwner);
+    int RowHeight() const { return FRowHeight; }
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    int FRowHeight = 16;
+};
+
+// The lookup list as a combo box: shows the current key's text; Alt+Down or F4 (or a
+// click) drops the list down (ListVisible), Enter or a click on a row picks, Esc closes.
+class TDBLookupComboBox : public TDBLookupControl {
+public:
+    explicit TDBLookupComboBox(TComponent* AOwner);
+    bool ListVisible() const { return FListVisible; }
+    void DropDown();
+    void CloseUp(bool Accept);
+    int DropDownRows() const { return FDropDownRows; }
+    void SetDropDownRows(int Value) { FDropDownRows = Value < 1 ? 1 : Value; }
+
+protected:
+    void Paint() override;
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    bool FListVisible = false;
+    int FDropDownRows = 7;
+    int FHot = -1;
+};

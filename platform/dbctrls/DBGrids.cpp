@@ -1,0 +1,718 @@
+#include "platform/dbctrls/DBGrids.h"
+
+#include <algorithm>
+
+#include "platform/dbctrls/DBCtrlUtils.h"
+#include "platform/dbctrls/DBCtrls.h"
+#include "platform/gui/Canvas.h"
+#include "platform/gui/Forms.h"
+
+// ---------------------------------------------------------------------------------------
+// Columns
+
+void TColumn::SetFieldName(const std::string& Value)
+{
+    FFieldName = Value;
+    if (FGrid)
+        FGrid->UpdateLayout();
+}
+
+TField* TColumn::Field() const
+{
+    TDataSource* src = FGrid ? FGrid->DataSource() : nullptr;
+    TDataSet* ds = src ? src->DataSet() : nullptr;
+    if (!ds || !ds->Active() || FFieldName.empty())
+        return nullptr;
+    return ds->FindField(FFieldName);
+}
+
+std::string TColumn::Title() const
+{
+    if (!FTitle.empty())
+        return FTitle;
+    if (TField* f = Field())
+        return f->DisplayLabel();
+    return FFieldName;
+}
+
+void TColumn::SetTitle(const std::string& Value)
+{
+    FTitle = Value;
+    if (FGrid)
+        FGrid->Invalidate();
+}
+
+int TColumn::Width() const
+{
+    if (FWidth >= 0)
+        return FWidth;
+    TField* f = Field();
+    switch (f ? f->DataType() : ftString) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint:
+    case ftBoolean:
+        return 56;
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftTime:
+        return 72;
+    case ftDate:
+        return 84;
+    case ftDateTime:
+        return 130;
+    case ftMemo:
+    case ftFmtMemo:
+        return 160;
+    default:
+        return 110;
+    }
+}
+
+void TColumn::SetWidth(int Value)
+{
+    FWidth = std::max(Value, 0);
+    if (FGrid)
+        FGrid->UpdateLayout();
+}
+
+void TColumn::SetVisible(bool Value)
+{
+    FVisible = Value;
+    if (FGrid)
+        FGrid->UpdateLayout();
+}
+
+TAlignment TColumn::Alignment() const
+{
+    TField* f = Field();
+    switch (f ? f->DataType() : ftString) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint:
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+        return taRightJustify;
+    default:
+        return taLeftJustify;
+    }
+}
+
+TColumn* TDBGridColumns::Items(int Index) const
+{
+    if (Index < 0 || Index >= Count())
+        throw Exception("List index out of bounds (" + std::to_string(Index) + ")");
+    return FItems[Index].get();
+}
+
+TColumn* TDBGridColumns::Add()
+{
+    if (FDefault) {
+        FItems.clear();
+        FDefault = false;
+    }
+    FItems.push_back(std::make_unique<TColumn>(FGrid));
+    return FItems.back().get();
+}
+
+void TDBGridColumns::Clear()
+{
+    FItems.clear();
+    if (FGrid)
+        FGrid->UpdateLayout();
+}
+
+void TDBGridColumns::RestoreDefaults()
+{
+    FDefault = true;
+    FItems.clear();
+    if (FGrid)
+        FGrid->LayoutChanged();
+}
+
+void TDBGridColumns::Rebuild(TDataSet* DataSet)
+{
+    if (!FDefault)
+        return;
+    FItems.clear();
+    if (!DataSet || !DataSet->Active())
+        return;
+    for (int i = 0; i < DataSet->FieldCount(); ++i) {
+        TField* f = DataSet->Fields(i);
+        if (!f->Visible())
+            continue;
+        auto c = std::make_unique<TColumn>(FGrid);
+        c->FFieldName = f->FieldName();
+        c->FStored = false;
+        FItems.push_back(std::move(c));
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Data link
+
+class TCustomDBGrid::TGridDataLink : public TDataLink {
+public:
+    explicit TGridDataLink(TCustomDBGrid* Grid) : FGrid(Grid) { SetVisualControl(true); }
+    void ActiveChanged() override { FGrid->LinkActive(); }
+    void DataSetChanged() override { FGrid->DataChanged(); }
+    void DataSetScrolled(int) override { FGrid->DataChanged(); }
+    void LayoutChanged() override { FGrid->LayoutChanged(); }
+    void RecordChanged(TField* Field) override { FGrid->RecordChanged(Field); }
+    void EditingChanged() override { FGrid->EditingChanged(); }
+    void UpdateData() override { FGrid->UpdateData(); }
+
+private:
+    TCustomDBGrid* FGrid;
+};
+
+// ---------------------------------------------------------------------------------------
+// TCustomDBGrid
+
+TCustomDBGrid::TCustomDBGrid(TComponent* AOwner) : TCustomGrid(AOwner), FDataLink(std::make_unique<TGridDataLink>(this))
+{
+    SetBounds(0, 0, 320, 120);
+    SetDefaultRowHeight(18);
+    UpdateLayout();
+}
+
+TCustomDBGrid::~TCustomDBGrid()
+{
+    FDataLink->SetDataSource(nullptr);
+}
+
+TDataSource* TCustomDBGrid::DataSource() const
+{
+    return FDataLink->DataSource();
+}
+
+void TCustomDBGrid::SetDataSource(TDataSource* Value)
+{
+    if (Value == FDataLink->DataSource())
+        return;
+    if (FDataLink->DataSource())
+        RemoveFreeNotification(FDataLink->DataSource());
+    FDataLink->SetDataSource(Value);
+    if (Value)
+        Value->FreeNotification(this);
+    LinkActive();
+}
+
+void TCustomDBGrid::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TCustomGrid::Notification(AComponent, Operation);
+    if (Operation == TOperation::opRemove && FDataLink && AComponent == FDataLink->DataSource()) {
+        FDataLink->SetDataSource(nullptr);
+        LinkActive();
+    }
+}
+
+void TCustomDBGrid::SetOptions(TDBGridOptions Value)
+{
+    FOptions = Value;
+    UpdateLayout();
+}
+
+int TCustomDBGrid::VisibleColumnCount() const
+{
+    int n = 0;
+    for (int i = 0; i < FColumns.Count(); ++i)
+        if (FColumns.Items(i)->Visible())
+            ++n;
+    return n;
+}
+
+TColumn* TCustomDBGrid::VisibleColumn(int Index) const
+{
+    int n = 0;
+    for (int i = 0; i < FColumns.Count(); ++i) {
+        TColumn* c = FColumns.Items(i);
+        if (!c->Visible())
+            continue;
+        if (n == Index)
+            return c;
+        ++n;
+    }
+    return nullptr;
+}
+
+int TCustomDBGrid::SelectedIndex() const
+{
+    return FSelectedIndex;
+}
+
+void TCustomDBGrid::SetSelectedIndex(int Value)
+{
+    MoveCol(Value);
+}
+
+TField* TCustomDBGrid::SelectedField() const
+{
+    TColumn* c = VisibleColumn(FSelectedIndex);
+    return c ? c->Field() : nullptr;
+}
+
+void TCustomDBGrid::SetSelectedField(TField* Value)
+{
+    if (!Value)
+        return;
+    for (int i = 0; i < VisibleColumnCount(); ++i)
+        if (VisibleColumn(i)->Field() == Value) {
+            MoveCol(i);
+            return;
+        }
+}
+
+int TCustomDBGrid::FieldCount() const
+{
+    return VisibleColumnCount();
+}
+
+TField* TCustomDBGrid::Fields(int Index) const
+{
+    TColumn* c = VisibleColumn(Index);
+    return c ? c->Field() : nullptr;
+}
+
+void TCustomDBGrid::UpdateLayout()
+{
+    if (FInLayout)
+        return;
+    FInLayout = true;
+    int cols = std::max(1, VisibleColumnCount());
+    SetColCount(IndicatorOffset() + cols);
+    SetFixedCols(IndicatorOffset());
+    if (IndicatorOffset())
+        SetColWidths(0, 12);
+    for (int i = 0; i < cols; ++i)
+        if (TColumn* c = VisibleColumn(i))
+            SetColWidths(IndicatorOffset() + i, c->Width());
+    FSelectedIndex = std::clamp(FSelectedIndex, 0, cols - 1);
+
+    TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+    int total = 0;
+    int current = 0;
+    if (ds) {
+        total = FRecordCount + (FInserting ? 1 : 0);
+        current = std::max(0, FCurrentRecord);
+    }
+    SetRowCount(TitleOffset() + std::max(1, std::min(std::max(1, RowsThatFit()), total)));
+    SetFixedRows(TitleOffset());
+    int rows = std::max(1, RowsThatFit());
+    if (current < FTopRecord)
+        FTopRecord = current;
+    else if (current >= FTopRecord + rows)
+        FTopRecord = current - rows + 1;
+    FTopRecord = std::clamp(FTopRecord, 0, std::max(0, total - rows));
+    if (current < FTopRecord)
+        FTopRecord = current;
+    FocusCell(IndicatorOffset() + FSelectedIndex, TitleOffset() + (current - FTopRecord));
+    FInLayout = false;
+    Invalidate();
+}
+
+void TCustomDBGrid::LinkActive()
+{
+    FEditorMode = false;
+    FEditModified = false;
+    FColumns.Rebuild(FDataLink->Active() ? FDataLink->DataSet() : nullptr);
+    DataChanged();
+}
+
+void TCustomDBGrid::LayoutChanged()
+{
+    FColumns.Rebuild(FDataLink->Active() ? FDataLink->DataSet() : nullptr);
+    UpdateLayout();
+}
+
+void TCustomDBGrid::DataChanged()
+{
+    TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+    if (ds) {
+        FRecordCount = ds->RecordCount();
+        bool inserting = ds->State() == dsInsert;
+        if (!inserting)
+            FCurrentRecord = ds->RecNo() - 1;
+        else if (!FInserting)
+            FCurrentRecord = std::clamp(FCurrentRecord, 0, FRecordCount);
+        FInserting = inserting;
+    } else {
+        FRecordCount = 0;
+        FCurrentRecord = -1;
+        FInserting = false;
+        FTopRecord = 0;
+    }
+    if (FEditorMode && !FEditModified) {
+        TField* f = SelectedField();
+        FEditText = f ? f->Text() : std::string();
+    }
+    UpdateLayout();
+}
+
+void TCustomDBGrid::RecordChanged(TField* Field)
+{
+    if (FEditorMode && !FEditModified && (!Field || Field == SelectedField())) {
+        TField* f = SelectedField();
+        FEditText = f ? f->Text() : std::string();
+    }
+    Invalidate();
+}
+
+void TCustomDBGrid::EditingChanged()
+{
+    if (!FDataLink->Editing())
+        HideEditor();
+    Invalidate();
+}
+
+void TCustomDBGrid::UpdateData()
+{
+    if (!FEditorMode || !FEditModified)
+        return;
+    TField* f = SelectedField();
+    if (!f)
+        return;
+    f->SetText(FEditText);
+    FEditModified = false;
+}
+
+bool TCustomDBGrid::CanEditSelected() const
+{
+    if (FReadOnly || !(FOptions & dgEditing) || !FDataLink->Active())
+        return false;
+    TColumn* c = VisibleColumn(FSelectedIndex);
+    TField* f = c ? c->Field() : nullptr;
+    return f && !c->ReadOnly() && f->CanModify();
+}
+
+bool TCustomDBGrid::BeginCellEdit()
+{
+    if (!CanEditSelected())
+        return false;
+    FDataLink->Edit();
+    if (!FDataLink->Editing())
+        return false;
+    return true;
+}
+
+void TCustomDBGrid::SetEditorMode(bool Value)
+{
+    if (Value == FEditorMode)
+        return;
+    if (!Value) {
+        UpdateData();
+        HideEditor();
+        return;
+    }
+    if (!BeginCellEdit())
+        return;
+    FEditorMode = true;
+    FEditModified = false;
+    TField* f = SelectedField();
+    FEditText = f ? f->Text() : std::string();
+    Invalidate();
+}
+
+void TCustomDBGrid::HideEditor()
+{
+    FEditorMode = false;
+    FEditModified = false;
+    FEditText.clear();
+    Invalidate();
+}
+
+void TCustomDBGrid::ColEnter()
+{
+    if (OnColEnter)
+        OnColEnter(this);
+}
+
+void TCustomDBGrid::ColExit()
+{
+    if (OnColExit)
+        OnColExit(this);
+}
+
+void TCustomDBGrid::MoveCol(int Index)
+{
+    int count = VisibleColumnCount();
+    if (count == 0)
+        return;
+    Index = std::clamp(Index, 0, count - 1);
+    if (Index == FSelectedIndex)
+        return;
+    // The cell being edited goes into its field first; a refused value keeps the column.
+    UpdateData();
+    HideEditor();
+    ColExit();
+    FSelectedIndex = Index;
+    FocusCell(IndicatorOffset() + Index, Row());
+    ColEnter();
+}
+
+bool TCustomDBGrid::SelectCell(int ACol, int ARow)
+{
+    // Clicks: a column change selects the column, a row change moves the dataset; the
+    // grid then follows the dataset, so the base never moves the cell itself.
+    if (ACol - IndicatorOffset() != FSelectedIndex)
+        MoveCol(ACol - IndicatorOffset());
+    TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+    if (ds && !FInserting && ARow != Row()) {
+        int target = FTopRecord + (ARow - TitleOffset());
+        ds->MoveBy(target - FCurrentRecord);
+    }
+    return false;
+}
+
+void TCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TCustomGrid::MouseDown(Button, Shift, X, Y);
+}
+
+LRESULT TCustomDBGrid::DialogCode() const
+{
+    LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
+    if (FOptions & dgTabs)
+        code |= DLGC_WANTTAB;
+    if (FEditorMode)
+        code |= DLGC_WANTALLKEYS;
+    return code;
+}
+
+void TCustomDBGrid::KeyDown(std::uint16_t& Key, TShiftState Shift)
+{
+    TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+    bool ctrl = (Shift & ssCtrl) != 0;
+    int last = std::max(0, VisibleColumnCount() - 1);
+    switch (Key) {
+    case VK_UP:
+        if (ds)
+            ds->Prior();
+        break;
+    case VK_DOWN:
+        if (ds)
+            ds->Next();
+        break;
+    case VK_PRIOR:
+        if (ds)
+            ds->MoveBy(-std::max(1, VisibleRowCount()));
+        break;
+    case VK_NEXT:
+        if (ds)
+            ds->MoveBy(std::max(1, VisibleRowCount()));
+        break;
+    case VK_HOME:
+        if (ctrl) {
+            if (ds)
+                ds->First();
+        } else
+            MoveCol(0);
+        break;
+    case VK_END:
+        if (ctrl) {
+            if (ds)
+                ds->Last();
+        } else
+            MoveCol(last);
+        break;
+    case VK_LEFT:
+        MoveCol(FSelectedIndex - 1);
+        break;
+    case VK_RIGHT:
+        MoveCol(FSelectedIndex + 1);
+        break;
+    case VK_TAB:
+        if (ctrl)
+            return;
+        if (Shift & ssShift) {
+            if (FSelectedIndex > 0)
+                MoveCol(FSelectedIndex - 1);
+            else if (ds && !ds->BOF()) {
+                ds->Prior();
+                MoveCol(last);
+            }
+        } else {
+            if (FSelectedIndex < last)
+                MoveCol(FSelectedIndex + 1);
+            else if (ds && !ds->EOF()) {
+                ds->Next();
+                MoveCol(0);
+            }
+        }
+        break;
+    case VK_RETURN:
+        if (FEditorMode)
+            SetEditorMode(false);
+        else
+            SetEditorMode(true);
+        break;
+    case VK_F1 + 1:  // F2
+        SetEditorMode(true);
+        break;
+    case VK_ESCAPE:
+        if (FEditorMode && FEditModified) {
+            HideEditor();
+        } else if (ds && (ds->State() == dsEdit || ds->State() == dsInsert)) {
+            HideEditor();
+            ds->Cancel();
+        } else
+            return;
+        break;
+    case VK_DELETE:
+        if (!ctrl || !ds || ds->IsEmpty() || FReadOnly || !ds->CanModify())
+            return;
+        if (!(FOptions & dgConfirmDelete) ||
+            Application->MessageBox("Delete record?", "Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES)
+            ds->Delete();
+        break;
+    default:
+        return;
+    }
+    Key = 0;
+}
+
+void TCustomDBGrid::KeyPress(char32_t& Key)
+{
+    if (Key == 8) {
+        if (FEditorMode && !FEditText.empty()) {
+            size_t n = FEditText.size() - 1;
+            while (n > 0 && (static_cast<unsigned char>(FEditText[n]) & 0xC0) == 0x80)
+                --n;
+            FEditText.erase(n);
+            FEditModified = true;
+            Invalidate();
+        }
+        Key = 0;
+        return;
+    }
+    if (Key < 32)
+        return;
+    if (!FEditorMode) {
+        // Typing replaces the cell's value.
+        if (!BeginCellEdit()) {
+            Key = 0;
+            return;
+        }
+        FEditorMode = true;
+        FEditText.clear();
+    }
+    FEditText += EncodeUtf8(Key);
+    FEditModified = true;
+    Invalidate();
+    Key = 0;
+}
+
+void TCustomDBGrid::DoExit()
+{
+    if (FDataLink->Active() && FEditorMode)
+        FDataLink->UpdateRecord();
+    TCustomGrid::DoExit();
+}
+
+void TCustomDBGrid::Resize()
+{
+    TCustomGrid::Resize();
+    UpdateLayout();
+}
+
+int TCustomDBGrid::RowRecord(int DataRow) const
+{
+    int d = FTopRecord + DataRow;
+    int total = FRecordCount + (FInserting ? 1 : 0);
+    if (DataRow < 0 || DataRow >= RowCount() - TitleOffset() || d >= total || !FDataLink->Active())
+        return -1;
+    if (FInserting) {
+        int ins = std::max(0, FCurrentRecord);
+        if (d == ins)
+            return -1;
+        return d > ins ? d - 1 : d;
+    }
+    return d;
+}
+
+std::string TCustomDBGrid::CellText(int DataRow, int ColumnIndex)
+{
+    TColumn* c = VisibleColumn(ColumnIndex);
+    TField* f = c ? c->Field() : nullptr;
+    if (!f)
+        return "";
+    int d = FTopRecord + DataRow;
+    int current = FInserting ? std::max(0, FCurrentRecord) : FCurrentRecord;
+    if (d == current && DataRow >= 0 && DataRow < RowCount() - TitleOffset()) {
+        if (FEditorMode && ColumnIndex == FSelectedIndex)
+            return FEditText;
+        return f->Text();
+    }
+    int rec = RowRecord(DataRow);
+    if (rec < 0)
+        return "";
+    TDataSetRows rows(FDataLink->DataSet());
+    return FieldValueText(f, rows.Value(rec, f));
+}
+
+void TCustomDBGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState)
+{
+    TCanvas& c = *Canvas();
+    int dataRow = ARow - TitleOffset();
+    int colIndex = ACol - IndicatorOffset();
+    if (ARow < TitleOffset()) {
+        if (colIndex >= 0)
+            if (TColumn* col = VisibleColumn(colIndex))
+                PaintCellText(c, ARect, col->Title(), false, taLeftJustify);
+        return;
+    }
+    int current = (FInserting ? std::max(0, FCurrentRecord) : FCurrentRecord) - FTopRecord;
+    if (ACol < IndicatorOffset()) {
+        if (dataRow != current || !FDataLink->Active() || FRecordCount + (FInserting ? 1 : 0) == 0)
+            return;
+        c.Pen().SetColor(clBtnText);
+        c.Brush().SetColor(clBtnText);
+        int cx = (ARect.Left + ARect.Right) / 2, cy = (ARect.Top + ARect.Bottom) / 2;
+        TDataSetState st = FDataLink->DataSet()->State();
+        if (st == dsEdit || st == dsInsert) {
+            // An I-beam for a record being edited, with a star for a new one.
+            c.MoveTo(cx, cy - 5);
+            c.LineTo(cx, cy + 5);
+            c.MoveTo(cx - 2, cy - 5);
+            c.LineTo(cx + 3, cy - 5);
+            c.MoveTo(cx - 2, cy + 5);
+            c.LineTo(cx + 3, cy + 5);
+            if (st == dsInsert) {
+                c.MoveTo(cx + 2, cy - 2);
+                c.LineTo(cx + 5, cy - 2);
+            }
+        } else {
+            for (int i = 0; i < 4; ++i) {
+                c.MoveTo(cx - 2 + i, cy - 4 + i);
+                c.LineTo(cx - 2 + i, cy + 5 - i);
+            }
+        }
+        return;
+    }
+    if (!FDataLink->Active())
+        return;
+    TColumn* col = VisibleColumn(colIndex);
+    if (!col)
+        return;
+    bool isCurrent = dataRow == current;
+    bool selected = isCurrent && (colIndex == FSelectedIndex || (FOptions & dgRowSelect));
+    bool editing = isCurrent && FEditorMode && colIndex == FSelectedIndex;
+    std::string text = CellText(dataRow, colIndex);
+    if (editing) {
+        c.Brush().SetColor(clWindow);
+        c.FillRect(ARect);
+        PaintCellText(c, ARect, text, false, taLeftJustify);
+        int x = ARect.Left + 2 + c.TextWidth(text);
+        c.Pen().SetColor(clWindowText);
+        c.MoveTo(x, ARect.Top + 2);
+        c.LineTo(x, ARect.Bottom - 2);
+        return;
+    }
+    PaintCellText(c, ARect, text, selected, col->Alignment());
+}

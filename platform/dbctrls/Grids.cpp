@@ -1,0 +1,377 @@
+#include "platform/dbctrls/Grids.h"
+
+#include <algorithm>
+
+#include "platform/dbctrls/DBCtrlUtils.h"
+#include "platform/gui/Canvas.h"
+#include "platform/gui/Draw3D.h"
+
+TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetBounds(0, 0, 320, 120);
+}
+
+void TCustomGrid::SetColCount(int Value)
+{
+    FColCount = std::max(Value, 1);
+    FFixedCols = std::min(FFixedCols, FColCount - 1 < 0 ? 0 : FColCount - 1);
+    ClampCurrent();
+    Invalidate();
+}
+
+void TCustomGrid::SetRowCount(int Value)
+{
+    FRowCount = std::max(Value, 1);
+    FFixedRows = std::min(FFixedRows, FRowCount - 1 < 0 ? 0 : FRowCount - 1);
+    ClampCurrent();
+    Invalidate();
+}
+
+void TCustomGrid::SetFixedCols(int Value)
+{
+    FFixedCols = std::clamp(Value, 0, std::max(0, FColCount - 1));
+    ClampCurrent();
+    Invalidate();
+}
+
+void TCustomGrid::SetFixedRows(int Value)
+{
+    FFixedRows = std::clamp(Value, 0, std::max(0, FRowCount - 1));
+    ClampCurrent();
+    Invalidate();
+}
+
+void TCustomGrid::SetDefaultColWidth(int Value)
+{
+    FDefaultColWidth = std::max(Value, 0);
+    FColWidths.clear();
+    Invalidate();
+}
+
+void TCustomGrid::SetDefaultRowHeight(int Value)
+{
+    FDefaultRowHeight = std::max(Value, 1);
+    ScrollInView();
+    Invalidate();
+}
+
+int TCustomGrid::ColWidths(int Index) const
+{
+    if (Index >= 0 && Index < static_cast<int>(FColWidths.size()) && FColWidths[Index] >= 0)
+        return FColWidths[Index];
+    return FDefaultColWidth;
+}
+
+void TCustomGrid::SetColWidths(int Index, int Value)
+{
+    if (Index < 0)
+        return;
+    if (Index >= static_cast<int>(FColWidths.size()))
+        FColWidths.resize(static_cast<size_t>(Index) + 1, -1);
+    FColWidths[Index] = std::max(Value, 0);
+    Invalidate();
+}
+
+void TCustomGrid::ClampCurrent()
+{
+    FCol = std::clamp(FCol, FFixedCols, std::max(FFixedCols, FColCount - 1));
+    FRow = std::clamp(FRow, FFixedRows, std::max(FFixedRows, FRowCount - 1));
+    FTopRow = std::clamp(FTopRow, FFixedRows, std::max(FFixedRows, FRowCount - 1));
+    FLeftCol = std::clamp(FLeftCol, FFixedCols, std::max(FFixedCols, FColCount - 1));
+    ScrollInView();
+}
+
+int TCustomGrid::RowsThatFit() const
+{
+    int h = ClientHeight() - FFixedRows * (FDefaultRowHeight + FGridLineWidth);
+    return std::max(0, h / (FDefaultRowHeight + FGridLineWidth));
+}
+
+int TCustomGrid::VisibleRowCount() const
+{
+    return std::max(0, std::min(RowsThatFit(), FRowCount - FTopRow));
+}
+
+int TCustomGrid::VisibleColCount() const
+{
+    int x = 0;
+    for (int c = 0; c < FFixedCols; ++c)
+        x += ColWidths(c) + FGridLineWidth;
+    int n = 0;
+    for (int c = FLeftCol; c < FColCount; ++c) {
+        x += ColWidths(c) + FGridLineWidth;
+        if (x > ClientWidth())
+            break;
+        ++n;
+    }
+    return n;
+}
+
+void TCustomGrid::SetTopRow(int Value)
+{
+    Value = std::clamp(Value, FFixedRows, std::max(FFixedRows, FRowCount - 1));
+    if (Value == FTopRow)
+        return;
+    FTopRow = Value;
+    TopLeftChanged();
+    Invalidate();
+}
+
+void TCustomGrid::SetLeftCol(int Value)
+{
+    Value = std::clamp(Value, FFixedCols, std::max(FFixedCols, FColCount - 1));
+    if (Value == FLeftCol)
+        return;
+    FLeftCol = Value;
+    TopLeftChanged();
+    Invalidate();
+}
+
+void TCustomGrid::TopLeftChanged()
+{
+    if (OnTopLeftChanged)
+        OnTopLeftChanged(this);
+}
+
+void TCustomGrid::ScrollInView()
+{
+    int rows = std::max(1, RowsThatFit());
+    int top = FTopRow;
+    if (FRow >= FFixedRows) {
+        if (FRow < top)
+            top = FRow;
+        else if (FRow >= top + rows)
+            top = FRow - rows + 1;
+    }
+    int left = FLeftCol;
+    if (FCol >= FFixedCols) {
+        if (FCol < left)
+            left = FCol;
+        else {
+            // Move right until the current column fits.
+            while (left < FCol) {
+                int x = 0;
+                for (int c = 0; c < FFixedCols; ++c)
+                    x += ColWidths(c) + FGridLineWidth;
+                for (int c = left; c <= FCol; ++c)
+                    x += ColWidths(c) + FGridLineWidth;
+                if (x <= ClientWidth())
+                    break;
+                ++left;
+            }
+        }
+    }
+    if (top != FTopRow || left != FLeftCol) {
+        FTopRow = top;
+        FLeftCol = left;
+        TopLeftChanged();
+    }
+}
+
+bool TCustomGrid::SelectCell(int ACol, int ARow)
+{
+    bool can = true;
+    if (OnSelectCell)
+        OnSelectCell(this, ACol, ARow, can);
+    return can;
+}
+
+void TCustomGrid::MoveColRow(int ACol, int ARow)
+{
+    ACol = std::clamp(ACol, FFixedCols, std::max(FFixedCols, FColCount - 1));
+    ARow = std::clamp(ARow, FFixedRows, std::max(FFixedRows, FRowCount - 1));
+    if (ACol == FCol && ARow == FRow)
+        return;
+    if (!SelectCell(ACol, ARow))
+        return;
+    FocusCell(ACol, ARow);
+}
+
+void TCustomGrid::FocusCell(int ACol, int ARow)
+{
+    FCol = ACol;
+    FRow = ARow;
+    ClampCurrent();
+    Invalidate();
+}
+
+int TCustomGrid::ColLeft(int ACol) const
+{
+    int x = 0;
+    if (ACol < FFixedCols) {
+        for (int c = 0; c < ACol; ++c)
+            x += ColWidths(c) + FGridLineWidth;
+        return x;
+    }
+    for (int c = 0; c < FFixedCols; ++c)
+        x += ColWidths(c) + FGridLineWidth;
+    if (ACol < FLeftCol)
+        return -1;
+    for (int c = FLeftCol; c < ACol; ++c)
+        x += ColWidths(c) + FGridLineWidth;
+    return x;
+}
+
+int TCustomGrid::RowTop(int ARow) const
+{
+    int h = FDefaultRowHeight + FGridLineWidth;
+    if (ARow < FFixedRows)
+        return ARow * h;
+    if (ARow < FTopRow)
+        return -1;
+    return (FFixedRows + ARow - FTopRow) * h;
+}
+
+TRect TCustomGrid::CellRect(int ACol, int ARow) const
+{
+    if (ACol < 0 || ACol >= FColCount || ARow < 0 || ARow >= FRowCount)
+        return TRect();
+    int x = ColLeft(ACol), y = RowTop(ARow);
+    if (x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight())
+        return TRect();
+    return Rect(x, y, std::min(x + ColWidths(ACol), ClientWidth()), std::min(y + FDefaultRowHeight, ClientHeight()));
+}
+
+TGridCoord TCustomGrid::MouseCoord(int X, int Y) const
+{
+    for (int r = 0; r < FRowCount; ++r) {
+        if (r >= FFixedRows && r < FTopRow)
+            continue;
+        int y = RowTop(r);
+        if (y >= ClientHeight())
+            break;
+        if (Y < y || Y >= y + FDefaultRowHeight + FGridLineWidth)
+            continue;
+        for (int c = 0; c < FColCount; ++c) {
+            int x = ColLeft(c);
+            if (x < 0)
+                continue;
+            if (X >= x && X < x + ColWidths(c) + FGridLineWidth)
+                return TGridCoord{c, r};
+        }
+    }
+    return TGridCoord{-1, -1};
+}
+
+void TCustomGrid::Resize()
+{
+    ScrollInView();
+    TCustomControl::Resize();
+}
+
+void TCustomGrid::KeyDown(std::uint16_t& Key, TShiftState Shift)
+{
+    int page = std::max(1, RowsThatFit());
+    switch (Key) {
+    case VK_UP: MoveColRow(FCol, FRow - 1); break;
+    case VK_DOWN: MoveColRow(FCol, FRow + 1); break;
+    case VK_LEFT: MoveColRow(FCol - 1, FRow); break;
+    case VK_RIGHT: MoveColRow(FCol + 1, FRow); break;
+    case VK_PRIOR: MoveColRow(FCol, FRow - page); break;
+    case VK_NEXT: MoveColRow(FCol, FRow + page); break;
+    case VK_HOME: MoveColRow((Shift & ssCtrl) ? FCol : FFixedCols, (Shift & ssCtrl) ? FFixedRows : FRow); break;
+    case VK_END: MoveColRow((Shift & ssCtrl) ? FCol : FColCount - 1, (Shift & ssCtrl) ? FRowCount - 1 : FRow); break;
+    default: return;
+    }
+    Key = 0;
+}
+
+void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft)
+        return;
+    TGridCoord c = MouseCoord(X, Y);
+    if (c.X >= FFixedCols && c.Y >= FFixedRows)
+        MoveColRow(c.X, c.Y);
+}
+
+void TCustomGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState)
+{
+    if (OnDrawCell)
+        OnDrawCell(this, ACol, ARow, ARect, AState);
+}
+
+void TCustomGrid::Paint()
+{
+    TCanvas& c = *Canvas();
+    c.Brush().SetColor(Color());
+    c.FillRect(ClientRect());
+    bool focused = Focused();
+    for (int r = 0; r < FRowCount; ++r) {
+        if (r >= FFixedRows && r < FTopRow)
+            continue;
+        int y = RowTop(r);
+        if (y >= ClientHeight())
+            break;
+        for (int col = 0; col < FColCount; ++col) {
+            int x = ColLeft(col);
+            if (x < 0)
+                continue;
+            if (x >= ClientWidth())
+                break;
+            TRect cell = Rect(x, y, x + ColWidths(col), y + FDefaultRowHeight);
+            TGridDrawState st = 0;
+            bool fixed = col < FFixedCols || r < FFixedRows;
+            if (fixed) {
+                st |= gdFixed;
+                TRect face = cell;
+                face.Right += FGridLineWidth;
+                face.Bottom += FGridLineWidth;
+                c.Brush().SetColor(clBtnFace);
+                c.FillRect(face);
+                DrawEdge(c, face, BDR_RAISEDINNER, BF_RECT);
+            } else {
+                if (col == FCol && r == FRow) {
+                    st |= gdSelected;
+                    if (focused)
+                        st |= gdFocused;
+                }
+                if (FGridLineWidth > 0) {
+                    c.Pen().SetColor(clBtnFace);
+                    c.MoveTo(cell.Right, cell.Top);
+                    c.LineTo(cell.Right, cell.Bottom + FGridLineWidth);
+                    c.MoveTo(cell.Left, cell.Bottom);
+                    c.LineTo(cell.Right + FGridLineWidth, cell.Bottom);
+                }
+            }
+            c.SaveDC();
+            c.IntersectClipRect(cell);
+            c.Font().Assign(Font());
+            DrawCell(col, r, cell, st);
+            c.RestoreDC(-1);
+            if ((st & gdFocused) != 0)
+                c.DrawFocusRect(cell);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// TStringGrid
+
+std::string TStringGrid::Cells(int ACol, int ARow) const
+{
+    if (ARow < 0 || ARow >= static_cast<int>(FCells.size()) || ACol < 0 || ACol >= static_cast<int>(FCells[ARow].size()))
+        return "";
+    return FCells[ARow][ACol];
+}
+
+void TStringGrid::SetCells(int ACol, int ARow, const std::string& Value)
+{
+    if (ACol < 0 || ARow < 0)
+        return;
+    if (ARow >= static_cast<int>(FCells.size()))
+        FCells.resize(static_cast<size_t>(ARow) + 1);
+    if (ACol >= static_cast<int>(FCells[ARow].size()))
+        FCells[ARow].resize(static_cast<size_t>(ACol) + 1);
+    FCells[ARow][ACol] = Value;
+    Invalidate();
+}
+
+void TStringGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState)
+{
+    PaintCellText(*Canvas(), ARect, Cells(ACol, ARow), (AState & gdSelected) != 0 && !(AState & gdFixed), taLeftJustify);
+    TCustomGrid::DrawCell(ACol, ARow, ARect, AState);
+}

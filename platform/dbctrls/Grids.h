@@ -1,0 +1,123 @@
+#pragma once
+// TCustomGrid: a grid of cells with fixed rows and columns at the top and left, a
+// current cell (Col, Row) that the arrow keys and clicks move, and scrolling that keeps
+// the current cell in view. Descendants draw the cells (DrawCell) and may refuse a cell
+// (SelectCell).
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "platform/gui/Controls.h"
+
+enum TGridDrawStateFlag : std::uint32_t { gdSelected = 1u << 0, gdFocused = 1u << 1, gdFixed = 1u << 2 };
+using TGridDrawState = std::uint32_t;
+
+struct TGridCoord {
+    int X = 0;  // column
+    int Y = 0;  // row
+    bool operator==(const TGridCoord&) const = default;
+};
+
+using TSelectCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& CanSelect)>;
+using TDrawCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, const TRect& Rect, TGridDrawState State)>;
+
+class TCustomGrid : public TCustomControl {
+public:
+    explicit TCustomGrid(TComponent* AOwner);
+
+    int ColCount() const { return FColCount; }
+    void SetColCount(int Value);
+    int RowCount() const { return FRowCount; }
+    void SetRowCount(int Value);
+    int FixedCols() const { return FFixedCols; }
+    void SetFixedCols(int Value);
+    int FixedRows() const { return FFixedRows; }
+    void SetFixedRows(int Value);
+    int DefaultColWidth() const { return FDefaultColWidth; }
+    void SetDefaultColWidth(int Value);
+    int DefaultRowHeight() const { return FDefaultRowHeight; }
+    void SetDefaultRowHeight(int Value);
+    int ColWidths(int Index) const;
+    void SetColWidths(int Index, int Value);
+    int GridLineWidth() const { return FGridLineWidth; }
+    void SetGridLineWidth(int Value) { FGridLineWidth = Value < 0 ? 0 : Value; Invalidate(); }
+
+    // The current cell.
+    int Col() const { return FCol; }
+    void SetCol(int Value) { MoveColRow(Value, FRow); }
+    int Row() const { return FRow; }
+    void SetRow(int Value) { MoveColRow(FCol, Value); }
+    // The first scrollable row and column shown.
+    int TopRow() const { return FTopRow; }
+    void SetTopRow(int Value);
+    int LeftCol() const { return FLeftCol; }
+    void SetLeftCol(int Value);
+
+    // The scrollable rows (columns) wholly visible from TopRow (LeftCol) on, counting
+    // only rows that exist.
+    int VisibleRowCount() const;
+    int VisibleColCount() const;
+    // Where a cell is drawn, in client coordinates; an empty rectangle when it is not
+    // visible.
+    TRect CellRect(int ACol, int ARow) const;
+    // The cell under a client point; (-1, -1) outside every cell.
+    TGridCoord MouseCoord(int X, int Y) const;
+
+    TSelectCellEvent OnSelectCell;
+    TDrawCellEvent OnDrawCell;
+    TNotifyEvent OnTopLeftChanged;
+
+protected:
+    void Paint() override;
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    LRESULT DialogCode() const override { return DLGC_WANTARROWS; }
+    bool FocusOnClick() const override { return true; }
+    void Resize() override;
+
+    virtual void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
+    virtual bool SelectCell(int ACol, int ARow);
+    virtual void TopLeftChanged();
+    // Makes (ACol, ARow) the current cell when it exists and SelectCell agrees, and
+    // scrolls it into view.
+    void MoveColRow(int ACol, int ARow);
+    // Sets the current cell without asking SelectCell (descendants that keep their own
+    // position, such as data grids).
+    void FocusCell(int ACol, int ARow);
+    // The rows that fit below the fixed rows, whether they exist or not.
+    int RowsThatFit() const;
+    // Rows from TopRow on; the fixed rows are always shown.
+    int RowTop(int ARow) const;
+
+private:
+    void ClampCurrent();
+    void ScrollInView();
+    int ColLeft(int ACol) const;
+
+    int FColCount = 5;
+    int FRowCount = 5;
+    int FFixedCols = 1;
+    int FFixedRows = 1;
+    int FDefaultColWidth = 64;
+    int FDefaultRowHeight = 20;
+    int FGridLineWidth = 1;
+    std::vector<int> FColWidths;
+    int FCol = 1;
+    int FRow = 1;
+    int FTopRow = 1;
+    int FLeftCol = 1;
+};
+
+// A grid of strings.
+class TStringGrid : public TCustomGrid {
+public:
+    explicit TStringGrid(TComponent* AOwner) : TCustomGrid(AOwner) {}
+    std::string Cells(int ACol, int ARow) const;
+    void SetCells(int ACol, int ARow, const std::string& Value);
+
+protected:
+    void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
+
+private:
+    std::vector<std::vector<std::string>> FCells;
+};
