@@ -588,8 +588,7 @@ void TWinControl::RemoveControl(TControl* c)
             g_focus = nullptr;
         FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), w), FTabList.end());
         if (auto* form = GetParentForm(this))
-            if (form->ActiveControl() == w || (form->ActiveControl() && w->ContainsControl(form->ActiveControl())))
-                form->SetActiveControl(nullptr);
+            form->DefocusControl(w);
     }
     FControls.erase(std::remove(FControls.begin(), FControls.end(), c), FControls.end());
     c->FParent = nullptr;

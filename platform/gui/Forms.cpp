@@ -194,6 +194,16 @@ void TCustomForm::SetFocusedControl(TWinControl* Control)
         Control->Perform(CM_ENTER, 0, 0);
 }
 
+void TCustomForm::DefocusControl(TWinControl* Control)
+{
+    if (!Control)
+        return;
+    if (FActiveControl && Control->ContainsControl(FActiveControl))
+        FActiveControl = nullptr;
+    if (FFocusedControl && Control->ContainsControl(FFocusedControl))
+        FFocusedControl = nullptr;
+}
+
 void TCustomForm::FocusControl(TWinControl* Control)
 {
     if (Control && Control->CanFocus())

@@ -80,6 +80,9 @@ public:
     // that had the focus in this form, CM_ENTER to the new one.
     void SetFocusedControl(TWinControl* Control);
     void FocusControl(TWinControl* Control);
+    // Forgets Control and everything on it as the active or focused control (it is being
+    // removed from the form).
+    void DefocusControl(TWinControl* Control);
     // Focuses the first control in tab order that can take the focus.
     void SelectFirst();
 

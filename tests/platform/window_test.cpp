@@ -434,3 +434,27 @@ TEST_F(Params, RecreateWndMakesANewWindowFromFreshParams)
 }
 
 }  // namespace
+
+namespace {
+
+class FocusedFree : public AppTest {};
+
+TEST_F(FocusedFree, FreeingTheFocusedControlLeavesNoDanglingFocus)
+{
+    std::vector<std::string> log;
+    TOwned<TForm> form(new TForm(nullptr));
+    auto* panel = new TWinControl(form.get());
+    panel->SetParent(form.get());
+    auto* a = new TProbe(form.get(), panel, "A", &log);
+    auto* b = new TProbe(form.get(), form.get(), "B", &log);
+    form->Show();
+    a->SetFocus();
+    panel->Free();  // takes the focused A with it
+    EXPECT_EQ(GetFocus(), 0u);
+    EXPECT_EQ(form->ActiveControl(), nullptr);
+    log.clear();
+    b->SetFocus();
+    EXPECT_EQ(log, (std::vector<std::string>{"B:SETFOCUS:0", "B:ENTER"}));
+}
+
+}  // namespace
