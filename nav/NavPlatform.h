@@ -4,15 +4,15 @@
 //
 // TEMPORARY: while the platform's own Buttons.h and ExtCtrls.h have not landed,
 // minimal stand-ins from nav/standin/ take their place so that the navigator builds and its
-// layout, timers and wiring can be tested. Each stand-in switches itself off as soon as the
-// real header exists; delete nav/standin/ then.
-#if __has_include("platform/gui/Buttons.h")
+// layout, timers and wiring can be tested. nav/CMakeLists.txt switches each stand-in off
+// as soon as the real header exists; delete nav/standin/ then.
+#if defined(KORIN_PLATFORM_BUTTONS)
 #include "platform/gui/Buttons.h"
 #else
 #include "nav/standin/SpeedButton.h"
 #endif
 
-#if __has_include("platform/gui/ExtCtrls.h")
+#if defined(KORIN_PLATFORM_PANEL)
 #include "platform/gui/ExtCtrls.h"
 #else
 #include "nav/standin/Panel.h"

@@ -1,5 +1,5 @@
 // TEMPORARY stand-in, compiled only while platform/gui/Buttons.h does not exist.
-#if !__has_include("platform/gui/Buttons.h")
+#if !defined(KORIN_PLATFORM_BUTTONS)
 #include "nav/standin/SpeedButton.h"
 
 #include "platform/gui/Canvas.h"
