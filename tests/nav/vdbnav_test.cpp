@@ -321,6 +321,8 @@ TEST_F(NavTest, VerticalSwitches)
     EXPECT_EQ(nav->ButtonHeight(), 32);
     EXPECT_EQ(nav->Buttons(vnbPrior)->BoundsRect(), Bounds(0, 32, 20, 32));
     EXPECT_EQ(nav->Buttons(vnbRefresh)->BoundsRect(), Bounds(0, 288, 20, 32));
+    // Hidden buttons wait just below the bottom edge (with the last row layout's width).
+    EXPECT_EQ(nav->Buttons(vnbFind)->BoundsRect(), Bounds(0, 321, 32, 320));
     nav->SetVertical(true);
     EXPECT_EQ(nav->Width(), 20);
     EXPECT_EQ(nav->Height(), 320);
