@@ -1,4 +1,6 @@
 #include "nav/Vdbnav.h"
+#include "nav/Vdbnavbuf.h"
+#include "nav/Vdbnavhint.h"
 
 #include <cstdlib>
 #include <utility>
@@ -71,8 +73,10 @@ TVandroDBNavigator::TVandroDBNavigator(TComponent* AOwner, bool ASetupMode)
     // character. (The engine object FindOptions itself is created with FIND.)
     SetMultiPat("*");
     SetSinglePat('%');
-    // The control lists and the record buffers are created with control tracking and
-    // the record buffer; until then the navigator holds none.
+    // The control lists are created with control tracking; until then the navigator
+    // holds none.
+    FCopyBuffer = new TRecordBuffer;
+    FDittoBuffer = new TRecordBuffer;
 
     MultiRowShortCuts = DefaultShortCuts;
     SingleRowShortCuts = DefaultSShortCuts;
@@ -87,7 +91,7 @@ TVandroDBNavigator::TVandroDBNavigator(TComponent* AOwner, bool ASetupMode)
     FDropDownTimer->OnTimer = [this](TObject* Sender) { DropDownTimerExpired(Sender); };
 
     FDataLink = std::make_unique<TVandroNavDataLink>(this);
-    // The balloon hint window is created with the hints.
+    FHintWindow = new TCustomHintWindow(this);
 
     InitButtons();
 
@@ -108,6 +112,8 @@ TVandroDBNavigator::~TVandroDBNavigator()
         t->Free();
     }
     FDataLink.reset();
+    delete std::exchange(FCopyBuffer, nullptr);
+    delete std::exchange(FDittoBuffer, nullptr);
     // The buttons and the drop-down timer go with the owned components.
 }
 
@@ -512,40 +518,8 @@ void TVandroDBNavigator::WMKillFocus(TMessage& Message)
     RepaintFocusedButton();
 }
 
-// ---- dispatch --------------------------------------------------------------------------
-
-void TVandroDBNavigator::Navigate(TVNavigateBtn Button)
-{
-    TDataSource* ds = DataSource();
-    if (!ds)
-        return;
-    TDataSet* dataSet = nullptr;
-    try {
-        dataSet = ds->DataSet();
-    } catch (const Exception&) {
-        dataSet = nullptr;
-    }
-    if (!dataSet || dataSet->ControlsDisabled())
-        return;
-    bool doAction = true;
-    if (BeforeAction)
-        BeforeAction(this, Button, doAction);
-    if (!doAction)
-        return;
-    if (!FButtons[Button]->Enabled())
-        return;
-    // The per-button actions (First, Prior, Insert, Filter, …) come with the dataset
-    // actions; until then an accepted press does nothing further.
-}
-
 // ---- operations built with other parts of the navigator ------------------------------
 
-// Placeholder until the button-state rules land: computes nothing yet.
-void TVandroDBNavigator::AdjustButtonStates() {}
-// Placeholder until the hints land: the buttons carry no hint yet.
-void TVandroDBNavigator::InitHints() {}
-// Placeholder until the balloon hint lands: shows nothing yet.
-void TVandroDBNavigator::DoCustomHint() {}
 // Placeholder until incremental search lands: only keeps the flag.
 void TVandroDBNavigator::ISearchMode(bool Value) { FISearchActive = Value; }
 // Placeholder until filter application lands: there is never a filter to apply or release.

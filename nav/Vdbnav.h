@@ -70,6 +70,17 @@ constexpr TVButtonSet InitialVisibleButtons = TVButtonSet::Range(vnbFirst, vnbFi
 constexpr TVButtonSet ClassicVisibleButtons = {vnbFirst, vnbPrior, vnbNext, vnbLast, vnbInsert,
                                                vnbDelete, vnbEdit, vnbPost, vnbCancel, vnbRefresh};
 
+// The buttons a browsing dataset enables (mask 6809599) and those an editing or inserting
+// one enables (mask 24656639), before the per-record corrections of AdjustButtonStates.
+constexpr TVButtonSet NavBrowseButtons = {
+    vnbFirst, vnbPriorPage, vnbFirstField, vnbPrior, vnbNext, vnbLastField, vnbNextPage, vnbLast,
+    vnbInsert, vnbDelete, vnbEdit, vnbRefresh, vnbIncrementalSearch, vnbFilter, vnbQuery, vnbFind,
+    vnbFindNext, vnbGotoNextDSControl, vnbCopyRec};
+constexpr TVButtonSet NavEditButtons = {
+    vnbFirst, vnbPriorPage, vnbFirstField, vnbPrior, vnbNext, vnbLastField, vnbNextPage, vnbLast,
+    vnbDelete, vnbPost, vnbCancel, vnbRefresh, vnbDittoCopyField, vnbDittoCopyRecord,
+    vnbGotoNextDSControl, vnbCopyRec, vnbDateTime};
+
 class TVandroDBNavigator : public TCustomPanel {
 public:
     // ASetupMode builds the navigator the shortcut editor shows: all buttons in one
@@ -167,13 +178,59 @@ public:
     // Glyphs of the current image size for every button.
     void LoadButtonImages();
 
-    // The dispatcher every button press ends in.
+    // The dispatcher every button press ends in: no data source, no dataset, disabled
+    // controls, a veto of BeforeAction or a disabled button end it silently; otherwise it
+    // runs the button's action, whose errors pass on to the caller.
     virtual void Navigate(TVNavigateBtn Button);
-    // Operations built with the button-state rules, hints, filter and query, the status
-    // bar link and control tracking. Until those land they do nothing.
+    // The actions behind the buttons (DS is the data source's dataset).
+    void NavigateFirst(TDataSet* DS);
+    void NavigatePriorPage(TDataSet* DS);
+    void NavigateFirstField(TDataSet* DS);
+    void NavigatePrior(TDataSet* DS);
+    void NavigateNext(TDataSet* DS);
+    void NavigateLastField(TDataSet* DS);
+    void NavigateNextPage(TDataSet* DS);
+    void NavigateLast(TDataSet* DS);
+    void NavigateInsert(TDataSet* DS);
+    void NavigateDelete(TDataSet* DS);
+    void NavigateEdit(TDataSet* DS);
+    void NavigatePost(TDataSet* DS);
+    void NavigateCancel(TDataSet* DS);
+    void NavigateRefresh(TDataSet* DS);
+    void NavigateIncrementalSearch();
+    void NavigateFilter(TDataSet* DS);
+    void NavigateQuery(TDataSet* DS);
+    void NavigateFind();
+    void NavigateFindNext(TDataSet* DS);
+    void NavigateDittoCopyField(TDataSet* DS);
+    void NavigateDittoCopyRecord(TDataSet* DS);
+    void NavigateGotoNextDSControl();
+    void NavigateCopyRec(TDataSet* DS);
+    void NavigatePasteRec(TDataSet* DS);
+    void NavigateDateTime(TDataSet* DS);
+    // The key of DataSet's current record: every field name joined with ";" and their
+    // values (one value for a one-field dataset, else an array 0..FieldCount-1).
+    void SaveDataSetPosition(TDataSet* DataSet, std::string& KeyFields, Variant& KeyValues);
+
+    // Button states: recomputed from the dataset on every data-link notification.
     void AdjustButtonStates();
+    // Enables exactly the buttons of Value and remembers the set.
+    void SetEnabledButtons(TVButtonSet Value);
+    // Switches one button on or off (and in EnabledButtons) and repaints it at once.
+    void ChangeButtonState(TVNavigateBtn Button, bool State);
+    // Ends a find: FIND NEXT goes off.
+    void ResetFind();
+    // Forgets the copied record: PASTE RECORD goes off.
+    void ClearCopyRecBuffer();
+
+    // Button hints: the hint text, and " - " with the multi-row shortcut when
+    // ShowShortCuts is set ("FIRST - Home").
     virtual void InitHints();
+    // Shows the balloon "No more matches!" beside the last visible button.
     virtual void DoCustomHint();
+
+    // Operations built with filter and query, the status bar link and control tracking.
+    // Until those land they do nothing.
     virtual void ISearchMode(bool Value);
     virtual void ApplyFilter(TNavigatorFilterAction Action);
     virtual void ApplyQuery(TNavigatorQueryAction Action);

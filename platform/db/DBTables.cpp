@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 #include "platform/db/SQLiteEngine.h"
 
@@ -101,6 +102,9 @@ std::vector<std::string> CodeWords(const std::string& sql)
 
 bool gSessionAlive = false;
 
+// Reading a result reports progress every this many rows.
+constexpr size_t kProgressRows = 16384;
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -128,6 +132,66 @@ TSession::~TSession()
         gSessionAlive = false;
 }
 
+namespace {
+
+std::vector<TBDEInitProc>& InitProcs()
+{
+    static std::vector<TBDEInitProc> procs;
+    return procs;
+}
+
+std::vector<TBDECallback*>& Callbacks()
+{
+    static std::vector<TBDECallback*> list;
+    return list;
+}
+
+}  // namespace
+
+void RegisterBDEInitProc(TBDEInitProc InitProc)
+{
+    if (InitProc)
+        InitProcs().push_back(std::move(InitProc));
+}
+
+TBDECallback::TBDECallback(TObject* AOwner, void*, TCBType CBType, void* Buffer, int BufferSize,
+                           TBDECallbackEvent CallbackEvent, bool Chain)
+    : FOwner(AOwner), FCBType(CBType), FBuffer(Buffer), FBufferSize(BufferSize), FEvent(std::move(CallbackEvent)),
+      FChain(Chain)
+{
+    Callbacks().push_back(this);
+}
+
+TBDECallback::~TBDECallback()
+{
+    auto& v = Callbacks();
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+}
+
+void TBDECallback::ReportProgress(int PercentDone, const std::string& Message)
+{
+    CBPROGRESSDesc desc{};
+    desc.iPercentDone = static_cast<std::int16_t>(std::clamp(PercentDone, -1, 100));
+    std::memcpy(desc.szMsg, Message.data(), std::min(Message.size(), sizeof desc.szMsg - 1));
+    // The newest callback first; older ones while each asks for chaining.
+    std::vector<TBDECallback*> list = Callbacks();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        TBDECallback* cb = *it;
+        if (cb->FCBType != cbGENPROGRESS)
+            continue;
+        if (std::find(Callbacks().begin(), Callbacks().end(), cb) == Callbacks().end())
+            continue;  // freed by an earlier handler
+        if (cb->FBuffer && cb->FBufferSize > 0)
+            std::memcpy(cb->FBuffer, &desc, std::min<size_t>(sizeof desc, static_cast<size_t>(cb->FBufferSize)));
+        bool chain = cb->FChain;
+        TCBRType answer = cb->FEvent ? cb->FEvent(cb->FBuffer) : cbrUSEDEF;
+        if (answer == cbrABORT)
+            throw EDatabaseError("Operation aborted");
+        if (!chain)
+            break;
+    }
+}
+
 void TSession::SetActive(bool Value)
 {
     if (Value == FActive)
@@ -136,6 +200,9 @@ void TSession::SetActive(bool Value)
     if (FActive) {
         if (OnStartup)
             OnStartup(this);
+        std::vector<TBDEInitProc> procs = InitProcs();
+        for (auto& p : procs)
+            p(this);
     } else {
         std::vector<TDatabase*> dbs = FDatabases;
         for (TDatabase* db : dbs)
@@ -419,7 +486,7 @@ void TDBDataSet::CheckFilterText(const std::string& Filter) const
 }
 
 void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>& Keys,
-                           std::vector<std::vector<Variant>>& Rows) const
+                           TRowStore& Rows) const
 {
     CheckFilterText(Filter);
     sqlite3* db = FDatabase->Handle();
@@ -434,6 +501,8 @@ void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>&
             if (st.ColumnIsNull(0))
                 throw EDatabaseError("The rows have no row ids");
             Keys.push_back(st.ColumnInt64(0));
+            if (Keys.size() % kProgressRows == 0)
+                TBDECallback::ReportProgress(-1, "Records read: " + std::to_string(Keys.size()));
         }
         return;
     }
@@ -442,11 +511,12 @@ void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>&
         throw EDatabaseError("Invalid filter expression: " + Filter);
     const_cast<TDBDataSet*>(this)->BindParams(st);
     int n = std::min(st.ColumnCount(), static_cast<int>(FTypes.size()));
+    Rows.Width = FTypes.size();
     while (st.Step()) {
-        std::vector<Variant> row(FTypes.size(), Variant::Null());
-        for (int i = 0; i < n; ++i)
-            row[static_cast<size_t>(i)] = st.ColumnAs(i, FTypes[static_cast<size_t>(i)]);
-        Rows.push_back(std::move(row));
+        for (size_t i = 0; i < Rows.Width; ++i)
+            Rows.Cells.push_back(static_cast<int>(i) < n ? st.ColumnAs(static_cast<int>(i), FTypes[i]) : Variant::Null());
+        if (Rows.size() % kProgressRows == 0)
+            TBDECallback::ReportProgress(-1, "Records read: " + std::to_string(Rows.size()));
     }
 }
 
@@ -521,6 +591,7 @@ void TDBDataSet::InternalOpen()
             used.push_back(unique);
             d.Name = unique;
             d.Type = FieldTypeForDecl(desc.DeclType(i));
+            d.Size = FieldSizeForDecl(desc.DeclType(i));
             if (keyset) {
                 auto it = info.find(UpperAscii(ocols[static_cast<size_t>(i)]));
                 if (it != info.end()) {
@@ -553,8 +624,8 @@ void TDBDataSet::InternalOpen()
                 if (FTypes[c] != ftUnknown)
                     continue;
                 TFieldType t = ftString;
-                for (const auto& row : FRows) {
-                    const Variant& v = row[c];
+                for (size_t r = 0; r < FRows.size(); ++r) {
+                    const Variant& v = FRows.Cells[r * FRows.Width + c];
                     if (v.IsNull())
                         continue;
                     t = v.Type() == varInt64 ? ftInteger : v.Type() == varDouble ? ftFloat : ftString;
@@ -565,8 +636,11 @@ void TDBDataSet::InternalOpen()
             }
         } else {
             std::string cols;
-            for (const auto& c : FColumns)
-                cols += (cols.empty() ? "" : ", ") + c;
+            for (const auto& c : FColumns) {
+                if (!cols.empty())
+                    cols += ", ";
+                cols += c;
+            }
             FFetch = std::make_unique<TSQLiteStatement>(db, "SELECT " + cols + " FROM " + FTable + " WHERE rowid = ?1");
         }
         CreateFields(descs);
@@ -587,8 +661,8 @@ void TDBDataSet::InternalClose()
 {
     FKeys.clear();
     FKeys.shrink_to_fit();
-    FRows.clear();
-    FRows.shrink_to_fit();
+    FRows.Cells.clear();
+    FRows.Cells.shrink_to_fit();
     FPage.clear();
     FFetch.reset();
     if (FDatabase) {
@@ -636,7 +710,8 @@ void TDBDataSet::InternalFetch(int Index, std::vector<Variant>& Values)
     if (Index < 0 || Index >= InternalRecordCount())
         return;
     if (!FKeyset) {
-        Values = FRows[static_cast<size_t>(Index)];
+        auto first = FRows.Cells.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(Index) * FRows.Width);
+        Values.assign(first, first + static_cast<std::ptrdiff_t>(FRows.Width));
         return;
     }
     std::int64_t id = FKeys[static_cast<size_t>(Index)];
@@ -714,7 +789,7 @@ int TDBDataSet::InternalPost(bool Inserting, int Index, const std::vector<Varian
     }
     // The record may have moved in the cursor order: read the keyset again.
     std::vector<std::int64_t> keys;
-    std::vector<std::vector<Variant>> rows;
+    TRowStore rows;
     try {
         BuildList(ActiveFilter(), keys, rows);
     } catch (const EDatabaseError&) {
@@ -750,7 +825,7 @@ void TDBDataSet::InternalDelete(int Index)
 void TDBDataSet::InternalRefresh()
 {
     std::vector<std::int64_t> keys;
-    std::vector<std::vector<Variant>> rows;
+    TRowStore rows;
     BuildList(ActiveFilter(), keys, rows);
     FKeys = std::move(keys);
     FRows = std::move(rows);
@@ -766,7 +841,7 @@ void TDBDataSet::InternalInvalidate(int Index)
 void TDBDataSet::InternalSetFilter(const std::string& Filter)
 {
     std::vector<std::int64_t> keys;
-    std::vector<std::vector<Variant>> rows;
+    TRowStore rows;
     BuildList(Filter, keys, rows);  // raises on a bad filter; nothing has changed then
     FKeys = std::move(keys);
     FRows = std::move(rows);
@@ -923,8 +998,11 @@ void TTable::ReadIndexDefs(TDatabase* Db)
         std::sort(pk.begin(), pk.end());
         if (!pk.empty()) {
             std::string fields;
-            for (const auto& [n, name] : pk)
-                fields += (fields.empty() ? "" : ";") + name;
+            for (const auto& [n, name] : pk) {
+                if (!fields.empty())
+                    fields += ';';
+                fields += name;
+            }
             items.push_back(std::make_unique<TIndexDef>("PRIMARY", fields, ixPrimary | ixUnique));
         }
     }
@@ -947,7 +1025,9 @@ void TTable::ReadIndexDefs(TDatabase* Db)
                 usable = false;  // an expression or the row id: not a field list
                 continue;
             }
-            fields += (fields.empty() ? "" : ";") + VarToStr(xi.Column(1));
+            if (!fields.empty())
+                fields += ';';
+            fields += VarToStr(xi.Column(1));
             desc = desc || xi.ColumnInt64(2) != 0;
         }
         if (usable && !fields.empty())
@@ -1005,8 +1085,11 @@ TDBDataSet::TSourceInfo TTable::DescribeSource()
         bool desc = FIndexFieldNames.empty() && !FIndexName.empty() && FIndexDefs.FindIndex(FIndexName) &&
                     (FIndexDefs.FindIndex(FIndexName)->Options() & ixDescending);
         std::string out;
-        for (const auto& n : names)
-            out += (out.empty() ? "" : ", ") + QuoteIdent(n) + (desc ? " DESC" : "");
+        for (const auto& n : names) {
+            if (!out.empty())
+                out += ", ";
+            out += QuoteIdent(n) + (desc ? " DESC" : "");
+        }
         if (rowid)
             out += std::string(out.empty() ? "" : ", ") + "rowid";
         return out.empty() ? out : " ORDER BY " + out;
@@ -1209,7 +1292,7 @@ void TTable::MasterChanged()
         return;
     CheckBrowseMode();
     InternalRefresh();
-    Reposition(0, true);
+    RestartAtFirst();
 }
 
 void TTable::InitNewRecord(std::vector<Variant>& Values)
@@ -1385,12 +1468,20 @@ void TQuery::SQLChanged()
 {
     if (Active())
         Close();
-    TParams old;
-    old.Assign(FParams);
+    // Remember the values given so far, then build the new list from them.
+    for (int i = 0; i < FParams.Count(); ++i) {
+        TParam* cur = FParams.Items(i);
+        if (!cur->Bound())
+            continue;
+        TParam* keep = FParamValues.FindParam(cur->Name());
+        if (!keep)
+            keep = FParamValues.CreateParam(ftUnknown, cur->Name());
+        keep->Assign(*cur);
+    }
     FParams.Clear();
     for (const auto& n : TParams::ParseNames(FSQL.Text())) {
         TParam* p = FParams.CreateParam(ftUnknown, n);
-        if (TParam* o = old.FindParam(n))
+        if (TParam* o = FParamValues.FindParam(n))
             p->Assign(*o);
     }
 }
@@ -1497,6 +1588,8 @@ TDBDataSet::TSourceInfo TQuery::DescribeSource()
             throw EDatabaseError("Only one SQL statement can be opened");
         if (check.ColumnCount() == 0)
             throw EDatabaseError("The SQL statement returns no result set");
+        if (!check.ReadOnly())
+            throw EDatabaseError("The SQL statement changes data; run it with ExecSQL");
     }
     FillParamsFromMaster();
     TSourceInfo info;

@@ -71,6 +71,8 @@ TEST_F(DataSetTest, FieldsDescribeTheColumns)
     EXPECT_EQ(T->Fields(5)->DataType(), ftMemo);
     EXPECT_EQ(T->Fields(6)->DataType(), ftBoolean);
     EXPECT_TRUE(Is<TMemoField>(T->Fields(5)));
+    EXPECT_EQ(T->Fields().Count(), 7);
+    EXPECT_EQ(T->Fields()[6], T->FieldByName("vip"));
     EXPECT_TRUE(Is<TBlobField>(T->Fields(5)));
     EXPECT_TRUE(T->Fields(1)->Required());
     EXPECT_EQ(T->FindField("NAME"), T->Fields(1));
@@ -81,6 +83,9 @@ TEST_F(DataSetTest, FieldsDescribeTheColumns)
     } catch (const EDatabaseError& e) {
         EXPECT_EQ(e.Message(), "Customers: Field 'nope' not found");
     }
+    EXPECT_EQ(T->Fields(1)->Size(), 30);
+    EXPECT_EQ(T->Fields(1)->DisplayWidth(), 30);
+    EXPECT_EQ(T->Fields(4)->DisplayWidth(), 10);
     EXPECT_EQ(T->Fields(2)->DisplayLabel(), "city");
     T->Fields(2)->SetDisplayLabel("Town");
     EXPECT_EQ(T->Fields(2)->DisplayLabel(), "Town");
@@ -440,6 +445,7 @@ TEST_F(DataSetTest, FilterNarrowsAndABadFilterChangesNothing)
     T->SetFiltered(true);
     EXPECT_EQ(Link.Take(), "Changed");
     EXPECT_EQ(T->RecordCount(), 2);
+    EXPECT_TRUE(T->BOF());
     T->Next();
     EXPECT_EQ(Name(), "Smithers");
     try {
@@ -550,6 +556,11 @@ TEST_F(DataSetTest, RefreshSeesOtherWritersAndKeepsTheRecord)
     Raw->Exec("UPDATE customers SET city = 'Metz' WHERE id = 3");
     T->Resync(0);
     EXPECT_EQ(T->FieldByName("city")->AsString(), "Metz");
+    // Edit starts from the record as it is in the file.
+    Raw->Exec("UPDATE customers SET city = 'Albi' WHERE id = 3");
+    T->Edit();
+    EXPECT_EQ(T->FieldByName("city")->AsString(), "Albi");
+    T->Cancel();
     T->UpdateCursorPos();
     EXPECT_EQ(T->RecNo(), 2);
 }
