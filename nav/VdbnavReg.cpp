@@ -30,6 +30,7 @@ void RegisterNavigatorClass()
         .Integer("ButtonsColor", [](N* n) { return std::int64_t(n->ButtonsColor()); },
                  [](N* n, std::int64_t v) { n->SetButtonsColor(TColor(v)); }, ColorIdents())
         .Default(std::int64_t(clBtnFace))
+        .SubObject("FindOptions", "TCustomdbSearch", [](N* n) -> TObject* { return n->FindOptions(); })
         .Boolean("FlatButtons", &N::FlatButtons, &N::SetFlatButtons)
         .Default(true)
         .Boolean("ChangeControlFocus", &N::ChangeControlFocus, &N::SetChangeControlFocus)
@@ -59,8 +60,8 @@ void RegisterNavigatorClass()
         .Event("AfterFocusChanged", &N::AfterFocusChanged)
         .Event("DataSourceChanged", &N::DataSourceChanged)
         .Event("OnEnterKeyDown", &N::OnEnterKeyDown);
-    // FindOptions (the search engine's sub-object) and StatusBar (a reference to the
-    // status bar) join the published properties with those classes.
+    // StatusBar (a reference to the status bar) joins the published properties with the
+    // status bar class.
 }
 
 } // namespace
