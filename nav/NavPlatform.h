@@ -2,7 +2,7 @@
 // The platform classes the navigator builds on: the speed button, the panel, and the data
 // source with its data link.
 //
-// TEMPORARY: while the platform's own Buttons.h, ExtCtrls.h and db/DB.h have not landed,
+// TEMPORARY: while the platform's own Buttons.h and ExtCtrls.h have not landed,
 // minimal stand-ins from nav/standin/ take their place so that the navigator builds and its
 // layout, timers and wiring can be tested. Each stand-in switches itself off as soon as the
 // real header exists; delete nav/standin/ then.
@@ -18,8 +18,4 @@
 #include "nav/standin/Panel.h"
 #endif
 
-#if __has_include("platform/db/DB.h")
 #include "platform/db/DB.h"
-#else
-#include "nav/standin/DataLink.h"
-#endif

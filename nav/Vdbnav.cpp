@@ -90,7 +90,7 @@ TVandroDBNavigator::TVandroDBNavigator(TComponent* AOwner, bool ASetupMode)
     FAutoRepeatTimer->OnTimer = [this](TObject* Sender) { AutoRepeatTimerExpired(Sender); };
     FDropDownTimer->OnTimer = [this](TObject* Sender) { DropDownTimerExpired(Sender); };
 
-    FDataLink = new TVandroNavDataLink(this);
+    FDataLink = std::make_unique<TVandroNavDataLink>(this);
     FHintWindow = new TCustomHintWindow(this);
 
     InitButtons();
@@ -111,7 +111,7 @@ TVandroDBNavigator::~TVandroDBNavigator()
         TTimer* t = std::exchange(FAutoRepeatTimer, nullptr);
         t->Free();
     }
-    delete std::exchange(FDataLink, nullptr);
+    FDataLink.reset();
     delete std::exchange(FCopyBuffer, nullptr);
     delete std::exchange(FDittoBuffer, nullptr);
     // The buttons and the drop-down timer go with the owned components.

@@ -6,6 +6,7 @@
 // laid out in one row (or one column when Vertical) of equal buttons that fill the
 // navigator exactly; see HorzAdjustSize for the arithmetic.
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "nav/NavPlatform.h"
@@ -265,7 +266,7 @@ private:
     void RepaintFocusedButton();
     void HookSession();
 
-    TVandroNavDataLink* FDataLink = nullptr;
+    std::unique_ptr<TVandroNavDataLink> FDataLink;
     TDBControlsList* FDBControls = nullptr;
     TDefaultControlList* FDefaultControls = nullptr;
     bool FVertical = false;

@@ -63,6 +63,54 @@ bool TextToInt(const std::string& s, std::int64_t& out)
 
 }  // namespace
 
+Variant::Variant(const Variant& o) : FType(o.FType), FInt(o.FInt), FString(o.FString)
+{
+    if (FType == varArray)
+        ++FArray->Refs;
+}
+
+Variant::Variant(Variant&& o) noexcept : FType(o.FType), FInt(o.FInt), FString(std::move(o.FString))
+{
+    o.FType = varEmpty;
+    o.FInt = 0;
+}
+
+Variant& Variant::operator=(const Variant& o)
+{
+    if (this != &o) {
+        if (o.FType == varArray)
+            ++o.FArray->Refs;
+        Release();
+        FType = o.FType;
+        FInt = o.FInt;
+        FString = o.FString;
+    }
+    return *this;
+}
+
+Variant& Variant::operator=(Variant&& o) noexcept
+{
+    if (this != &o) {
+        Release();
+        FType = o.FType;
+        FInt = o.FInt;
+        FString = std::move(o.FString);
+        o.FType = varEmpty;
+        o.FInt = 0;
+    }
+    return *this;
+}
+
+Variant::~Variant() { Release(); }
+
+void Variant::Release() noexcept
+{
+    if (FType == varArray && --FArray->Refs == 0)
+        delete FArray;
+    FType = varEmpty;
+    FInt = 0;
+}
+
 Variant Variant::Null()
 {
     Variant v;
@@ -84,7 +132,7 @@ Variant VarArrayCreate(int low, int high)
         throw EVariantError("Invalid variant array bounds");
     Variant v;
     v.FType = varArray;
-    v.FArray = std::make_shared<Variant::ArrayData>();
+    v.FArray = new Variant::ArrayData();
     v.FArray->Low = low;
     v.FArray->Items.resize(static_cast<size_t>(high - low + 1));
     return v;
@@ -259,8 +307,13 @@ const Variant& Variant::operator[](int index) const
 Variant& Variant::operator[](int index)
 {
     CheckIndex(index);
-    if (FArray.use_count() > 1)
-        FArray = std::make_shared<ArrayData>(*FArray);
+    if (FArray->Refs > 1) {
+        auto* copy = new ArrayData();
+        copy->Low = FArray->Low;
+        copy->Items = FArray->Items;
+        --FArray->Refs;
+        FArray = copy;
+    }
     return FArray->Items[static_cast<size_t>(index - FArray->Low)];
 }
 

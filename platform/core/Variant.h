@@ -16,7 +16,6 @@
 //   - arrays are equal when their bounds and all elements are equal.
 // So a "does this value differ" test never rewrites a Null over a Null.
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,7 +26,7 @@ public:
     using Exception::Exception;
 };
 
-enum TVarType {
+enum TVarType : unsigned char {
     varEmpty,    // Unassigned
     varNull,
     varBoolean,
@@ -49,6 +48,12 @@ public:
     Variant(double v) : FType(varDouble), FDouble(v) {}
     Variant(std::string v) : FType(varString), FString(std::move(v)) {}
     Variant(const char* v) : FType(varString), FString(v ? v : "") {}
+
+    Variant(const Variant& other);
+    Variant(Variant&& other) noexcept;
+    Variant& operator=(const Variant& other);
+    Variant& operator=(Variant&& other) noexcept;
+    ~Variant();
 
     static Variant Null();
     static Variant Unassigned() { return Variant(); }
@@ -91,19 +96,22 @@ public:
 private:
     void CheckIndex(int index) const;
 
+    // Arrays are shared between copies until one of them is written (copy on write).
     struct ArrayData {
+        int Refs = 1;
         int Low = 0;
         std::vector<Variant> Items;
     };
+    void Release() noexcept;
 
+    // Kept small: datasets hold many of these.
     TVarType FType = varEmpty;
     union {
         std::int64_t FInt = 0;
         double FDouble;
+        ArrayData* FArray;
     };
     std::string FString;
-    // Arrays are shared until written (copy on write), so copies stay cheap.
-    std::shared_ptr<ArrayData> FArray;
 };
 
 // An array of Unassigned elements with bounds low..high (high may be low − 1: empty).

@@ -197,9 +197,10 @@ Variant TField::Convert(const Variant& V) const
     }
 }
 
-std::string TField::AsString() const
+std::string TField::AsString() const { return TextOf(Value()); }
+
+std::string TField::TextOf(const Variant& v) const
 {
-    Variant v = Value();
     if (v.IsNullOrEmpty())
         return "";
     switch (FDataType) {
@@ -370,6 +371,18 @@ bool TDataSet::IsEmpty() const
 
 int TDataSet::RecordCount() const { return Active() ? InternalRecordCount() : 0; }
 
+Variant TDataSet::ValueAt(int RecNo, const TField* Field) const
+{
+    if (!Active() || !Field || Field->DataSet() != this || RecNo < 1 || RecNo > InternalRecordCount())
+        return Variant::Null();
+    if (RecNo - 1 == FRecIndex && FState == dsBrowse)
+        return GetFieldData(Field->Index());
+    std::vector<Variant> rec(FFields.size(), Variant::Null());
+    const_cast<TDataSet*>(this)->InternalFetch(RecNo - 1, rec);
+    size_t i = static_cast<size_t>(Field->Index());
+    return i < rec.size() ? rec[i] : Variant::Null();
+}
+
 int TDataSet::RecNo() const
 {
     if (!Active())
@@ -464,6 +477,16 @@ void TDataSet::Reposition(int Index, bool Notify)
     InvalidateBuffer();
     if (Notify)
         DataEvent(deDataSetChange, 0);
+}
+
+void TDataSet::RestartAtFirst()
+{
+    int count = InternalRecordCount();
+    FRecIndex = count > 0 ? 0 : -1;
+    FBOF = true;
+    FEOF = count == 0;
+    InvalidateBuffer();
+    DataEvent(deDataSetChange, 0);
 }
 
 const std::vector<Variant>& TDataSet::CurrentRecord() const
@@ -564,7 +587,9 @@ void TDataSet::Edit()
         return;
     }
     Fire(BeforeEdit, this);
-    InvalidateBuffer();  // edit what is in the database now
+    // Edit what is in the database now.
+    InternalInvalidate(FRecIndex);
+    InvalidateBuffer();
     FEditBuf = CurrentRecord();
     FChanged.assign(FFields.size(), false);
     FModified = false;
@@ -871,8 +896,7 @@ void TDataSet::SetFilter(const std::string& Value)
         CheckBrowseMode();
         InternalSetFilter(Value);  // raises and keeps everything on a bad filter
         FFilter = Value;
-        Reposition(0, true);
-        FBOF = true;
+        RestartAtFirst();
         return;
     }
     FFilter = Value;
@@ -886,8 +910,7 @@ void TDataSet::SetFiltered(bool Value)
         CheckBrowseMode();
         InternalSetFilter(Value ? FFilter : std::string());
         FFiltered = Value;
-        Reposition(0, true);
-        FBOF = true;
+        RestartAtFirst();
         return;
     }
     FFiltered = Value;

@@ -184,6 +184,8 @@ public:
     std::string Text() const { return AsString(); }
     void SetText(const std::string& V) { SetAsString(V); }
     std::string DisplayText() const { return AsString(); }
+    // The text this field shows for a value of its type (as AsString does).
+    std::string TextOf(const Variant& V) const;
 
     // The value converted to this field's type (what SetValue would store); raises
     // EDatabaseError when it does not fit. Null and Unassigned give Null.
@@ -283,6 +285,9 @@ public:
     int RecNo() const;
     void SetRecNo(int Value);
     int RecordCount() const;
+    // The value of a field in the record at RecNo (1-based, cursor order) without moving
+    // the cursor, for controls that show several records; Null out of range.
+    Variant ValueAt(int RecNo, const TField* Field) const;
 
     // Editing.
     void Insert();
@@ -401,6 +406,9 @@ protected:
     // Moves to the record at Index (clamped) after the engine changed the record list,
     // and tells the links (DataSetChanged).
     void Reposition(int Index, bool Notify = true);
+    // Moves to the first record after the record list changed (BOF set) and tells the
+    // links (DataSetChanged).
+    void RestartAtFirst();
     // The effective filter text ("" when not filtered).
     std::string ActiveFilter() const { return FFiltered ? FFilter : std::string(); }
     // Key buffer (set-key state).

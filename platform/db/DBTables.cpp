@@ -419,7 +419,7 @@ void TDBDataSet::CheckFilterText(const std::string& Filter) const
 }
 
 void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>& Keys,
-                           std::vector<std::vector<Variant>>& Rows) const
+                           TRowStore& Rows) const
 {
     CheckFilterText(Filter);
     sqlite3* db = FDatabase->Handle();
@@ -442,11 +442,10 @@ void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>&
         throw EDatabaseError("Invalid filter expression: " + Filter);
     const_cast<TDBDataSet*>(this)->BindParams(st);
     int n = std::min(st.ColumnCount(), static_cast<int>(FTypes.size()));
+    Rows.Width = FTypes.size();
     while (st.Step()) {
-        std::vector<Variant> row(FTypes.size(), Variant::Null());
-        for (int i = 0; i < n; ++i)
-            row[static_cast<size_t>(i)] = st.ColumnAs(i, FTypes[static_cast<size_t>(i)]);
-        Rows.push_back(std::move(row));
+        for (size_t i = 0; i < Rows.Width; ++i)
+            Rows.Cells.push_back(static_cast<int>(i) < n ? st.ColumnAs(static_cast<int>(i), FTypes[i]) : Variant::Null());
     }
 }
 
@@ -553,8 +552,8 @@ void TDBDataSet::InternalOpen()
                 if (FTypes[c] != ftUnknown)
                     continue;
                 TFieldType t = ftString;
-                for (const auto& row : FRows) {
-                    const Variant& v = row[c];
+                for (size_t r = 0; r < FRows.size(); ++r) {
+                    const Variant& v = FRows.Cells[r * FRows.Width + c];
                     if (v.IsNull())
                         continue;
                     t = v.Type() == varInt64 ? ftInteger : v.Type() == varDouble ? ftFloat : ftString;
@@ -587,8 +586,8 @@ void TDBDataSet::InternalClose()
 {
     FKeys.clear();
     FKeys.shrink_to_fit();
-    FRows.clear();
-    FRows.shrink_to_fit();
+    FRows.Cells.clear();
+    FRows.Cells.shrink_to_fit();
     FPage.clear();
     FFetch.reset();
     if (FDatabase) {
@@ -636,7 +635,8 @@ void TDBDataSet::InternalFetch(int Index, std::vector<Variant>& Values)
     if (Index < 0 || Index >= InternalRecordCount())
         return;
     if (!FKeyset) {
-        Values = FRows[static_cast<size_t>(Index)];
+        auto first = FRows.Cells.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(Index) * FRows.Width);
+        Values.assign(first, first + static_cast<std::ptrdiff_t>(FRows.Width));
         return;
     }
     std::int64_t id = FKeys[static_cast<size_t>(Index)];
@@ -714,7 +714,7 @@ int TDBDataSet::InternalPost(bool Inserting, int Index, const std::vector<Varian
     }
     // The record may have moved in the cursor order: read the keyset again.
     std::vector<std::int64_t> keys;
-    std::vector<std::vector<Variant>> rows;
+    TRowStore rows;
     try {
         BuildList(ActiveFilter(), keys, rows);
     } catch (const EDatabaseError&) {
@@ -750,7 +750,7 @@ void TDBDataSet::InternalDelete(int Index)
 void TDBDataSet::InternalRefresh()
 {
     std::vector<std::int64_t> keys;
-    std::vector<std::vector<Variant>> rows;
+    TRowStore rows;
     BuildList(ActiveFilter(), keys, rows);
     FKeys = std::move(keys);
     FRows = std::move(rows);
@@ -766,7 +766,7 @@ void TDBDataSet::InternalInvalidate(int Index)
 void TDBDataSet::InternalSetFilter(const std::string& Filter)
 {
     std::vector<std::int64_t> keys;
-    std::vector<std::vector<Variant>> rows;
+    TRowStore rows;
     BuildList(Filter, keys, rows);  // raises on a bad filter; nothing has changed then
     FKeys = std::move(keys);
     FRows = std::move(rows);
@@ -947,7 +947,9 @@ void TTable::ReadIndexDefs(TDatabase* Db)
                 usable = false;  // an expression or the row id: not a field list
                 continue;
             }
-            fields += (fields.empty() ? "" : ";") + VarToStr(xi.Column(1));
+            if (!fields.empty())
+                fields += ';';
+            fields += VarToStr(xi.Column(1));
             desc = desc || xi.ColumnInt64(2) != 0;
         }
         if (usable && !fields.empty())
@@ -1209,7 +1211,7 @@ void TTable::MasterChanged()
         return;
     CheckBrowseMode();
     InternalRefresh();
-    Reposition(0, true);
+    RestartAtFirst();
 }
 
 void TTable::InitNewRecord(std::vector<Variant>& Values)
@@ -1497,6 +1499,8 @@ TDBDataSet::TSourceInfo TQuery::DescribeSource()
             throw EDatabaseError("Only one SQL statement can be opened");
         if (check.ColumnCount() == 0)
             throw EDatabaseError("The SQL statement returns no result set");
+        if (!check.ReadOnly())
+            throw EDatabaseError("The SQL statement changes data; run it with ExecSQL");
     }
     FillParamsFromMaster();
     TSourceInfo info;

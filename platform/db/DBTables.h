@@ -31,6 +31,14 @@ class TSQLiteStatement;
 class TDatabase;
 class TDBDataSet;
 
+// The values of a fully read result, row after row.
+struct TRowStore {
+    std::vector<Variant> Cells;
+    size_t Width = 0;
+    size_t size() const { return Width ? Cells.size() / Width : 0; }
+    void clear() { Cells.clear(); }
+};
+
 // ---------------------------------------------------------------------------------------
 // Session
 
@@ -206,7 +214,7 @@ protected:
 
 private:
     void BuildList(const std::string& Filter, std::vector<std::int64_t>& Keys,
-                   std::vector<std::vector<Variant>>& Rows) const;
+                   TRowStore& Rows) const;
     void FetchPage(int Index);
     std::vector<Variant> ReadRow(std::int64_t RowId);
     void CheckFilterText(const std::string& Filter) const;
@@ -223,7 +231,7 @@ private:
     std::unordered_map<std::int64_t, std::vector<Variant>> FPage;
     std::unique_ptr<TSQLiteStatement> FFetch;
     // Cached results.
-    std::vector<std::vector<Variant>> FRows;
+    TRowStore FRows;
 };
 
 // ---------------------------------------------------------------------------------------

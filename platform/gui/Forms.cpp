@@ -6,6 +6,7 @@
 #include "platform/gui/Backend.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Keyboard.h"
+#include "platform/gui/Popups.h"
 #include "platform/gui/Registration.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timers.h"
@@ -656,11 +657,11 @@ void TApplication::InputChar(char32_t Ch)
         PostMessage(target, WM_CHAR, Ch, 1);
 }
 
-void TApplication::InputMouse(TCustomForm* Form, TPoint ClientPos, std::uint32_t Msg)
+void TApplication::InputMouse(TWinControl* Form, TPoint ClientPos, std::uint32_t Msg)
 {
     if (!Form || !Form->Visible())
         return;
-    if (TCustomForm* modal = ModalForm(); modal && modal != Form && !GetCaptureControl())
+    if (TCustomForm* modal = ModalForm(); modal && modal != Form && !IsPopupWindow(Form) && !GetCaptureControl())
         return;  // windows behind a modal form take no input
     WPARAM keys = 0;
     if (GetKeyState(VK_SHIFT) < 0)

@@ -230,8 +230,9 @@ public:
     // Input from the backend, turned into messages on the queue.
     void InputKey(std::uint16_t Key, bool Down);
     void InputChar(char32_t Ch);
-    // Mouse input at a point of a form's client area.
-    void InputMouse(TCustomForm* Form, TPoint ClientPos, std::uint32_t Msg);
+    // Mouse input at a point of a top-level window's client area: a form, or a popup
+    // window (Popups.h), which takes input even while a modal form is up.
+    void InputMouse(TWinControl* Form, TPoint ClientPos, std::uint32_t Msg);
     TCustomForm* ModalForm() const;
     int ModalLevel() const { return FModalLevel; }
 

@@ -5,6 +5,7 @@
 #include "platform/gui/Backend.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Keyboard.h"
+#include "platform/gui/Popups.h"
 
 namespace {
 
@@ -23,7 +24,8 @@ void PushMouse(TControl* c, int x, int y, std::uint32_t msg, std::uint16_t butto
             return;
         int px = x < 0 ? c->Width() / 2 : x;
         int py = y < 0 ? c->Height() / 2 : y;
-        TCustomForm* form = GetParentForm(c);
+        // The control's form, or the popup window (Popups.h) it lies on.
+        TWinControl* form = TopLevelWindow(c);
         if (!form)
             return;
         TPoint screen = c->ClientToScreen(Point(px, py));

@@ -1,6 +1,9 @@
 #pragma once
-// Standard controls.
+// Standard controls: push buttons, labels, edit boxes, memos, check boxes, radio buttons
+// and group boxes. Each paints itself and handles its own keys and mouse.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/gui/Controls.h"
 #include "platform/gui/Forms.h"
@@ -29,6 +32,12 @@ public:
     void WndProc(TMessage& Message) override;
 
 protected:
+    // The face (sunken while pressed), a dark frame on the button Enter would click, the
+    // content, and a focus rectangle while focused.
+    void Paint() override;
+    // Draws what is on the face (the caption, centred, its accelerator underlined) inside
+    // the bevel; Inside is already moved 1 pixel right and down while pressed.
+    virtual void PaintContent(TCanvas& Canvas, const TRect& Inside);
     bool FocusOnClick() const override { return true; }
     void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
     void KeyUp(std::uint16_t& Key, TShiftState Shift) override;
@@ -47,19 +56,266 @@ private:
     bool FSpaceDown = false;
 };
 
-// A text label; it never takes the focus.
+// A text label; it never takes the focus. With AutoSize (the default) it takes the size of
+// its text (keeping its width when it wraps words); its colour follows the parent's.
 class TLabel : public TGraphicControl {
 public:
     explicit TLabel(TComponent* AOwner);
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment v) { FAlignment = v; Invalidate(); }
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool v) { FWordWrap = v; Invalidate(); }
+    void SetWordWrap(bool v);
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool v) { FTransparent = v; Invalidate(); }
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool v);
+    // Whether '&' marks the accelerator (drawn underlined) or is shown as it is.
+    bool ShowAccelChar() const { return FShowAccelChar; }
+    void SetShowAccelChar(bool v);
+    // The control that the accelerator focuses.
+    TWinControl* FocusControl() const { return FFocusControl; }
+    void SetFocusControl(TWinControl* v) { FFocusControl = v; }
+
+    void Loaded() override;
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void Paint() override;
+    void TextChanged() override;
+    void FontChanged() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    // Sizes the label to its text when AutoSize is on.
+    void AdjustBounds();
+    unsigned DrawTextFlags() const;
 
 private:
     TAlignment FAlignment = taLeftJustify;
     bool FWordWrap = false;
     bool FTransparent = false;
+    bool FAutoSize = true;
+    bool FShowAccelChar = true;
+    TWinControl* FFocusControl = nullptr;
+};
+
+// A one-line edit box. The text is UTF-8; the caret and the selection count code points.
+// Typing replaces the selection; Backspace and Delete remove the selection or one
+// character; Left/Right/Home/End move the caret, with Shift extending the selection.
+// OnChange fires after every change of the text, typed or set; a ReadOnly box refuses
+// edits from the keyboard but still moves its caret.
+class TCustomEdit : public TWinControl {
+public:
+    explicit TCustomEdit(TComponent* AOwner);
+
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool v) { FReadOnly = v; }
+    // The longest text the user can type, in code points (0: no limit).
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int v) { FMaxLength = v < 0 ? 0 : v; }
+    // Select the whole text whenever the box gets the focus.
+    bool AutoSelect() const { return FAutoSelect; }
+    void SetAutoSelect(bool v) { FAutoSelect = v; }
+    // Set by edits from the keyboard, cleared when the text is set from code.
+    bool Modified() const { return FModified; }
+    void SetModified(bool v) { FModified = v; }
+
+    // Caret and selection, in code points. SetSelStart moves the caret and empties the
+    // selection; SetSelLength selects from SelStart.
+    int SelStart() const;
+    void SetSelStart(int v);
+    int SelLength() const;
+    void SetSelLength(int v);
+    int CaretPos() const { return FCaret; }
+    std::string SelText() const;
+    // Replaces the selection (inserts at the caret), leaving the caret after the new text.
+    void SetSelText(const std::string& v);
+    void SelectAll();
+    void ClearSelection() { SetSelText(""); }
+    void Clear() { SetText(""); }
+    // Number of code points in the text.
+    int TextLength() const;
+
+    TNotifyEvent OnChange;
+
+protected:
+    void Paint() override;
+    void TextChanged() override;
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    void KeyPress(char32_t& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    LRESULT DialogCode() const override { return DLGC_WANTCHARS | DLGC_WANTARROWS; }
+    bool FocusOnClick() const override { return true; }
+    void DoEnter() override;
+    virtual void Change();
+    // The area inside the frame where the text runs.
+    TRect TextArea() const;
+    // The code point nearest to an x coordinate of the client area.
+    int CharFromX(int X) const;
+
+private:
+    void MoveCaret(int Pos, bool Extend);
+    void ReplaceRange(int From, int To, const std::string& With);
+    void ScrollToCaret();
+    int PrefixWidth(int CodePoints) const;
+
+    bool FReadOnly = false;
+    int FMaxLength = 0;
+    bool FAutoSelect = true;
+    bool FModified = false;
+    int FCaret = 0;   // code points
+    int FAnchor = 0;  // the other end of the selection
+    int FScrollX = 0; // pixels of text scrolled out on the left
+    bool FInternalChange = false;
+    bool FSelecting = false;
+};
+
+class TEdit : public TCustomEdit {
+public:
+    using TCustomEdit::TCustomEdit;
+};
+
+// A multi-line edit box. Lines are kept as a list of strings; Text joins them with "\r\n"
+// (and SetText accepts "\r\n", "\n" or "\r" between lines). The caret is a line and a
+// column (code points); there is no selection and no word wrap: long lines are clipped.
+// Enter breaks the line (WantReturns; otherwise Enter goes to the dialog), Tab goes to the
+// dialog unless WantTabs.
+class TMemo : public TWinControl {
+public:
+    explicit TMemo(TComponent* AOwner);
+
+    // The lines; an empty text has no lines.
+    std::vector<std::string> Lines() const;
+    void SetLines(const std::vector<std::string>& Value);
+    int LineCount() const { return static_cast<int>(Lines().size()); }
+    void Clear() { SetText(""); }
+
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool v) { FReadOnly = v; }
+    bool WantReturns() const { return FWantReturns; }
+    void SetWantReturns(bool v) { FWantReturns = v; }
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool v) { FWantTabs = v; }
+    bool Modified() const { return FModified; }
+    void SetModified(bool v) { FModified = v; }
+    // The caret: line index and code point within the line.
+    TPoint CaretPos() const { return Point(FCol, FRow); }
+    void SetCaretPos(TPoint P);
+
+    TNotifyEvent OnChange;
+
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void Paint() override;
+    void TextChanged() override;
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    void KeyPress(char32_t& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    LRESULT DialogCode() const override { return DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTALLKEYS; }
+    bool FocusOnClick() const override { return true; }
+    virtual void Change();
+
+private:
+    void Commit();
+    int LineHeight() const;
+    void ScrollToCaret();
+
+    std::vector<std::string> FRows{std::string()};  // never empty while editing
+    int FRow = 0;
+    int FCol = 0;
+    int FTopRow = 0;
+    bool FReadOnly = false;
+    bool FWantReturns = true;
+    bool FWantTabs = false;
+    bool FModified = false;
+    bool FInternalChange = false;
+};
+
+// A control that clicks like a button: pressed by the left mouse button (clicked on release
+// over it) or by the space bar (clicked on release), or by its accelerator.
+class TButtonControl : public TWinControl {
+public:
+    explicit TButtonControl(TComponent* AOwner);
+    void WndProc(TMessage& Message) override;
+
+protected:
+    // What a click by the user does (toggle, check).
+    virtual void Activate() = 0;
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    void KeyUp(std::uint16_t& Key, TShiftState Shift) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool FocusOnClick() const override { return true; }
+    // Draws the caption right of (or, with taLeftJustify, left of) a mark of MarkWidth
+    // pixels, with the focus rectangle around it when focused; answers the mark's rectangle.
+    TRect PaintCaptionBeside(TCanvas& Canvas, int MarkWidth, TAlignment Alignment);
+    bool Pressed() const { return FPressed; }
+
+private:
+    bool FPressed = false;
+    bool FTracking = false;
+    bool FSpaceDown = false;
+};
+
+enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+using enum TCheckBoxState;
+
+// A check box. A click or the space bar steps the state (unchecked, checked, then grayed
+// when AllowGrayed); OnClick fires whenever the state changes, also when it is set from
+// code (not while a form file is being read).
+class TCheckBox : public TButtonControl {
+public:
+    explicit TCheckBox(TComponent* AOwner);
+    bool Checked() const { return FState == cbChecked; }
+    void SetChecked(bool v) { SetState(v ? cbChecked : cbUnchecked); }
+    TCheckBoxState State() const { return FState; }
+    void SetState(TCheckBoxState v);
+    bool AllowGrayed() const { return FAllowGrayed; }
+    void SetAllowGrayed(bool v) { FAllowGrayed = v; }
+    // taRightJustify (the default): the box on the left, the caption right of it.
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment v) { FAlignment = v; Invalidate(); }
+    void Toggle();
+
+protected:
+    void Activate() override { Toggle(); }
+    void Paint() override;
+
+private:
+    TCheckBoxState FState = cbUnchecked;
+    bool FAllowGrayed = false;
+    TAlignment FAlignment = taRightJustify;
+};
+
+// A radio button: checking it unchecks the radio buttons with the same parent. OnClick
+// fires when it becomes checked (by the user or from code, not while a form file is read);
+// a checked button is the group's tab stop.
+class TRadioButton : public TButtonControl {
+public:
+    explicit TRadioButton(TComponent* AOwner);
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool v);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment v) { FAlignment = v; Invalidate(); }
+
+protected:
+    void Activate() override { SetChecked(true); }
+    void Paint() override;
+
+private:
+    bool FChecked = false;
+    TAlignment FAlignment = taRightJustify;
+};
+
+// A frame with a caption around a group of controls.
+class TGroupBox : public TCustomControl {
+public:
+    explicit TGroupBox(TComponent* AOwner);
+
+protected:
+    void Paint() override;
+    // Aligned children stay inside the frame, below the caption.
+    void AlignControls(TControl* AControl, TRect& Rect) override;
 };

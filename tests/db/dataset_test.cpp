@@ -440,6 +440,7 @@ TEST_F(DataSetTest, FilterNarrowsAndABadFilterChangesNothing)
     T->SetFiltered(true);
     EXPECT_EQ(Link.Take(), "Changed");
     EXPECT_EQ(T->RecordCount(), 2);
+    EXPECT_TRUE(T->BOF());
     T->Next();
     EXPECT_EQ(Name(), "Smithers");
     try {
@@ -550,6 +551,11 @@ TEST_F(DataSetTest, RefreshSeesOtherWritersAndKeepsTheRecord)
     Raw->Exec("UPDATE customers SET city = 'Metz' WHERE id = 3");
     T->Resync(0);
     EXPECT_EQ(T->FieldByName("city")->AsString(), "Metz");
+    // Edit starts from the record as it is in the file.
+    Raw->Exec("UPDATE customers SET city = 'Albi' WHERE id = 3");
+    T->Edit();
+    EXPECT_EQ(T->FieldByName("city")->AsString(), "Albi");
+    T->Cancel();
     T->UpdateCursorPos();
     EXPECT_EQ(T->RecNo(), 2);
 }

@@ -200,6 +200,15 @@ TEST_F(TablesTest, QueryParametersAndErrors)
     }
     TQuery* empty = NewQuery("");
     EXPECT_THROW(empty->Open(), EDatabaseError);
+    // Opening never runs a statement that writes.
+    TQuery* writer = NewQuery("DELETE FROM orders RETURNING ordno");
+    try {
+        writer->Open();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "The SQL statement changes data; run it with ExecSQL");
+    }
+    EXPECT_EQ(Raw->Rows("SELECT count(*) FROM orders"), "5");
     TTable* nowhere = new TTable(Owner.get());
     nowhere->SetDatabaseName(Dir.File("missing.db"));
     nowhere->SetTableName("t");
@@ -239,6 +248,10 @@ TEST_F(TablesTest, LiveQueriesWriteAndCachedResultsAreReadOnly)
     EXPECT_EQ(join->RecordCount(), 5);
     EXPECT_EQ(join->FieldByName("twice")->DataType(), ftInteger);
     EXPECT_EQ(Column(join, "item"), "pen,ink,pad,cap,box");
+    // Records can be read without moving the cursor.
+    EXPECT_EQ(join->ValueAt(2, join->FieldByName("name")).AsString(), "jones");
+    EXPECT_TRUE(join->ValueAt(6, join->FieldByName("name")).IsNull());
+    EXPECT_EQ(join->RecNo(), 1);
     join->Last();
     EXPECT_EQ(join->FieldByName("twice")->AsInteger(), 18);
     EXPECT_TRUE(join->Locate("item", Variant("CA"), loCaseInsensitive | loPartialKey));
@@ -365,4 +378,36 @@ TEST_F(TablesTest, ViewsAndUntypedColumnsFallBackToACachedResult)
     v->SetFilter("name <> 'Smith'");
     v->SetFiltered(true);
     EXPECT_EQ(v->RecordCount(), 1);
+
+    // Columns without a declared type keep the values as stored.
+    Raw->Exec("CREATE TABLE loose (a, b); INSERT INTO loose VALUES (1, 'x'), (2.5, NULL)");
+    TTable* l = OpenTable(Owner.get(), "loose");
+    EXPECT_TRUE(l->IsKeysetCursor());
+    EXPECT_EQ(l->FieldByName("a")->DataType(), ftUnknown);
+    EXPECT_EQ(l->FieldByName("a")->Value().Type(), varInt64);
+    l->Next();
+    EXPECT_EQ(l->FieldByName("a")->AsString(), "2.5");
+    l->Edit();
+    l->FieldByName("b")->SetValue(7);
+    l->Post();
+    EXPECT_EQ(Raw->Rows("SELECT typeof(b) FROM loose WHERE a = 2.5"), "integer");
+}
+
+TEST_F(TablesTest, LockedFileRefusesToOpen)
+{
+    Raw->Exec("BEGIN EXCLUSIVE");
+    auto* t = new TTable(Owner.get());
+    t->SetDatabaseName(Path);
+    t->SetTableName("orders");
+    try {
+        t->Open();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_NE(e.Message().find("database is locked"), std::string::npos) << e.Message();
+    }
+    EXPECT_FALSE(t->Active());
+    EXPECT_EQ(t->RecordCount(), 0);
+    Raw->Exec("ROLLBACK");
+    t->Open();
+    EXPECT_EQ(t->RecordCount(), 5);
 }

@@ -1,0 +1,85 @@
+#include "platform/gui/Popups.h"
+
+#include <algorithm>
+
+#include "platform/gui/Region.h"
+
+namespace {
+std::vector<TWinControl*>& Registry()
+{
+    static std::vector<TWinControl*> popups;  // z-order, bottom first
+    return popups;
+}
+
+bool IsTopmost(TWinControl* w)
+{
+    w->HandleNeeded();
+    return (w->WindowParams().ExStyle & WS_EX_TOPMOST) != 0;
+}
+}  // namespace
+
+void RegisterPopupWindow(TWinControl* Window)
+{
+    auto& r = Registry();
+    if (Window && std::find(r.begin(), r.end(), Window) == r.end())
+        r.push_back(Window);
+}
+
+void UnregisterPopupWindow(TWinControl* Window)
+{
+    auto& r = Registry();
+    r.erase(std::remove(r.begin(), r.end(), Window), r.end());
+}
+
+bool IsPopupWindow(const TControl* Control)
+{
+    auto& r = Registry();
+    return Control && std::find(r.begin(), r.end(), Control) != r.end();
+}
+
+void BringPopupToFront(TWinControl* Window)
+{
+    auto& r = Registry();
+    auto it = std::find(r.begin(), r.end(), Window);
+    if (it == r.end())
+        return;
+    r.erase(it);
+    r.push_back(Window);
+}
+
+std::vector<TWinControl*> PopupWindows()
+{
+    std::vector<TWinControl*> out;
+    // Ordinary popups first, topmost ones above them; the order within each group is the
+    // order in which they were brought to the front.
+    for (bool topmost : {false, true})
+        for (TWinControl* w : Registry())
+            if (w->Visible() && IsTopmost(w) == topmost)
+                out.push_back(w);
+    return out;
+}
+
+TWinControl* PopupWindowAt(TPoint p, TPoint* Local)
+{
+    auto popups = PopupWindows();
+    for (auto it = popups.rbegin(); it != popups.rend(); ++it) {
+        TWinControl* w = *it;
+        TPoint q = w->ScreenToClient(p);
+        if (q.x < 0 || q.y < 0 || q.x >= w->Width() || q.y >= w->Height())
+            continue;
+        if (w->WindowRgn() && !PtInRegion(w->WindowRgn(), q.x, q.y))
+            continue;
+        if (Local)
+            *Local = q;
+        return w;
+    }
+    return nullptr;
+}
+
+TWinControl* TopLevelWindow(const TControl* Control)
+{
+    const TControl* c = Control;
+    while (c && c->Parent())
+        c = c->Parent();
+    return const_cast<TWinControl*>(dynamic_cast<const TWinControl*>(c));
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Top-level windows that are not forms: hint windows, popup menus and dropped-down lists.
+//
+// Such a window has no parent; its Left and Top are screen coordinates. It registers
+// itself here for its lifetime, so that window backends can give every showing popup an
+// OS window of its own and route the pointer to it, and renderers can paint popups above
+// the forms. Popups never take the focus; those that need the keyboard (a menu) watch it
+// through the thread's keyboard hook, and those that need the pointer capture the mouse.
+#include <vector>
+
+#include "platform/gui/Controls.h"
+
+void RegisterPopupWindow(TWinControl* Window);
+void UnregisterPopupWindow(TWinControl* Window);
+bool IsPopupWindow(const TControl* Control);
+// Puts a popup above the other popups (topmost ones stay above the rest).
+void BringPopupToFront(TWinControl* Window);
+// The showing popups in z-order, bottom first.
+std::vector<TWinControl*> PopupWindows();
+// The uppermost showing popup whose shape (bounds and window region) holds the screen
+// point; Local receives the point in the popup's client coordinates. Null when none.
+TWinControl* PopupWindowAt(TPoint ScreenPoint, TPoint* Local = nullptr);
+// The top-level window that holds Control: its form or popup, or the control itself.
+TWinControl* TopLevelWindow(const TControl* Control);
