@@ -3,12 +3,7 @@
 // two bubbles, shown for two seconds ("No more matches!").
 #include <string>
 
-#if __has_include("platform/gui/HintWindow.h")
 #include "platform/gui/HintWindow.h"
-#else
-// TEMPORARY until the platform's hint window lands; see nav/standin/HintWindow.h.
-#include "nav/standin/HintWindow.h"
-#endif
 #include "platform/gui/Region.h"
 #include "platform/gui/Timers.h"
 
