@@ -49,9 +49,11 @@ int DaysInMonth(int y, int m)
     return m == 2 && IsLeap(y) ? 29 : days[m - 1];
 }
 
+// Milliseconds since the start of the day. The day is floor(value) and the time of day
+// value − floor(value), also before 1899-12-30, so that date + time always adds up.
 long long TotalMs(TDateTime value)
 {
-    double frac = std::fabs(value - std::trunc(value));
+    double frac = value - std::floor(value);
     return std::llround(frac * 86400000.0);
 }
 

@@ -101,6 +101,35 @@ void TField::SetVisible(bool Value)
         FDataSet->LayoutChanged();
 }
 
+int TField::DisplayWidth() const
+{
+    if (FDisplayWidth > 0)
+        return FDisplayWidth;
+    switch (FDataType) {
+    case ftString:
+    case ftWideString:
+    case ftUnknown:
+        return FSize > 0 ? FSize : 20;
+    case ftTime:
+        return 8;
+    case ftDateTime:
+        return 19;
+    case ftBoolean:
+        return 5;
+    default:
+        return 10;
+    }
+}
+
+void TField::SetDisplayWidth(int Value)
+{
+    if (Value == FDisplayWidth)
+        return;
+    FDisplayWidth = Value;
+    if (FDataSet)
+        FDataSet->LayoutChanged();
+}
+
 bool TField::IsIndexField() const { return FDataSet && FDataSet->IsFieldIndexed(this); }
 
 bool TField::CanModify() const
@@ -244,6 +273,14 @@ TDateTime TField::AsDateTime() const
 }
 
 // ---------------------------------------------------------------------------------------
+// TFields
+
+int TFields::Count() const { return FDataSet->FieldCount(); }
+TField* TFields::Fields(int Index) const { return FDataSet->Fields(Index); }
+TField* TFields::FindField(const std::string& FieldName) const { return FDataSet->FindField(FieldName); }
+TField* TFields::FieldByName(const std::string& FieldName) const { return FDataSet->FieldByName(FieldName); }
+
+// ---------------------------------------------------------------------------------------
 // TDataSet
 
 TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}
@@ -349,12 +386,11 @@ void TDataSet::DoOpen()
 void TDataSet::DoClose()
 {
     Fire(BeforeClose, this);
-    if (IsEditMode(FState)) {
-        // Closing discards an unposted record.
-        FEditBuf.clear();
-        FModified = false;
-        SetState(dsBrowse);
-    }
+    // Closing discards an unposted record.
+    FEditBuf.clear();
+    FChanged.clear();
+    FKeyBuf.clear();
+    FModified = false;
     InternalClose();
     FRecIndex = -1;
     FBOF = FEOF = true;
@@ -563,7 +599,17 @@ void TDataSet::BeginInsertAppend(bool Append)
         if (!FEditBuf[i].IsNullOrEmpty())
             FChanged[i] = true;
     SetState(dsInsert);
-    Fire(OnNewRecord, this);
+    try {
+        Fire(OnNewRecord, this);
+    } catch (...) {
+        // A failing new-record handler leaves no half-made record behind.
+        FEditBuf.clear();
+        FChanged.clear();
+        FModified = false;
+        SetState(dsBrowse);
+        DataEvent(deDataSetChange, 0);
+        throw;
+    }
     FModified = false;
     DataEvent(deDataSetChange, 0);
     Fire(AfterInsert, this);
@@ -615,6 +661,7 @@ void TDataSet::Post()
     if (FState != dsEdit && FState != dsInsert)
         return;
     UpdateRecord();
+    DataEvent(deCheckBrowseMode, 0);
     Fire(BeforePost, this);
     bool inserting = FState == dsInsert;
     bool anyChanged = std::find(FChanged.begin(), FChanged.end(), true) != FChanged.end();
@@ -641,6 +688,7 @@ void TDataSet::Cancel()
     }
     if (FState != dsEdit && FState != dsInsert)
         return;
+    DataEvent(deCheckBrowseMode, 0);
     Fire(BeforeCancel, this);
     FEditBuf.clear();
     FChanged.clear();
@@ -662,6 +710,7 @@ void TDataSet::Delete()
         throw EDatabaseError("Cannot perform this operation on an empty dataset");
     if (!CanModify())
         throw EDatabaseError("Cannot modify a read-only dataset");
+    DataEvent(deCheckBrowseMode, 0);
     Fire(BeforeDelete, this);
     InternalDelete(FRecIndex);
     FEditBuf.clear();
@@ -684,12 +733,14 @@ void TDataSet::InternalDelete(int) { throw EDatabaseError("Cannot modify a read-
 void TDataSet::CheckBrowseMode()
 {
     CheckActive();
+    DataEvent(deCheckBrowseMode, 0);
     if (FState == dsSetKey) {
-        Cancel();
+        EndSetKey();
         return;
     }
     if (FState == dsEdit || FState == dsInsert) {
-        DataEvent(deCheckBrowseMode, 0);
+        // Controls hand over what was typed first; then the record is kept or dropped.
+        UpdateRecord();
         if (FModified)
             Post();
         else
@@ -939,6 +990,7 @@ void TDataSet::CreateFields(const std::vector<TFieldDesc>& Descs)
         }
         f->FIndex = static_cast<int>(i);
         f->FRequired = d.Required;
+        f->FSize = d.Size;
         next.push_back(std::move(f));
     }
     FFields = std::move(next);
@@ -991,16 +1043,20 @@ void TDataSource::SetDataSet(TDataSet* Value)
 {
     if (Value == FDataSet)
         return;
+    // Links see the old dataset go and the new one come, so a switch between two open
+    // datasets reaches them as two ActiveChanged notifications.
     if (FDataSet) {
         FDataSet->RemoveDataSource(this);
         RemoveFreeNotification(FDataSet);
+        FDataSet = nullptr;
+        DataEvent(deUpdateState, 0);
     }
     FDataSet = Value;
     if (FDataSet) {
         FDataSet->AddDataSource(this);
         FDataSet->FreeNotification(this);
+        DataEvent(deUpdateState, 0);
     }
-    DataEvent(deUpdateState, 0);
 }
 
 void TDataSource::Notification(TComponent* AComponent, TOperation Operation)
@@ -1121,10 +1177,6 @@ void TDataLink::UpdateState()
     bool active = FDataSource && FDataSource->Enabled() && ds && ds->Active();
     if (active != FActive) {
         FActive = active;
-        if (!active && FEditing) {
-            FEditing = false;
-            EditingChanged();
-        }
         ActiveChanged();
     }
     TDataSetState s = ds ? ds->State() : dsInactive;

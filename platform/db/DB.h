@@ -8,7 +8,7 @@
 //
 // Notifications seen by a TDataLink, in order:
 //   Open                -> ActiveChanged
-//   Close               -> (EditingChanged when editing) ActiveChanged
+//   Close               -> ActiveChanged (then EditingChanged when it was editing)
 //   Edit                -> EditingChanged, RecordChanged(nullptr)
 //   Insert / Append     -> EditingChanged, DataSetChanged
 //   Post / Cancel       -> EditingChanged, DataSetChanged
@@ -149,6 +149,13 @@ public:
     void SetReadOnly(bool Value) { FReadOnly = Value; }
     bool Required() const { return FRequired; }
     void SetRequired(bool Value) { FRequired = Value; }
+    // The declared length of a text column ("VARCHAR(30)": 30); 0 when none was declared.
+    int Size() const { return FSize; }
+    // Characters a control should make room for: set, or by type (Size, else 20, for
+    // strings; 10 for numbers, dates and memos; 8 for times; 19 for date-times; 5 for
+    // Booleans).
+    int DisplayWidth() const;
+    void SetDisplayWidth(int Value);
 
     // Whether the field belongs to the dataset's current index (TTable).
     bool IsIndexField() const;
@@ -203,6 +210,8 @@ private:
     bool FVisible = true;
     bool FReadOnly = false;
     bool FRequired = false;
+    int FSize = 0;
+    int FDisplayWidth = 0;
 };
 
 class TStringField : public TField {
@@ -259,6 +268,21 @@ std::unique_ptr<TField> CreateFieldOfType(TDataSet* DataSet, const std::string& 
 
 // ---------------------------------------------------------------------------------------
 // Datasets
+
+// The field list of a dataset, in definition order (DataSet->Fields()).
+class TFields {
+public:
+    explicit TFields(const TDataSet* ADataSet) : FDataSet(ADataSet) {}
+    int Count() const;
+    TField* Fields(int Index) const;
+    TField* operator[](int Index) const { return Fields(Index); }
+    TField* FindField(const std::string& FieldName) const;
+    TField* FieldByName(const std::string& FieldName) const;
+    TDataSet* DataSet() const { return const_cast<TDataSet*>(FDataSet); }
+
+private:
+    const TDataSet* FDataSet;
+};
 
 class TDataSet : public TComponent {
 public:
@@ -330,6 +354,7 @@ public:
     // Fields, in definition order.
     int FieldCount() const { return static_cast<int>(FFields.size()); }
     TField* Fields(int Index) const;
+    TFields Fields() const { return TFields(this); }
     TField* FindField(const std::string& FieldName) const;  // case-insensitive; nullptr when absent
     TField* FieldByName(const std::string& FieldName) const;  // raises "Field 'X' not found"
     void GetFieldNames(std::vector<std::string>& List) const;
@@ -398,6 +423,7 @@ protected:
         TFieldType Type = ftString;
         bool ReadOnly = false;
         bool Required = false;
+        int Size = 0;
     };
     // Makes Fields match Descs, keeping the field objects whose name and type still fit.
     void CreateFields(const std::vector<TFieldDesc>& Descs);

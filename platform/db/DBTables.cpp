@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 #include "platform/db/SQLiteEngine.h"
 
@@ -101,6 +102,9 @@ std::vector<std::string> CodeWords(const std::string& sql)
 
 bool gSessionAlive = false;
 
+// Reading a result reports progress every this many rows.
+constexpr size_t kProgressRows = 16384;
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -128,6 +132,66 @@ TSession::~TSession()
         gSessionAlive = false;
 }
 
+namespace {
+
+std::vector<TBDEInitProc>& InitProcs()
+{
+    static std::vector<TBDEInitProc> procs;
+    return procs;
+}
+
+std::vector<TBDECallback*>& Callbacks()
+{
+    static std::vector<TBDECallback*> list;
+    return list;
+}
+
+}  // namespace
+
+void RegisterBDEInitProc(TBDEInitProc InitProc)
+{
+    if (InitProc)
+        InitProcs().push_back(std::move(InitProc));
+}
+
+TBDECallback::TBDECallback(TObject* AOwner, void*, TCBType CBType, void* Buffer, int BufferSize,
+                           TBDECallbackEvent CallbackEvent, bool Chain)
+    : FOwner(AOwner), FCBType(CBType), FBuffer(Buffer), FBufferSize(BufferSize), FEvent(std::move(CallbackEvent)),
+      FChain(Chain)
+{
+    Callbacks().push_back(this);
+}
+
+TBDECallback::~TBDECallback()
+{
+    auto& v = Callbacks();
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+}
+
+void TBDECallback::ReportProgress(int PercentDone, const std::string& Message)
+{
+    CBPROGRESSDesc desc{};
+    desc.iPercentDone = static_cast<std::int16_t>(std::clamp(PercentDone, -1, 100));
+    std::memcpy(desc.szMsg, Message.data(), std::min(Message.size(), sizeof desc.szMsg - 1));
+    // The newest callback first; older ones while each asks for chaining.
+    std::vector<TBDECallback*> list = Callbacks();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        TBDECallback* cb = *it;
+        if (cb->FCBType != cbGENPROGRESS)
+            continue;
+        if (std::find(Callbacks().begin(), Callbacks().end(), cb) == Callbacks().end())
+            continue;  // freed by an earlier handler
+        if (cb->FBuffer && cb->FBufferSize > 0)
+            std::memcpy(cb->FBuffer, &desc, std::min<size_t>(sizeof desc, static_cast<size_t>(cb->FBufferSize)));
+        bool chain = cb->FChain;
+        TCBRType answer = cb->FEvent ? cb->FEvent(cb->FBuffer) : cbrUSEDEF;
+        if (answer == cbrABORT)
+            throw EDatabaseError("Operation aborted");
+        if (!chain)
+            break;
+    }
+}
+
 void TSession::SetActive(bool Value)
 {
     if (Value == FActive)
@@ -136,6 +200,9 @@ void TSession::SetActive(bool Value)
     if (FActive) {
         if (OnStartup)
             OnStartup(this);
+        std::vector<TBDEInitProc> procs = InitProcs();
+        for (auto& p : procs)
+            p(this);
     } else {
         std::vector<TDatabase*> dbs = FDatabases;
         for (TDatabase* db : dbs)
@@ -434,6 +501,8 @@ void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>&
             if (st.ColumnIsNull(0))
                 throw EDatabaseError("The rows have no row ids");
             Keys.push_back(st.ColumnInt64(0));
+            if (Keys.size() % kProgressRows == 0)
+                TBDECallback::ReportProgress(-1, "Records read: " + std::to_string(Keys.size()));
         }
         return;
     }
@@ -446,6 +515,8 @@ void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>&
     while (st.Step()) {
         for (size_t i = 0; i < Rows.Width; ++i)
             Rows.Cells.push_back(static_cast<int>(i) < n ? st.ColumnAs(static_cast<int>(i), FTypes[i]) : Variant::Null());
+        if (Rows.size() % kProgressRows == 0)
+            TBDECallback::ReportProgress(-1, "Records read: " + std::to_string(Rows.size()));
     }
 }
 
@@ -520,6 +591,7 @@ void TDBDataSet::InternalOpen()
             used.push_back(unique);
             d.Name = unique;
             d.Type = FieldTypeForDecl(desc.DeclType(i));
+            d.Size = FieldSizeForDecl(desc.DeclType(i));
             if (keyset) {
                 auto it = info.find(UpperAscii(ocols[static_cast<size_t>(i)]));
                 if (it != info.end()) {
@@ -564,8 +636,11 @@ void TDBDataSet::InternalOpen()
             }
         } else {
             std::string cols;
-            for (const auto& c : FColumns)
-                cols += (cols.empty() ? "" : ", ") + c;
+            for (const auto& c : FColumns) {
+                if (!cols.empty())
+                    cols += ", ";
+                cols += c;
+            }
             FFetch = std::make_unique<TSQLiteStatement>(db, "SELECT " + cols + " FROM " + FTable + " WHERE rowid = ?1");
         }
         CreateFields(descs);
@@ -923,8 +998,11 @@ void TTable::ReadIndexDefs(TDatabase* Db)
         std::sort(pk.begin(), pk.end());
         if (!pk.empty()) {
             std::string fields;
-            for (const auto& [n, name] : pk)
-                fields += (fields.empty() ? "" : ";") + name;
+            for (const auto& [n, name] : pk) {
+                if (!fields.empty())
+                    fields += ';';
+                fields += name;
+            }
             items.push_back(std::make_unique<TIndexDef>("PRIMARY", fields, ixPrimary | ixUnique));
         }
     }
@@ -1007,8 +1085,11 @@ TDBDataSet::TSourceInfo TTable::DescribeSource()
         bool desc = FIndexFieldNames.empty() && !FIndexName.empty() && FIndexDefs.FindIndex(FIndexName) &&
                     (FIndexDefs.FindIndex(FIndexName)->Options() & ixDescending);
         std::string out;
-        for (const auto& n : names)
-            out += (out.empty() ? "" : ", ") + QuoteIdent(n) + (desc ? " DESC" : "");
+        for (const auto& n : names) {
+            if (!out.empty())
+                out += ", ";
+            out += QuoteIdent(n) + (desc ? " DESC" : "");
+        }
         if (rowid)
             out += std::string(out.empty() ? "" : ", ") + "rowid";
         return out.empty() ? out : " ORDER BY " + out;
@@ -1387,12 +1468,20 @@ void TQuery::SQLChanged()
 {
     if (Active())
         Close();
-    TParams old;
-    old.Assign(FParams);
+    // Remember the values given so far, then build the new list from them.
+    for (int i = 0; i < FParams.Count(); ++i) {
+        TParam* cur = FParams.Items(i);
+        if (!cur->Bound())
+            continue;
+        TParam* keep = FParamValues.FindParam(cur->Name());
+        if (!keep)
+            keep = FParamValues.CreateParam(ftUnknown, cur->Name());
+        keep->Assign(*cur);
+    }
     FParams.Clear();
     for (const auto& n : TParams::ParseNames(FSQL.Text())) {
         TParam* p = FParams.CreateParam(ftUnknown, n);
-        if (TParam* o = old.FindParam(n))
+        if (TParam* o = FParamValues.FindParam(n))
             p->Assign(*o);
     }
 }

@@ -15,7 +15,13 @@
 // "YYYY-MM-DD HH:MM:SS"), Booleans as 0/1, memos as text, blobs as blobs. Field types come
 // from the declared column types: ...INT... integer (INTEGER PRIMARY KEY: auto-increment),
 // BOOL.. Boolean, DATETIME/TIMESTAMP, DATE, TIME, MEMO/CLOB/LONGTEXT memo, NCHAR/NVARCHAR
-// wide string, CHAR/TEXT string, BLOB blob, REAL/FLOAT/DOUBLE/NUMERIC/DECIMAL float.
+// wide string, CHAR/TEXT string, BLOB blob, REAL/FLOAT/DOUBLE/NUMERIC/DECIMAL float; a
+// column without a declared type is ftUnknown and keeps its values as stored (in a cached
+// result it takes the type of its first value instead).
+//
+// Posting a record writes only the fields that were assigned (UPDATE ... WHERE rowid, or
+// INSERT); engine errors (constraints, a locked or read-only file) raise EDatabaseError
+// with the engine's message and leave the dataset editing with the user's values.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -81,6 +87,55 @@ private:
 
 // The default session.
 extern TSession* Session;
+
+// Procedures run when a session starts (after its OnStartup).
+using TBDEInitProc = std::function<void(TSession* Session)>;
+void RegisterBDEInitProc(TBDEInitProc InitProc);
+
+// ---------------------------------------------------------------------------------------
+// Engine callbacks
+
+enum TCBType { cbGENPROGRESS = 23 };
+enum TCBRType { cbrUSEDEF = 0, cbrCONTINUE = 1, cbrABORT = 2 };
+
+// The record of a general-progress callback, as the engine writes it into the callback's
+// buffer: a percentage (or −1 when only the message counts) and a message such as
+// "Records read: 16384".
+#pragma pack(push, 1)
+struct CBPROGRESSDesc {
+    std::int16_t iPercentDone;
+    char szMsg[128];
+};
+#pragma pack(pop)
+static_assert(sizeof(CBPROGRESSDesc) == 130);
+
+using TBDECallbackEvent = std::function<TCBRType(void* CBInfo)>;
+
+// Registers a handler for engine callbacks of one type while it exists. The engine
+// writes the callback record into Buffer (at most BufferSize bytes) and calls the event
+// with the buffer. Long operations (reading the records of a large result) report
+// progress this way. With Chain set, the callback registered before this one of the same
+// type is called as well. An answer of cbrABORT stops the operation with EDatabaseError
+// "Operation aborted".
+class TBDECallback : public TObject {
+public:
+    TBDECallback(TObject* AOwner, void* Handle, TCBType CBType, void* Buffer, int BufferSize,
+                 TBDECallbackEvent CallbackEvent, bool Chain);
+    ~TBDECallback() override;
+    TObject* Owner() const { return FOwner; }
+    TCBType CBType() const { return FCBType; }
+
+    // Engine side: reports a general-progress record to the registered callbacks.
+    static void ReportProgress(int PercentDone, const std::string& Message);
+
+private:
+    TObject* FOwner;
+    TCBType FCBType;
+    void* FBuffer;
+    int FBufferSize;
+    TBDECallbackEvent FEvent;
+    bool FChain;
+};
 
 // ---------------------------------------------------------------------------------------
 // Database
@@ -406,8 +461,9 @@ public:
     explicit TQuery(TComponent* AOwner);
     ~TQuery() override;
 
-    // The SQL lines. Changing them closes the query and rebuilds Params (keeping the
-    // values of parameters whose names remain).
+    // The SQL lines. Changing them closes the query and rebuilds Params. A parameter
+    // keeps the value last given to a parameter of its name, also across a change that
+    // removed it for a while (SQL()->Clear() then Add()).
     TStringList* SQL() { return &FSQL; }
     const TStringList* SQL() const { return &FSQL; }
     TParams* Params() { return &FParams; }
@@ -447,6 +503,7 @@ private:
 
     TStringList FSQL;
     TParams FParams;
+    TParams FParamValues;  // last values by name, kept across SQL changes
     std::unique_ptr<TParamLink> FParamLink;
     bool FRequestLive = false;
     bool FPrepared = false;

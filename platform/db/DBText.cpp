@@ -21,12 +21,18 @@ char32_t UpperCodePoint(char32_t c)
             return c;
         return (c % 2 == 1) ? c - 1 : c;
     }
-    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2)
+    if (c == 0x3C2)
+        return 0x3A3;  // final sigma
+    if (c >= 0x3B1 && c <= 0x3C9)
         return c - 32;
     if (c >= 0x430 && c <= 0x44F)
         return c - 32;
     if (c >= 0x450 && c <= 0x45F)
         return c - 80;
+    if (c == 0x4CF)
+        return 0x4C0;
+    if (c >= 0x4C1 && c <= 0x4CE)
+        return c % 2 == 0 ? c - 1 : c;
     if (c >= 0x460 && c <= 0x4FF && c % 2 == 1 && !(c >= 0x482 && c <= 0x489))
         return c - 1;
     return c;

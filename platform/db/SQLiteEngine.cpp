@@ -302,6 +302,20 @@ TFieldType FieldTypeForDecl(const std::string& DeclType)
     return ftString;
 }
 
+int FieldSizeForDecl(const std::string& DeclType)
+{
+    size_t open = DeclType.find('(');
+    if (open == std::string::npos)
+        return 0;
+    int n = 0;
+    for (size_t i = open + 1; i < DeclType.size() && std::isdigit(static_cast<unsigned char>(DeclType[i])); ++i) {
+        n = n * 10 + (DeclType[i] - '0');
+        if (n > 1000000)
+            return 0;
+    }
+    return n;
+}
+
 Variant ToStorage(const Variant& Value, TFieldType Type)
 {
     if (Value.IsNullOrEmpty())

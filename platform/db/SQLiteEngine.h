@@ -55,6 +55,8 @@ private:
 // The field type for a declared column type ("VARCHAR(20)", "DATE", "INTEGER" …);
 // ftUnknown when nothing is declared.
 TFieldType FieldTypeForDecl(const std::string& DeclType);
+// The length in a declared type ("VARCHAR(30)": 30); 0 when there is none.
+int FieldSizeForDecl(const std::string& DeclType);
 // A field value in the form the database stores: dates and times as ISO texts,
 // Booleans as 0/1, blobs as bytes; Null stays Null.
 Variant ToStorage(const Variant& Value, TFieldType Type);

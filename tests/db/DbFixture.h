@@ -71,8 +71,11 @@ public:
     std::string Take()
     {
         std::string out;
-        for (const auto& e : Events)
-            out += (out.empty() ? "" : " ") + e;
+        for (const auto& e : Events) {
+            if (!out.empty())
+                out += " ";
+            out += e;
+        }
         Events.clear();
         return out;
     }

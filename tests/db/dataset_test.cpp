@@ -71,6 +71,8 @@ TEST_F(DataSetTest, FieldsDescribeTheColumns)
     EXPECT_EQ(T->Fields(5)->DataType(), ftMemo);
     EXPECT_EQ(T->Fields(6)->DataType(), ftBoolean);
     EXPECT_TRUE(Is<TMemoField>(T->Fields(5)));
+    EXPECT_EQ(T->Fields().Count(), 7);
+    EXPECT_EQ(T->Fields()[6], T->FieldByName("vip"));
     EXPECT_TRUE(Is<TBlobField>(T->Fields(5)));
     EXPECT_TRUE(T->Fields(1)->Required());
     EXPECT_EQ(T->FindField("NAME"), T->Fields(1));
@@ -81,6 +83,9 @@ TEST_F(DataSetTest, FieldsDescribeTheColumns)
     } catch (const EDatabaseError& e) {
         EXPECT_EQ(e.Message(), "Customers: Field 'nope' not found");
     }
+    EXPECT_EQ(T->Fields(1)->Size(), 30);
+    EXPECT_EQ(T->Fields(1)->DisplayWidth(), 30);
+    EXPECT_EQ(T->Fields(4)->DisplayWidth(), 10);
     EXPECT_EQ(T->Fields(2)->DisplayLabel(), "city");
     T->Fields(2)->SetDisplayLabel("Town");
     EXPECT_EQ(T->Fields(2)->DisplayLabel(), "Town");

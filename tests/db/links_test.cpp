@@ -62,6 +62,14 @@ TEST_F(LinksTest, ControlsHearEventsBeforeOtherLinksAndPushEditsOnPost)
     EXPECT_EQ(log, (std::vector<std::string>{"edit:update", "nav:update", "edit:changed", "nav:changed"}));
     EXPECT_EQ(Raw->Rows("SELECT city FROM customers WHERE id = 2"), "Graz");
 
+    // Scrolling away from a record being edited posts what the control holds.
+    edit.Edit();
+    edit.Pending = "Bonn";
+    T->Next();
+    EXPECT_EQ(T->State(), dsBrowse);
+    EXPECT_EQ(Raw->Rows("SELECT city FROM customers WHERE id = 2"), "Bonn");
+    EXPECT_EQ(T->RecNo(), 3);
+
     // A read-only link never starts editing; neither does a source without AutoEdit.
     edit.Pending.clear();
     edit.SetReadOnly(true);
@@ -96,7 +104,19 @@ TEST_F(LinksTest, DataSourceEventsAndDisabledSource)
     EXPECT_TRUE(log.empty());
     DS->SetEnabled(true);
     EXPECT_EQ(link.Take(), "Active:1");
+
+    // Switching the source to another open dataset: the links see one go, the other come.
+    TTable* other = OpenTable(Owner.get(), "orders");
+    log.clear();
+    DS->SetDataSet(other);
+    EXPECT_EQ(link.Take(), "Active:0 Active:1");
+    EXPECT_EQ(link.DataSet(), other);
+    EXPECT_EQ(log, (std::vector<std::string>{"state:0", "state:1"}));
+    T->Next();
+    EXPECT_EQ(link.Take(), "");
     link.SetDataSource(nullptr);
+    DS->OnStateChange = nullptr;
+    DS->OnDataChange = nullptr;
 }
 
 TEST_F(LinksTest, MoreStateTransitions)
@@ -120,7 +140,7 @@ TEST_F(LinksTest, MoreStateTransitions)
     T->Edit();
     T->FieldByName("city")->SetValue("Lost");
     T->Close();
-    EXPECT_EQ(link.Take(), "Editing:1 Record:- Record:city Editing:0 Active:0");
+    EXPECT_EQ(link.Take(), "Editing:1 Record:- Record:city Active:0 Editing:0");
     EXPECT_EQ(Raw->Rows("SELECT count(*) FROM customers WHERE city = 'Lost'"), "0");
     // Insert in the middle, then post: the record takes its place in the order.
     T->Open();
@@ -150,6 +170,12 @@ TEST_F(LinksTest, DatasetEventsAndStreamedActive)
     T->Post();
     EXPECT_EQ(log, (std::vector<std::string>{"NewRecord", "BeforePost", "AfterPost"}));
     EXPECT_EQ(Raw->Rows("SELECT city FROM customers WHERE name = 'Neo'"), "Default");
+
+    // A failing new-record handler leaves the dataset browsing.
+    T->OnNewRecord = [](TDataSet*) { throw EDatabaseError("no new records today"); };
+    EXPECT_THROW(T->Insert(), EDatabaseError);
+    EXPECT_EQ(T->State(), dsBrowse);
+    EXPECT_EQ(T->RecordCount(), 6);
 
     // Active set while a form is being read opens the dataset once reading is done.
     auto* t2 = new TTable(Owner.get());
@@ -198,6 +224,7 @@ TEST_F(LinksTest, FieldConversionsAndDateAssignment)
 TEST(DBText, UpperCaseAndMatching)
 {
     EXPECT_EQ(DBUpperCase("smith é ж ё ß"), "SMITH É Ж Ё ß");
+    EXPECT_EQ(DBUpperCase("ӂ Ӂ ς ł"), "Ӂ Ӂ Σ Ł");
     EXPECT_TRUE(DBTextMatch("Smithers", "SMITH", true, true));
     EXPECT_FALSE(DBTextMatch("Smithers", "SMITH", false, true));
     EXPECT_FALSE(DBTextMatch("Smithers", "smith", true, false));

@@ -18,8 +18,11 @@ protected:
         std::string out;
         TBookmark b = d->GetBookmark();
         d->DisableControls();
-        for (d->First(); !d->EOF(); d->Next())
-            out += (out.empty() ? "" : ",") + d->FieldByName(field)->AsString();
+        for (d->First(); !d->EOF(); d->Next()) {
+            if (!out.empty())
+                out += ",";
+            out += d->FieldByName(field)->AsString();
+        }
         if (b.Valid)
             d->GotoBookmark(b);
         d->EnableControls();
@@ -177,8 +180,11 @@ TEST_F(TablesTest, QueryParametersAndErrors)
     EXPECT_EQ(q->ClassName(), "TQuery");
 
     // Changing the SQL closes the query and keeps the values of remaining parameters.
-    q->SQL()->SetText("SELECT name FROM customers WHERE city = :city ORDER BY name DESC");
+    q->SQL()->Clear();
     EXPECT_FALSE(q->Active());
+    EXPECT_EQ(q->ParamCount(), 0);
+    q->SQL()->Add("SELECT name FROM customers WHERE city = :city ORDER BY name DESC");
+    EXPECT_EQ(q->ParamCount(), 1);
     EXPECT_EQ(q->ParamByName("city")->AsString(), "Paris");
     q->Open();
     EXPECT_EQ(Column(q, "name"), "Smithers,Smith");
@@ -303,9 +309,12 @@ TEST_F(TablesTest, QueryFollowsItsMasterDataSource)
     EXPECT_EQ(master[0], cust->FieldByName("id"));
     EXPECT_TRUE(detail.empty());  // the query has no field named id
 
-    // Parameters copied to another query keep their values.
+    // Parameters copied to another query keep their values, also when its SQL is then
+    // replaced line by line.
     TQuery* copy = NewQuery("SELECT count(*) AS n FROM orders WHERE custno = :id");
     copy->Params()->Assign(*q->Params());
+    copy->SQL()->Clear();
+    copy->SQL()->Add("SELECT count(*) AS n FROM orders WHERE custno = :id AND qty > 0");
     copy->Open();
     EXPECT_EQ(copy->FieldByName("n")->AsInteger(), 1);
     link.SetDataSource(nullptr);
@@ -410,4 +419,61 @@ TEST_F(TablesTest, LockedFileRefusesToOpen)
     Raw->Exec("ROLLBACK");
     t->Open();
     EXPECT_EQ(t->RecordCount(), 5);
+}
+
+namespace {
+int gInitProcCalls = 0;
+}
+
+TEST_F(TablesTest, ProgressCallbacksAndSessionStartHooks)
+{
+    Raw->Exec("CREATE TABLE big (n INTEGER); WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 40000) "
+              "INSERT INTO big SELECT x FROM c");
+    CBPROGRESSDesc first{}, second{};
+    std::vector<std::string> calls;
+    auto older = std::make_unique<TBDECallback>(nullptr, nullptr, cbGENPROGRESS, &first, int(sizeof first),
+                                                [&](void* info) {
+                                                    auto* d = static_cast<CBPROGRESSDesc*>(info);
+                                                    calls.push_back(std::string("older ") + d->szMsg);
+                                                    return cbrCONTINUE;
+                                                },
+                                                false);
+    auto newer = std::make_unique<TBDECallback>(nullptr, nullptr, cbGENPROGRESS, &second, int(sizeof second),
+                                                [&](void* info) {
+                                                    auto* d = static_cast<CBPROGRESSDesc*>(info);
+                                                    calls.push_back("newer " + std::to_string(d->iPercentDone) + " " + d->szMsg);
+                                                    return cbrCONTINUE;
+                                                },
+                                                true);
+    TTable* t = OpenTable(Owner.get(), "big");
+    EXPECT_EQ(t->RecordCount(), 40000);
+    EXPECT_EQ(calls, (std::vector<std::string>{"newer -1 Records read: 16384", "older Records read: 16384",
+                                               "newer -1 Records read: 32768", "older Records read: 32768"}));
+    EXPECT_STREQ(first.szMsg, "Records read: 32768");
+    t->Close();
+
+    // An aborting callback stops the open; the dataset stays closed.
+    newer.reset();
+    auto stopper = std::make_unique<TBDECallback>(nullptr, nullptr, cbGENPROGRESS, nullptr, 0,
+                                                  [](void*) { return cbrABORT; }, false);
+    try {
+        t->Open();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Operation aborted");
+    }
+    EXPECT_FALSE(t->Active());
+    stopper.reset();
+    older.reset();
+
+    Session->SetActive(false);
+    RegisterBDEInitProc([](TSession* s) {
+        EXPECT_EQ(s, Session);
+        ++gInitProcCalls;
+    });
+    t->Open();
+    EXPECT_EQ(gInitProcCalls, 1);
+    t->Close();
+    t->Open();
+    EXPECT_EQ(gInitProcCalls, 1);  // only when the session starts
 }

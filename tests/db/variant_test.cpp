@@ -71,6 +71,9 @@ TEST(DateUtils, EncodingIsoTextsAndPinnedClock)
     ASSERT_TRUE(TryISOToDateTime("2024-02-29 23:59:59.250", v));
     EXPECT_EQ(DateTimeToISO(v), "2024-02-29 23:59:59.250");
     EXPECT_FALSE(TryISOToDateTime("2024-13-01", v));
+    ASSERT_TRUE(TryISOToDateTime("1899-12-29 06:00:00", v));
+    EXPECT_EQ(DateTimeToISO(v), "1899-12-29 06:00:00");
+    EXPECT_EQ(DateTimeToISO(EncodeDate(1899, 12, 30) - 1e-9), "1899-12-30 00:00:00");  // rounds up to midnight
     EXPECT_FALSE(TryISOToDateTime("yesterday", v));
 
     SetNowFunction([] { return EncodeDate(2030, 7, 14) + EncodeTime(18, 30, 0, 0); });
