@@ -18,52 +18,6 @@ bool FindNext = false;
 
 namespace {
 
-// The window classes of the dialog's form file, for a window layer whose registry does
-// not cover them yet. A class registered a second time keeps its first registration, so
-// this changes nothing once the window layer registers them itself.
-void RegisterDialogControls()
-{
-    RegisterClass<TGroupBox>("TGroupBox", "TCustomControl");
-    RegisterClass<TCustomEdit>("TCustomEdit", "TWinControl")
-        .Boolean("TabStop", [](TCustomEdit* e) { return e->TabStop(); }, [](TCustomEdit* e, bool v) { e->SetTabStop(v); })
-        .Default(true)
-        .String("Text", [](TCustomEdit* e) { return e->Text(); }, [](TCustomEdit* e, const std::string& v) { e->SetText(v); })
-        .Default("")
-        .Boolean("ReadOnly", [](TCustomEdit* e) { return e->ReadOnly(); },
-                 [](TCustomEdit* e, bool v) { e->SetReadOnly(v); }).Default(false)
-        .Integer("MaxLength", [](TCustomEdit* e) -> std::int64_t { return e->MaxLength(); },
-                 [](TCustomEdit* e, std::int64_t v) { e->SetMaxLength(static_cast<int>(v)); }).Default(0)
-        .Event("OnChange", &TCustomEdit::OnChange);
-    RegisterClass<TEdit>("TEdit", "TCustomEdit");
-    RegisterClass<TCheckBox>("TCheckBox", "TWinControl")
-        .Boolean("TabStop", [](TCheckBox* c) { return c->TabStop(); }, [](TCheckBox* c, bool v) { c->SetTabStop(v); })
-        .Default(true)
-        .Boolean("Checked", [](TCheckBox* c) { return c->Checked(); }, [](TCheckBox* c, bool v) { c->SetChecked(v); })
-        .Default(false);
-    RegisterClass<TRadioButton>("TRadioButton", "TWinControl")
-        .Boolean("TabStop", [](TRadioButton* c) { return c->TabStop(); }, [](TRadioButton* c, bool v) { c->SetTabStop(v); })
-        .Default(true)
-        .Boolean("Checked", [](TRadioButton* c) { return c->Checked(); },
-                 [](TRadioButton* c, bool v) { c->SetChecked(v); }).Default(false);
-    RegisterClass<TCustomComboBox>("TCustomComboBox", "TWinControl")
-        .Boolean("TabStop", [](TCustomComboBox* c) { return c->TabStop(); },
-                 [](TCustomComboBox* c, bool v) { c->SetTabStop(v); }).Default(true)
-        .String("Text", [](TCustomComboBox* c) { return c->Text(); },
-                [](TCustomComboBox* c, const std::string& v) { c->SetText(v); }).Default("")
-        .Strings("Items", [](TCustomComboBox* c) { return c->Items(); },
-                 [](TCustomComboBox* c, const std::vector<std::string>& v) { c->SetItems(v); })
-        .Event("OnChange", &TCustomComboBox::OnChange);
-    RegisterClass<TComboBox>("TComboBox", "TCustomComboBox");
-    RegisterClass<TBitBtn>("TBitBtn", "TButton");
-    RegisterClass<TBevel>("TBevel", "TGraphicControl")
-        .Enum<TBevelShape>("Shape", {"bsBox", "bsFrame", "bsTopLine", "bsBottomLine", "bsLeftLine", "bsRightLine", "bsSpacer"},
-                           [](TBevel* b) { return b->Shape(); }, [](TBevel* b, TBevelShape v) { b->SetShape(v); })
-        .Default(bsBox)
-        .Enum<TBevelStyle>("Style", {"bsLowered", "bsRaised"}, [](TBevel* b) { return b->Style(); },
-                           [](TBevel* b, TBevelStyle v) { b->SetStyle(v); })
-        .Default(bsLowered);
-}
-
 void RegisterLocateDialog()
 {
     static bool done = false;
@@ -71,7 +25,6 @@ void RegisterLocateDialog()
         return;
     done = true;
     RegisterGuiClasses();
-    RegisterDialogControls();
     RegisterClass<TDLGLocate>("TDLGLocate", "TForm");
 }
 
