@@ -837,11 +837,11 @@ int TApplication::MessageBox(const std::string& Text, const std::string& Caption
     int textWidth = std::max(120, static_cast<int>(Text.size()) * 7);
     label->SetBounds(58, 20, textWidth, 17);
 
-    struct Spec {
+    struct TBoxButton {
         const char* Caption;
         TModalResult Result;
     };
-    std::vector<Spec> buttons;
+    std::vector<TBoxButton> buttons;
     switch (Flags & 0x0F) {
     case MB_OKCANCEL: buttons = {{"OK", IDOK}, {"Cancel", IDCANCEL}}; break;
     case MB_YESNOCANCEL: buttons = {{"&Yes", IDYES}, {"&No", IDNO}, {"Cancel", IDCANCEL}}; break;
