@@ -241,6 +241,19 @@ TEST_F(GridTest, ControlGridPanelHoldsTheRowControlsAndFollowsTheRecord)
     input.Key(VK_DOWN).Key(VK_NEXT);
     Run();
     EXPECT_EQ(Table->RecNo(), 5);
+
+    // So do they from inside a row: the edit keeps the focus and shows the new record.
+    edit->SetFocus();
+    input.Key(VK_DOWN).Key(VK_DOWN).Key(VK_UP).Key(VK_HOME).Type("Q");
+    Run();
+    EXPECT_EQ(Table->RecNo(), 6);
+    EXPECT_EQ(GetFocus(), edit->Handle());
+    EXPECT_EQ(edit->Text(), "QP6");
+    EXPECT_EQ(cg->PanelIndex(), 1);  // records 5 to 7 shown, the sixth in the middle
+    input.Key(VK_DOWN);
+    Run();
+    EXPECT_EQ(Stored("SELECT name FROM people WHERE id=6"), "QP6");
+    EXPECT_EQ(edit->Text(), "P7");
 }
 
 TEST_F(GridTest, ControlGridDeleteAsksAndDeletesOnlyOnYes)
