@@ -7,7 +7,7 @@
 
 #include "platform/core/Resources.h"
 #include "platform/gui/Forms.h"
-#include "search/Sercheng.h"
+#include "search/Dbsearch.h"
 
 std::string NavGlyphName(TVNavigateBtn Button, TButtonImageSize Size)
 {
@@ -69,10 +69,11 @@ TVandroDBNavigator::TVandroDBNavigator(TComponent* AOwner, bool ASetupMode)
     SetHeight(20);
     SetParent(As<TWinControl>(AOwner));
 
-    // The search engine's wildcards are process-wide: "*" for any run, "%" for one
-    // character. (The engine object FindOptions itself is created with FIND.)
-    SetMultiPat("*");
-    SetSinglePat('%');
+    // The search engine; its wildcards are process-wide: "*" for any run, "%" for one
+    // character.
+    FFindOptions.reset(new TCustomdbSearch(nullptr));
+    FFindOptions->SetMultiCharPattern("*");
+    FFindOptions->SetSingleCharPattern('%');
     // The control lists are created with control tracking; until then the navigator
     // holds none.
     FCopyBuffer = new TRecordBuffer;
@@ -111,6 +112,7 @@ TVandroDBNavigator::~TVandroDBNavigator()
         TTimer* t = std::exchange(FAutoRepeatTimer, nullptr);
         t->Free();
     }
+    FFindOptions.reset();
     FDataLink.reset();
     delete std::exchange(FCopyBuffer, nullptr);
     delete std::exchange(FDittoBuffer, nullptr);

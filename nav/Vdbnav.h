@@ -14,12 +14,12 @@
 #include "platform/core/Exception.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Timers.h"
+#include "search/Dbsearch.h"
 
 class TVandroDBNavigator;
 class TField;
 // Parts of the navigator that are built elsewhere; the navigator holds them by pointer.
 class TKStatusBar;          // the status bar it feeds (statusbar/)
-class TCustomdbSearch;      // the search engine behind FIND (search/)
 class TCustomHintWindow;    // the balloon hint ("No more matches!")
 class TRecordBuffer;        // the copied records behind COPY, PASTE and DITTO
 class TDBControlsList;      // the captured data-aware controls (capture/)
@@ -104,7 +104,7 @@ public:
     void SetConfirmDelete(bool Value) { FConfirmDelete = Value; }
     TColor ButtonsColor() const { return FButtonsColor; }
     void SetButtonsColor(TColor Value);
-    TCustomdbSearch* FindOptions() const { return FFindOptions; }
+    TCustomdbSearch* FindOptions() const { return FFindOptions.get(); }
     bool FlatButtons() const { return FFlatButtons; }
     void SetFlatButtons(bool Value);
     bool ChangeControlFocus() const { return FChangeControlFocus; }
@@ -275,7 +275,7 @@ private:
     TTimer* FDropDownTimer = nullptr;
     int FPageRows = 10;
     bool FFlatButtons = true;
-    TCustomdbSearch* FFindOptions = nullptr;
+    TOwned<TCustomdbSearch> FFindOptions;
     bool FFindActive = false;
     TCustomHintWindow* FHintWindow = nullptr;
     bool FConfirmDelete = false;

@@ -7,6 +7,10 @@
 #include "platform/core/DateUtils.h"
 #include "platform/db/DBTables.h"
 #include "platform/gui/Forms.h"
+#if __has_include("platform/dbctrls/DBCGrids.h")
+#include "platform/dbctrls/DBCGrids.h"
+#define KORIN_HAVE_CTRL_GRID 1
+#endif
 
 void TVandroDBNavigator::Navigate(TVNavigateBtn Button)
 {
@@ -85,10 +89,24 @@ void TVandroDBNavigator::NavigateDelete(TDataSet* DS)
     if (FConfirmDelete
         && MessageBox(Handle(), "Record will be deleted. Continue?", "WARNING", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
+#ifdef KORIN_HAVE_CTRL_GRID
     // A control grid deletes through its own key handling (its confirmation applies):
     // when the current control is a control grid, or sits directly on a control grid's
-    // panel. Those grids are not part of the platform yet, so every delete goes to the
-    // dataset for now.
+    // panel.
+    if (auto* grid = As<TDBCtrlGrid>(CurrentControl)) {
+        grid->DoKey(gkDelete);
+        return;
+    }
+    if (CurrentControl && Is<TDBCtrlPanel>(CurrentControl->Parent())) {
+        if (auto* owner = As<TDBCtrlGrid>(CurrentControl->Parent()->Parent())) {
+            owner->DoKey(gkDelete);
+            return;
+        }
+    }
+#else
+    // PLACEHOLDER until the control grid lands in the platform: a current control that is
+    // a control grid, or sits on one's panel, will let the grid delete (DoKey(gkDelete)).
+#endif
     DS->Delete();
 }
 

@@ -3,6 +3,7 @@
 #include "nav/Vdbnav.h"
 #include "platform/core/Registry.h"
 #include "platform/core/TypInfo.h"
+#include "platform/gui/Registration.h"
 
 namespace {
 
@@ -18,28 +19,18 @@ std::vector<std::string> ButtonNames()
 void RegisterNavigatorClass()
 {
     using N = TVandroDBNavigator;
-    RegisterClass<N>("TVandroDBNavigator", "TCustomPanel")
-        // Geometry and the re-published control properties.
-        .Integer("Left", [](N* n) { return n->Left(); }, [](N* n, std::int64_t v) { n->SetLeft(int(v)); })
-        .Integer("Top", [](N* n) { return n->Top(); }, [](N* n, std::int64_t v) { n->SetTop(int(v)); })
-        .Integer("Width", [](N* n) { return n->Width(); }, [](N* n, std::int64_t v) { n->SetWidth(int(v)); })
-        .Integer("Height", [](N* n) { return n->Height(); }, [](N* n, std::int64_t v) { n->SetHeight(int(v)); })
-        .Boolean("Enabled", [](N* n) { return n->Enabled(); }, [](N* n, bool v) { n->SetEnabled(v); })
-        .Default(true)
-        .Boolean("ShowHint", [](N* n) { return n->ShowHint(); }, [](N* n, bool v) { n->SetShowHint(v); })
-        .Default(false)
-        .Integer("TabOrder", [](N* n) { return n->TabOrder(); }, [](N* n, std::int64_t v) { n->SetTabOrder(int(v)); })
-        .Default(-1)
-        .Boolean("TabStop", [](N* n) { return n->TabStop(); }, [](N* n, bool v) { n->SetTabStop(v); })
-        .Default(false)
-        .Boolean("Visible", [](N* n) { return n->Visible(); }, [](N* n, bool v) { n->TControl::SetVisible(v); })
-        .Default(true)
+    // Its geometry, Align, Enabled, Visible, ShowHint, TabOrder, TabStop and the other control
+    // properties come from the window classes; the panel's own (bevels, alignment of the
+    // caption) are not published by the navigator.
+    RegisterGuiClasses();
+    RegisterClass<N>("TVandroDBNavigator", "TCustomControl")
         // The navigator's own properties.
         .Boolean("ConfirmDelete", &N::ConfirmDelete, &N::SetConfirmDelete)
         .Default(false)
         .Integer("ButtonsColor", [](N* n) { return std::int64_t(n->ButtonsColor()); },
-                 [](N* n, std::int64_t v) { n->SetButtonsColor(TColor(v)); })
+                 [](N* n, std::int64_t v) { n->SetButtonsColor(TColor(v)); }, ColorIdents())
         .Default(std::int64_t(clBtnFace))
+        .SubObject("FindOptions", "TCustomdbSearch", [](N* n) -> TObject* { return n->FindOptions(); })
         .Boolean("FlatButtons", &N::FlatButtons, &N::SetFlatButtons)
         .Default(true)
         .Boolean("ChangeControlFocus", &N::ChangeControlFocus, &N::SetChangeControlFocus)
@@ -69,8 +60,8 @@ void RegisterNavigatorClass()
         .Event("AfterFocusChanged", &N::AfterFocusChanged)
         .Event("DataSourceChanged", &N::DataSourceChanged)
         .Event("OnEnterKeyDown", &N::OnEnterKeyDown);
-    // FindOptions (the search engine's sub-object) and StatusBar (a reference to the
-    // status bar) join the published properties with those classes.
+    // StatusBar (a reference to the status bar) joins the published properties with the
+    // status bar class.
 }
 
 } // namespace

@@ -101,7 +101,7 @@ void TVNavButton::Paint()
         return;
     TRect r = Rect(0, 0, Width(), Height());
     InflateRect(r, -3, -3);
-    if (State() == bsDown || State() == bsExclusive)
+    if (State() == bsDown)
         OffsetRect(r, 1, 1);
     Canvas()->DrawFocusRect(r);
 }

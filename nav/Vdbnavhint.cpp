@@ -55,11 +55,10 @@ void TCustomHintWindow::FreeCurrentRegion()
 {
     if (!FRegion)
         return;
-    // The window owns a region it was given: taking the region away frees it.
+    // The window owns the region it was given and frees it when the region is taken away
+    // or replaced; if someone else has replaced it already, it is gone.
     if (WindowRgn() == FRegion)
         SetWindowRgn(nullptr, true);
-    else
-        DeleteObject(FRegion);
     FRegion = nullptr;
 }
 
@@ -98,6 +97,7 @@ void TCustomHintWindow::ActivateHint(const TRect& Rect, const std::string& AHint
     CombineRgn(FRegion, FRegion, b, RGN_OR);
     DeleteObject(a);
     DeleteObject(b);
+    // From now on the window owns the shape; FRegion only remembers which one it is.
     if (FRegion)
         SetWindowRgn(FRegion, true);
 

@@ -11,20 +11,22 @@
 
 namespace {
 
-std::unique_ptr<TBitmap> Shot(bool Vertical, TButtonImageSize Size)
+std::unique_ptr<TBitmap> Shot(bool Vertical, TButtonImageSize Size, bool Flat = true,
+                              TVButtonSet Visible = TVButtonSet::FromMask(TVButtonSet::AllMask))
 {
     TOwned<TForm> form(new TForm(nullptr));
     form->SetBorderStyle(bsNone);
     auto* nav = new TVandroDBNavigator(form.get());
     nav->Loaded();
-    nav->SetVisible(TVButtonSet::FromMask(TVButtonSet::AllMask));
+    nav->SetVisible(Visible);
+    nav->SetFlatButtons(Flat);
     nav->SetButtonImageSize(Size);
     int extent = Size == bis16 ? 24 : 16, thick = Size == bis16 ? 24 : 16;
     if (Vertical) {
         nav->SetVertical(true);
         nav->SetBounds(0, 0, thick, 25 * extent);
     } else {
-        nav->SetBounds(0, 0, 25 * extent, thick);
+        nav->SetBounds(0, 0, Visible.Count() * extent, thick);
     }
     // The browse state: editing buttons off.
     const TVButtonSet browse = TVButtonSet::FromMask(6809599);
@@ -42,6 +44,7 @@ int main(int argc, char** argv)
     std::string out = argc > 1 ? argv[1] : "navigator.png";
     auto h16 = Shot(false, bis16), h10 = Shot(false, bis10);
     auto v16 = Shot(true, bis16), v10 = Shot(true, bis10);
+    auto raised = Shot(false, bis16, false, ClassicVisibleButtons);
     const int pad = 12;
     int w = pad + std::max(h16->Width(), h10->Width()) + pad + v16->Width() + pad + v10->Width() + pad;
     int h = pad + std::max(v16->Height(), v10->Height()) + pad;
@@ -54,6 +57,8 @@ int main(int argc, char** argv)
     c.Draw(pad, pad + 22, *h16);
     c.TextOut(pad, pad + 70, "Horizontal, 10-pixel glyphs (bis10)");
     c.Draw(pad, pad + 92, *h10);
+    c.TextOut(pad, pad + 140, "The ten classic buttons, FlatButtons = False");
+    c.Draw(pad, pad + 162, *raised);
     int vx = pad + std::max(h16->Width(), h10->Width()) + pad;
     c.Draw(vx, pad, *v16);
     c.Draw(vx + v16->Width() + pad, pad, *v10);

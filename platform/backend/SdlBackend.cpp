@@ -151,10 +151,13 @@ struct TSdlBackend::TImpl {
         SDL_Window* Window = nullptr;
         bool Popup = false;
         bool Dirty = true;
-        TRect Placed{};  // the screen rectangle last given to a popup's window
+        TRect Placed{};  // the client area's screen rectangle as the window has it
     };
     std::map<TWinControl*, TWindow> Windows;
     bool AppActive = true;
+    int Cursor = crDefault;
+    SDL_Cursor* Arrow = nullptr;
+    SDL_Cursor* Wait = nullptr;
 
     TWinControl* ControlOf(Uint32 id)
     {
@@ -252,6 +255,11 @@ struct TSdlBackend::TImpl {
                 SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "0");
                 w.Dirty = true;
             }
+            // A popup stays where its control says, whatever moved its window.
+            int x = 0, y = 0;
+            SDL_GetWindowPosition(w.Window, &x, &y);
+            if (x != r.Left || y != r.Top)
+                SDL_SetWindowPosition(w.Window, r.Left, r.Top);
         }
         KeepKeyboardOnForms();
     }
@@ -321,6 +329,10 @@ TSdlBackend::~TSdlBackend()
         if (w.Window)
             SDL_DestroyWindow(w.Window);
     FImpl->Windows.clear();
+    if (FImpl->Arrow)
+        SDL_FreeCursor(FImpl->Arrow);
+    if (FImpl->Wait)
+        SDL_FreeCursor(FImpl->Wait);
     SDL_StopTextInput();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
@@ -359,8 +371,29 @@ void TSdlBackend::PaintWindows()
             std::string title = form->Caption();
             if (title != SDL_GetWindowTitle(w.Window))
                 SDL_SetWindowTitle(w.Window, title.c_str());
+            // A form moved or sized by the program moves or sizes its window.
+            TPoint o = form->ClientOrigin();
+            TRect want = Bounds(o.x, o.y, std::max(1, form->ClientWidth()), std::max(1, form->ClientHeight()));
+            if (want != w.Placed) {
+                if (want.Left != w.Placed.Left || want.Top != w.Placed.Top)
+                    SDL_SetWindowPosition(w.Window, want.Left, want.Top);
+                if (want.Width() != w.Placed.Width() || want.Height() != w.Placed.Height())
+                    SDL_SetWindowSize(w.Window, want.Width(), want.Height());
+                w.Placed = want;
+                w.Dirty = true;
+            }
         }
         FImpl->Paint(control, w);
+    }
+    // The mouse cursor: the screen's when set, else the one SetCursor chose.
+    int cursor = Screen->Cursor() != crDefault ? Screen->Cursor() : GetCursor();
+    if (cursor != FImpl->Cursor) {
+        FImpl->Cursor = cursor;
+        SDL_Cursor*& c = cursor == crHourGlass ? FImpl->Wait : FImpl->Arrow;
+        if (!c)
+            c = SDL_CreateSystemCursor(cursor == crHourGlass ? SDL_SYSTEM_CURSOR_WAIT : SDL_SYSTEM_CURSOR_ARROW);
+        if (c)
+            SDL_SetCursor(c);
     }
 }
 
@@ -434,6 +467,8 @@ bool TSdlBackend::DeliverInput(TApplication& App, bool Wait)
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             if (form) {
+                w.Placed.Right = w.Placed.Left + ev.window.data1;
+                w.Placed.Bottom = w.Placed.Top + ev.window.data2;
                 if (form->ClientWidth() != ev.window.data1)
                     form->SetClientWidth(ev.window.data1);
                 if (form->ClientHeight() != ev.window.data2)
@@ -444,10 +479,12 @@ bool TSdlBackend::DeliverInput(TApplication& App, bool Wait)
         case SDL_WINDOWEVENT_MOVED:
             // Keep the form's screen position true, so that screen coordinates of its
             // controls (popups placed below a combo box, hints) land where they belong.
-            if (form)
+            if (form) {
+                w.Placed = Bounds(ev.window.data1, ev.window.data2, w.Placed.Width(), w.Placed.Height());
                 form->SetBounds(ev.window.data1 - form->FrameWidth(),
                                 ev.window.data2 - form->FrameWidth() - form->CaptionHeight(), form->Width(),
                                 form->Height());
+            }
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             SyncLockKeys();

@@ -12,7 +12,11 @@
 // character produce no key message, only their text.
 //
 // Painting: before it waits for input, the backend renders each window that has
-// something to repaint (RenderWindow) and copies it into the SDL window.
+// something to repaint (RenderWindow) and copies it into the SDL window. A popup's OS
+// window stays rectangular: its window region shapes what is drawn and what is hit in
+// the application, and the pixels outside the region show the renderer's background.
+// Forms moved or sized by the program move or size their windows, and the user's moves
+// and sizes come back to the forms; the mouse cursor follows Screen->Cursor/SetCursor.
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -362,7 +362,8 @@ void TBitBtn::SetKind(TBitBtnKind Value)
         {"Abort", mrAbort, false, true},   {"&Retry", mrRetry, false, false}, {"&Ignore", mrIgnore, false, false},
     };
     const KindInfo& k = info[static_cast<int>(Value)];
-    if (!k.Caption)
+    // A form file holds the caption and results it wants; the kind only names the look.
+    if (!k.Caption || IsLoading())
         return;
     SetCaption(k.Caption);
     SetModalResult(k.Result);

@@ -125,8 +125,9 @@ public:
     void SetMargin(int Value) { FMargin = Value; Invalidate(); }
     int Spacing() const { return FSpacing; }
     void SetSpacing(int Value) { FSpacing = Value; Invalidate(); }
-    // A stock kind sets the caption, the modal result and Default or Cancel; bkClose
-    // closes the parent form when clicked. The glyph stays the application's choice.
+    // A stock kind sets the caption, the modal result and Default or Cancel (not while a
+    // form file is read, which holds its own); bkClose closes the parent form when clicked.
+    // The glyph stays the application's choice.
     TBitBtnKind Kind() const { return FKind; }
     void SetKind(TBitBtnKind Value);
 

@@ -451,7 +451,9 @@ LRESULT TCustomComboBox::DialogCode() const
 
 void TCustomComboBox::WndProc(TMessage& m)
 {
-    if (m.Msg == WM_KILLFOCUS && FList)
+    // The list goes up, keeping the item, when the combo loses the focus, is hidden or
+    // is disabled.
+    if ((m.Msg == WM_KILLFOCUS || m.Msg == CM_VISIBLECHANGED || m.Msg == CM_ENABLEDCHANGED) && FList)
         CloseUp(true);
     TWinControl::WndProc(m);
 }
@@ -466,6 +468,14 @@ void TCustomComboBox::KeyDown(std::uint16_t& Key, TShiftState Shift)
     if (DroppedDown() && (Key == VK_RETURN || Key == VK_ESCAPE)) {
         CloseUp(Key == VK_RETURN);
         Key = 0;
+        return;
+    }
+    if (DroppedDown() && Key == VK_TAB) {
+        // Tab closes the list, keeping the item, and moves on as it always does.
+        CloseUp(true);
+        Key = 0;
+        if (TCustomForm* form = GetParentForm(this))
+            form->SelectNext(this, !(Shift & ssShift), true);
         return;
     }
     if (IsPagingKey(Key) && !(Shift & (ssAlt | ssCtrl))) {
@@ -574,6 +584,19 @@ void TCustomComboBox::Paint()
 TToolButton::TToolButton(TComponent* AOwner) : TGraphicControl(AOwner)
 {
     SetBounds(0, 0, 23, 22);
+}
+
+TToolButton::~TToolButton()
+{
+    BeforeDestruction();
+    // A button freed by its owner leaves its bar, and the others close up. (While the bar
+    // itself is being destroyed it is no longer a TToolBar, and nothing is left to do.)
+    if (TToolBar* bar = ToolBar()) {
+        auto& b = bar->FButtons;
+        b.erase(std::remove(b.begin(), b.end(), this), b.end());
+        TGraphicControl::SetParent(nullptr);
+        bar->LayoutButtons();
+    }
 }
 
 TToolBar* TToolButton::ToolBar() const { return dynamic_cast<TToolBar*>(Parent()); }
@@ -1120,10 +1143,12 @@ void TAnimate::SetFileName(const std::string& Value)
 
 void TAnimate::SetActive(bool Value)
 {
+    // Without a clip there is nothing to play: the control stays inactive, so that a
+    // panel whose clip could not be loaded goes on without an animation.
+    if (Value && FFrames.empty())
+        Value = false;
     if (Value == FActive)
         return;
-    if (Value && FFrames.empty())
-        throw EAnimateError("Cannot play an animation without a clip");
     FActive = Value;
     FRounds = 0;
     FTimer->SetEnabled(Value);

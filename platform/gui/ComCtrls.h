@@ -142,6 +142,7 @@ class TToolBar;
 class TToolButton : public TGraphicControl {
 public:
     explicit TToolButton(TComponent* AOwner);
+    ~TToolButton() override;
     int ImageIndex() const { return FImageIndex; }
     void SetImageIndex(int Value);
     TToolButtonStyle Style() const { return FStyle; }
@@ -325,7 +326,7 @@ public:
     ~TAnimate() override;
 
     bool Active() const { return FActive; }
-    // Starts or stops playing; starting without a clip raises EAnimateError.
+    // Starts or stops playing; without a clip the control stays inactive.
     void SetActive(bool Value);
     const std::string& ResName() const { return FResName; }
     // Opens the named clip resource; an unknown or unreadable one raises EAnimateError

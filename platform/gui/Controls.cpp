@@ -47,6 +47,7 @@ TControl::~TControl()
     BeforeDestruction();
     if (g_capture == this)
         g_capture = nullptr;
+    Application->ControlDestroyed(this);
     while (!FSubclasses.empty())
         UnRegisterSubclass(this, FSubclasses.back());
     if (FParent)
@@ -588,8 +589,7 @@ void TWinControl::RemoveControl(TControl* c)
             g_focus = nullptr;
         FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), w), FTabList.end());
         if (auto* form = GetParentForm(this))
-            if (form->ActiveControl() == w || (form->ActiveControl() && w->ContainsControl(form->ActiveControl())))
-                form->SetActiveControl(nullptr);
+            form->DefocusControl(w);
     }
     FControls.erase(std::remove(FControls.begin(), FControls.end(), c), FControls.end());
     c->FParent = nullptr;
@@ -925,6 +925,11 @@ void TWinControl::WndProc(TMessage& m)
         return;
     case CN_CHAR:
         CNChar(m);
+        return;
+    case CN_SYSCHAR:
+        // Alt+letter: the form's controls answer their accelerators.
+        if (TCustomForm* form = GetParentForm(this))
+            m.Result = form->Perform(CM_DIALOGCHAR, m.WParam, m.LParam);
         return;
     case WM_GETDLGCODE:
         m.Result = DialogCode();

@@ -5,6 +5,7 @@
 
 #include "platform/gui/Backend.h"
 #include "platform/gui/Canvas.h"
+#include "platform/gui/HintWindow.h"
 #include "platform/gui/Keyboard.h"
 #include "platform/gui/Popups.h"
 #include "platform/gui/Registration.h"
@@ -22,8 +23,17 @@ bool IsKeyboardMessage(std::uint32_t m) { return m >= WM_KEYDOWN && m <= 0x0108;
 char32_t KeyToChar(std::uint16_t vk, TShiftState shift)
 {
     bool sh = shift & ssShift;
-    if ((shift & ssAlt))
+    if ((shift & ssAlt) && (shift & ssCtrl))
         return 0;
+    if (shift & ssAlt) {
+        // Alt+key gives a system character: the dialog's accelerators answer it.
+        shift &= static_cast<TShiftState>(~ssAlt);
+        if (vk >= 'A' && vk <= 'Z')
+            return static_cast<char32_t>(vk - 'A' + 'a');
+        if (vk >= '0' && vk <= '9')
+            return static_cast<char32_t>(vk);
+        return 0;
+    }
     if (shift & ssCtrl) {
         if (vk >= 'A' && vk <= 'Z')
             return static_cast<char32_t>(vk - 'A' + 1);
@@ -192,6 +202,16 @@ void TCustomForm::SetFocusedControl(TWinControl* Control)
         old->Perform(CM_EXIT, 0, 0);
     if (Control && FFocusedControl == Control)
         Control->Perform(CM_ENTER, 0, 0);
+}
+
+void TCustomForm::DefocusControl(TWinControl* Control)
+{
+    if (!Control)
+        return;
+    if (FActiveControl && Control->ContainsControl(FActiveControl))
+        FActiveControl = nullptr;
+    if (FFocusedControl && Control->ContainsControl(FFocusedControl))
+        FFocusedControl = nullptr;
 }
 
 void TCustomForm::FocusControl(TWinControl* Control)
@@ -421,6 +441,11 @@ void TApplication::Reset()
     FCancelHints = 0;
     OnMessageBox = nullptr;
     OnException = nullptr;
+    FMouseControl = nullptr;
+    if (FHintTimer)
+        FHintTimer->SetEnabled(false);
+    if (FHintWindow && FHintWindow->Active())
+        FHintWindow->ReleaseHandle();
     g_cursor = crDefault;
     for (TTimer* t : FTimers)
         t->SetEnabled(t->Enabled());  // due times follow the clock back to 0
@@ -469,7 +494,7 @@ bool TApplication::TranslateMessage(const TMsg& Msg)
     char32_t ch = KeyToChar(LoWord(Msg.wParam), KeyDataToShiftState(Msg.lParam));
     if (!ch)
         return false;
-    PostMessage(Msg.hwnd, WM_CHAR, ch, Msg.lParam);
+    PostMessage(Msg.hwnd, Msg.message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR, ch, Msg.lParam);
     return true;
 }
 
@@ -564,7 +589,73 @@ void TApplication::UnhookMainWindow(int HookId)
 
 void TApplication::Activate(bool Active) { PostMessage(0, WM_ACTIVATEAPP, Active ? 1 : 0, 0); }
 
-void TApplication::CancelHint() { ++FCancelHints; }
+void TApplication::CancelHint()
+{
+    ++FCancelHints;
+    if (FHintTimer)
+        FHintTimer->SetEnabled(false);
+    if (FHintWindow && FHintWindow->Active())
+        FHintWindow->ReleaseHandle();
+}
+
+void TApplication::ControlDestroyed(TControl* Control)
+{
+    if (FMouseControl == Control) {
+        FMouseControl = nullptr;
+        CancelHint();
+    }
+}
+
+void TApplication::TrackMouse(TWinControl* Window, TPoint Local, TPoint ScreenPos)
+{
+    FCursorPos = ScreenPos;
+    // The deepest control under the mouse, graphic controls included.
+    TControl* over = Window;
+    TPoint p = Local;
+    while (auto* w = dynamic_cast<TWinControl*>(over)) {
+        TControl* c = w->ControlAtPos(p, true, true);
+        if (!c)
+            break;
+        p = Point(p.x - c->Left(), p.y - c->Top());
+        over = c;
+    }
+    if (over == FMouseControl)
+        return;
+    TControl* old = FMouseControl;
+    FMouseControl = over;
+    CancelHint();
+    if (old)
+        old->Perform(CM_MOUSELEAVE, 0, 0);
+    if (over)
+        over->Perform(CM_MOUSEENTER, 0, 0);
+    if (over && FShowHint && over->ShowHint() && !over->Hint().empty()) {
+        if (!FHintTimer) {
+            FHintTimer = new TTimer(this);
+            FHintTimer->OnTimer = [this](TObject*) { ShowHintNow(); };
+        }
+        FHintTimer->SetInterval(FHintPause);
+        FHintTimer->SetEnabled(false);
+        FHintTimer->SetEnabled(true);
+    }
+}
+
+void TApplication::ShowHintNow()
+{
+    FHintTimer->SetEnabled(false);
+    if (!FMouseControl)
+        return;
+    THintInfo info;
+    info.HintControl = FMouseControl;
+    info.CursorPos = FCursorPos;
+    info.HintStr = FMouseControl->Hint();
+    if (FMouseControl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0 || info.HintStr.empty())
+        return;
+    if (!FHintWindow)
+        FHintWindow = new THintWindow(this);
+    TRect r = FHintWindow->CalcHintRect(Screen->Width(), info.HintStr);
+    OffsetRect(r, FCursorPos.x, FCursorPos.y + 20);
+    FHintWindow->ActivateHint(r, info.HintStr);
+}
 
 double TApplication::Now() const { return FBackend->Now(); }
 
@@ -628,6 +719,8 @@ TCustomForm* TApplication::ModalForm() const { return FModalStack.empty() ? null
 
 void TApplication::InputKey(std::uint16_t Key, bool Down)
 {
+    if (Down)
+        CancelHint();
     bool wasDown = GetKeyState(Key) < 0;
     SetKeyDown(Key, Down);
     TShiftState shift = 0;
@@ -672,6 +765,8 @@ void TApplication::InputMouse(TWinControl* Form, TPoint ClientPos, std::uint32_t
         keys |= MK_LBUTTON;
     if (GetKeyState(VK_RBUTTON) < 0)
         keys |= MK_RBUTTON;
+    if (Msg == WM_LBUTTONDOWN || Msg == WM_RBUTTONDOWN || Msg == WM_MBUTTONDOWN)
+        CancelHint();
     TWinControl* target = nullptr;
     TPoint local;
     if (TControl* cap = GetCaptureControl()) {
@@ -684,8 +779,11 @@ void TApplication::InputMouse(TWinControl* Form, TPoint ClientPos, std::uint32_t
     } else {
         target = WindowAt(Form, ClientPos, local);
     }
-    if (target)
-        PostMessage(target->Handle(), Msg, keys, MakeLParam(local.x, local.y));
+    if (!target)
+        return;
+    if (Msg == WM_MOUSEMOVE && !IsPopupWindow(Form))
+        TrackMouse(target, local, Form->ClientToScreen(ClientPos));
+    PostMessage(target->Handle(), Msg, keys, MakeLParam(local.x, local.y));
 }
 
 // ---------------------------------------------------------------- message boxes

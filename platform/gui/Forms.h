@@ -80,6 +80,9 @@ public:
     // that had the focus in this form, CM_ENTER to the new one.
     void SetFocusedControl(TWinControl* Control);
     void FocusControl(TWinControl* Control);
+    // Forgets Control and everything on it as the active or focused control (it is being
+    // removed from the form).
+    void DefocusControl(TWinControl* Control);
     // Focuses the first control in tab order that can take the focus.
     void SelectFirst();
 
@@ -159,6 +162,16 @@ HCURSOR SetCursor(HCURSOR Cursor);
 HCURSOR GetCursor();
 
 using TWindowHook = std::function<bool(TMessage& Message)>;
+class THintWindow;
+
+// What CM_HINTSHOW hands the control about to show its hint (LParam points to it); the
+// control may change the text or answer non-zero to show nothing.
+struct THintInfo {
+    TControl* HintControl = nullptr;
+    TPoint CursorPos;  // screen coordinates
+    std::string HintStr;
+    int HideTimeout = 2500;
+};
 
 class TApplication : public TComponent {
 public:
@@ -207,8 +220,19 @@ public:
     int MainWindowHookCount() const { return static_cast<int>(FHooks.size()); }
     // The application gains (true) or loses the activation; hooks see WM_ACTIVATEAPP.
     void Activate(bool Active);
+    // Hides the hint that shows (or is about to show) for the control under the mouse.
     void CancelHint();
     int CancelHintCount() const { return FCancelHints; }
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool v) { FShowHint = v; if (!v) CancelHint(); }
+    int HintPause() const { return FHintPause; }
+    void SetHintPause(int ms) { FHintPause = ms; }
+    // The control under the mouse and the application's tool-tip window (null while no
+    // hint has been shown).
+    TControl* MouseControl() const { return FMouseControl; }
+    THintWindow* HintWindow() const { return FHintWindow; }
+    // A control that goes away stops being the one under the mouse.
+    void ControlDestroyed(TControl* Control);
 
     // Time: milliseconds on the application's clock (virtual in tests).
     double Now() const;
@@ -255,6 +279,14 @@ private:
     int FCancelHints = 0;
     int FModalLevel = 0;
     std::vector<TCustomForm*> FModalStack;
+    void TrackMouse(TWinControl* Window, TPoint Local, TPoint Screen);
+    void ShowHintNow();
+    bool FShowHint = true;
+    int FHintPause = 500;
+    TControl* FMouseControl = nullptr;
+    TPoint FCursorPos;
+    TTimer* FHintTimer = nullptr;
+    THintWindow* FHintWindow = nullptr;
 };
 
 // The global application and screen objects, created on first use.

@@ -53,6 +53,13 @@ TRect THintWindow::CalcHintRect(int MaxWidth, const std::string& AHint)
     return r;
 }
 
+int THintWindow::TextWidth(const std::string& Text) const
+{
+    TCanvas c;
+    c.Font().Assign(Font());
+    return c.TextWidth(Text);
+}
+
 void THintWindow::ReleaseHandle()
 {
     SetVisible(false);

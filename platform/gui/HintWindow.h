@@ -21,6 +21,9 @@ public:
     virtual void ReleaseHandle();
     // Whether the window is showing a hint now.
     bool Active() const { return Visible(); }
+    // The width of Text in the window's font, measured outside painting (for placing
+    // and sizing the window before it is shown).
+    int TextWidth(const std::string& Text) const;
 
 protected:
     // A bordered, topmost popup that is not activated when shown.

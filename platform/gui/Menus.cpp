@@ -274,6 +274,8 @@ void TPopupMenu::Popup(int X, int Y)
         if (!item->IsLine())
             textWidth = std::max(textWidth, measure.TextWidth(StripAccel(item->Caption())));
     }
+    if (height == 2 * Margin)
+        return;  // nothing to show
     int width = textWidth + 40 + 2 * Margin;
     int left = FBiDiMode == bdLeftToRight ? X : X - width;
     // Keep the menu on the screen.

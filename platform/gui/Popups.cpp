@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/gui/Forms.h"
 #include "platform/gui/Region.h"
+#include "platform/gui/Render.h"
 
 namespace {
 std::vector<TWinControl*>& Registry()
@@ -82,4 +84,26 @@ TWinControl* TopLevelWindow(const TControl* Control)
     while (c && c->Parent())
         c = c->Parent();
     return const_cast<TWinControl*>(dynamic_cast<const TWinControl*>(c));
+}
+
+std::unique_ptr<TBitmap> RenderWindowWithPopups(TWinControl* Window, bool WithFrame)
+{
+    auto bmp = RenderWindow(Window, WithFrame);
+    // The screen position of the bitmap's top-left pixel.
+    TPoint origin = Window->ClientOrigin();
+    auto* form = dynamic_cast<TCustomForm*>(Window);
+    if (WithFrame && form && form->BorderStyle() != bsNone && !form->Parent())
+        origin = Point(form->Left(), form->Top());
+    for (TWinControl* p : PopupWindows()) {
+        if (p == Window)
+            continue;
+        TPoint at = p->ClientOrigin();
+        PaintControlAt(p, bmp->Canvas(), at.x - origin.x, at.y - origin.y);
+    }
+    return bmp;
+}
+
+void SaveWindowWithPopupsToPNG(TWinControl* Window, const std::string& Path, bool WithFrame)
+{
+    RenderWindowWithPopups(Window, WithFrame)->SaveToPNG(Path);
 }

@@ -6,8 +6,11 @@
 // OS window of its own and route the pointer to it, and renderers can paint popups above
 // the forms. Popups never take the focus; those that need the keyboard (a menu) watch it
 // through the thread's keyboard hook, and those that need the pointer capture the mouse.
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "platform/gui/Bitmap.h"
 #include "platform/gui/Controls.h"
 
 void RegisterPopupWindow(TWinControl* Window);
@@ -22,3 +25,9 @@ std::vector<TWinControl*> PopupWindows();
 TWinControl* PopupWindowAt(TPoint ScreenPoint, TPoint* Local = nullptr);
 // The top-level window that holds Control: its form or popup, or the control itself.
 TWinControl* TopLevelWindow(const TControl* Control);
+
+// Renders a window as RenderWindow does, with the showing popups that overlap it drawn
+// above it in z-order at their screen places (shaped by their window regions): a form
+// with its dropped-down list, open menu or hint, as the screen shows it.
+std::unique_ptr<TBitmap> RenderWindowWithPopups(TWinControl* Window, bool WithFrame = true);
+void SaveWindowWithPopupsToPNG(TWinControl* Window, const std::string& Path, bool WithFrame = true);

@@ -1,6 +1,10 @@
 #include "platform/gui/Registration.h"
 
+#include "platform/gui/Buttons.h"
+#include "platform/gui/ComCtrls.h"
+#include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/ImageList.h"
 #include "platform/gui/StdCtrls.h"
 
 TIdentMapPtr ColorIdents()
@@ -28,6 +32,8 @@ TIdentMapPtr ModalResultIdents()
     });
     return map;
 }
+
+static void RegisterCommonControls();
 
 void RegisterGuiClasses()
 {
@@ -147,6 +153,8 @@ void RegisterGuiClasses()
                  [](TButton* b, std::int64_t v) { b->SetModalResult(static_cast<TModalResult>(v)); }, ModalResultIdents())
         .Default(0);
     RegisterClass<TLabel>("TLabel", "TGraphicControl")
+        .Boolean("ParentColor", [](TLabel* c) { return c->ParentColor(); }, [](TLabel* c, bool v) { c->SetParentColor(v); })
+        .Default(true)
         .Enum<TAlignment>("Alignment", {"taLeftJustify", "taRightJustify", "taCenter"},
                           [](TLabel* l) { return l->Alignment(); }, [](TLabel* l, TAlignment v) { l->SetAlignment(v); })
         .Default(taLeftJustify)
@@ -154,6 +162,75 @@ void RegisterGuiClasses()
         .Default(false)
         .Boolean("Transparent", [](TLabel* l) { return l->Transparent(); },
                  [](TLabel* l, bool v) { l->SetTransparent(v); }).Default(false);
+    RegisterCommonControls();
+    RegisterStandardControls();
+}
+
+static void RegisterCommonControls()
+{
+    using I = std::int64_t;
+
+    RegisterClass<TListBox>("TListBox", "TWinControl")
+        .Strings("Items.Strings", [](TListBox* l) { return l->Items(); },
+                 [](TListBox* l, const std::vector<std::string>& v) { l->SetItems(v); })
+        .Integer("ItemHeight", [](TListBox* l) -> I { return l->ItemHeight(); },
+                 [](TListBox* l, I v) { l->SetItemHeight(static_cast<int>(v)); })
+        .Boolean("TabStop", [](TListBox* c) { return c->TabStop(); }, [](TListBox* c, bool v) { c->SetTabStop(v); })
+        .Default(true);
+    RegisterClass<TCustomComboBox>("TCustomComboBox", "TWinControl")
+        .Strings("Items.Strings", [](TCustomComboBox* c) { return c->Items(); },
+                 [](TCustomComboBox* c, const std::vector<std::string>& v) { c->SetItems(v); })
+        .String("Text", [](TCustomComboBox* c) { return c->Text(); },
+                [](TCustomComboBox* c, const std::string& v) { c->SetText(v); }).Default("")
+        .Enum<TComboBoxStyle>("Style", {"csDropDown", "csSimple", "csDropDownList"}, &TCustomComboBox::Style,
+                              &TCustomComboBox::SetStyle)
+        .Default(TComboBoxStyle::csDropDown)
+        .Integer("DropDownCount", [](TCustomComboBox* c) -> I { return c->DropDownCount(); },
+                 [](TCustomComboBox* c, I v) { c->SetDropDownCount(static_cast<int>(v)); }).Default(8)
+        .Boolean("TabStop", [](TCustomComboBox* c) { return c->TabStop(); },
+                 [](TCustomComboBox* c, bool v) { c->SetTabStop(v); }).Default(true)
+        .Event("OnChange", &TCustomComboBox::OnChange);
+    RegisterClass<TComboBox>("TComboBox", "TCustomComboBox");
+
+    RegisterClass<TImageList>("TImageList", "TComponent");
+    RegisterClass<TToolBar>("TToolBar", "TWinControl")
+        .Enum<TAlign>("Align", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"},
+                      [](TToolBar* c) { return c->Align(); }, [](TToolBar* c, TAlign v) { c->SetAlign(v); })
+        .Default(alTop)
+        .Integer("ButtonWidth", [](TToolBar* t) -> I { return t->ButtonWidth(); },
+                 [](TToolBar* t, I v) { t->SetButtonWidth(static_cast<int>(v)); })
+        .Integer("ButtonHeight", [](TToolBar* t) -> I { return t->ButtonHeight(); },
+                 [](TToolBar* t, I v) { t->SetButtonHeight(static_cast<int>(v)); })
+        .Boolean("Flat", &TToolBar::Flat, &TToolBar::SetFlat).Default(false)
+        .Boolean("Wrapable", &TToolBar::Wrapable, &TToolBar::SetWrapable).Default(true)
+        .Boolean("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions).Default(false)
+        .Reference<TCustomImageList>("Images", &TToolBar::Images, &TToolBar::SetImages)
+        .Reference<TCustomImageList>("DisabledImages", &TToolBar::DisabledImages, &TToolBar::SetDisabledImages);
+    RegisterClass<TToolButton>("TToolButton", "TGraphicControl")
+        .Integer("ImageIndex", [](TToolButton* b) -> I { return b->ImageIndex(); },
+                 [](TToolButton* b, I v) { b->SetImageIndex(static_cast<int>(v)); }).Default(-1)
+        .Enum<TToolButtonStyle>("Style", {"tbsButton", "tbsCheck", "tbsDropDown", "tbsSeparator", "tbsDivider"},
+                                &TToolButton::Style, &TToolButton::SetStyle)
+        .Default(TToolButtonStyle::tbsButton)
+        .Boolean("Down", &TToolButton::Down, &TToolButton::SetDown).Default(false);
+    RegisterClass<THotKey>("THotKey", "TWinControl")
+        .Integer("HotKey", [](THotKey* h) -> I { return h->HotKey(); },
+                 [](THotKey* h, I v) { h->SetHotKey(static_cast<TShortCut>(v)); }).Default(0)
+        .Integer("InvalidKeys", [](THotKey* h) -> I { return h->InvalidKeys(); },
+                 [](THotKey* h, I v) { h->SetInvalidKeys(static_cast<THKInvalidKeys>(v)); })
+        .Integer("Modifiers", [](THotKey* h) -> I { return h->Modifiers(); },
+                 [](THotKey* h, I v) { h->SetModifiers(static_cast<THKModifiers>(v)); })
+        .Boolean("AutoSize", &THotKey::AutoSize, &THotKey::SetAutoSize).Default(true)
+        .Boolean("TabStop", [](THotKey* c) { return c->TabStop(); }, [](THotKey* c, bool v) { c->SetTabStop(v); }).Default(true)
+        .Event("OnChange", &THotKey::OnChange);
+    RegisterClass<TProgressBar>("TProgressBar", "TWinControl")
+        .Integer("Min", [](TProgressBar* p) -> I { return p->Min(); }, [](TProgressBar* p, I v) { p->SetMin(static_cast<int>(v)); })
+        .Default(0)
+        .Integer("Max", [](TProgressBar* p) -> I { return p->Max(); }, [](TProgressBar* p, I v) { p->SetMax(static_cast<int>(v)); })
+        .Default(100)
+        .Integer("Position", [](TProgressBar* p) -> I { return p->Position(); },
+                 [](TProgressBar* p, I v) { p->SetPosition(static_cast<int>(v)); }).Default(0)
+        .Boolean("Smooth", &TProgressBar::Smooth, &TProgressBar::SetSmooth).Default(false);
 }
 
 // Registered as soon as the window layer is linked in.

@@ -96,6 +96,9 @@ void OnFontChange(TFont& font, std::function<void()> handler)
 
 }  // namespace
 
+// Registered as soon as the standard controls are linked in.
+static const bool g_standardControlsRegistered = (RegisterStandardControls(), true);
+
 bool IsAccel(char32_t Ch, const std::string& Caption)
 {
     for (size_t i = 0; i + 1 < Caption.size(); ++i) {
@@ -333,6 +336,13 @@ void TLabel::FontChanged()
 {
     AdjustBounds();
     Invalidate();
+}
+
+void TLabel::SetFocusControl(TWinControl* v)
+{
+    FFocusControl = v;
+    if (v)
+        v->FreeNotification(this);
 }
 
 void TLabel::Notification(TComponent* AComponent, TOperation Operation)
@@ -1060,6 +1070,15 @@ void TRadioButton::SetChecked(bool v)
             }
     if (!IsLoading())
         Click();
+}
+
+void TRadioButton::DoEnter()
+{
+    bool byArrow = GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0 || GetKeyState(VK_LEFT) < 0 ||
+                   GetKeyState(VK_RIGHT) < 0;
+    if (byArrow && !FChecked)
+        SetChecked(true);
+    TButtonControl::DoEnter();
 }
 
 void TRadioButton::Paint()

@@ -8,6 +8,11 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/Forms.h"
 
+// Makes the standard controls (buttons with glyphs, edit boxes, memos, check and radio
+// buttons, group boxes, panels, bevels) known to the form reader and writer. Runs when the
+// window layer is loaded; calling it again does nothing.
+void RegisterStandardControls();
+
 // Whether Ch is the accelerator of Caption ("&Yes" has the accelerator Y).
 bool IsAccel(char32_t Ch, const std::string& Caption);
 // The caption without its accelerator marks ("&&" stays one "&").
@@ -74,7 +79,7 @@ public:
     void SetShowAccelChar(bool v);
     // The control that the accelerator focuses.
     TWinControl* FocusControl() const { return FFocusControl; }
-    void SetFocusControl(TWinControl* v) { FFocusControl = v; }
+    void SetFocusControl(TWinControl* v);
 
     void Loaded() override;
     void WndProc(TMessage& Message) override;
@@ -291,7 +296,7 @@ private:
 
 // A radio button: checking it unchecks the radio buttons with the same parent. OnClick
 // fires when it becomes checked (by the user or from code, not while a form file is read);
-// a checked button is the group's tab stop.
+// a checked button is the group's tab stop, and the arrow keys move the check with the focus.
 class TRadioButton : public TButtonControl {
 public:
     explicit TRadioButton(TComponent* AOwner);
@@ -303,6 +308,8 @@ public:
 protected:
     void Activate() override { SetChecked(true); }
     void Paint() override;
+    // Reached by an arrow key, it checks itself: arrows walk through a group.
+    void DoEnter() override;
 
 private:
     bool FChecked = false;

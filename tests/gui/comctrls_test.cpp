@@ -7,6 +7,7 @@
 
 #include "platform/gui/Bitmap.h"
 #include "platform/gui/ComCtrls.h"
+#include "platform/gui/ImageList.h"
 #include "platform/gui/Popups.h"
 #include "platform/gui/Render.h"
 #include "platform/gui/StdCtrls.h"
@@ -116,6 +117,12 @@ TEST_F(ComCtrls, ComboDropsDownWithKeysAndClosesWithEnterOrEsc)
     EXPECT_EQ(PopupWindows().back(), list);
     EXPECT_EQ(list->BoundsRect(), Rect(120, 151, 270, 151 + 4 * 16 + 2));  // below the combo, on screen
     EXPECT_TRUE(combo->Focused());  // the list never takes the focus
+    // On the screen the list lies over the form, below the combo, its first row (Browse,
+    // the current item) highlighted.
+    auto screen = RenderWindowWithPopups(form.get());
+    EXPECT_EQ(screen->Pixels(20 + 100, 30 + 21 + 5), ColorToRGB(clHighlight));
+    EXPECT_EQ(screen->Pixels(20 + 100, 30 + 21 + 16 + 5), ColorToRGB(clWindow));
+    EXPECT_EQ(RenderWindow(form.get())->Pixels(20 + 100, 30 + 21 + 5), ColorToRGB(clBtnFace));
 
     // Up and Down change the item at once; Enter closes and keeps it, and does not reach
     // the default button.
@@ -145,6 +152,19 @@ TEST_F(ComCtrls, ComboDropsDownWithKeysAndClosesWithEnterOrEsc)
     combo->SetDroppedDown(true);
     combo->SetDroppedDown(false);
     EXPECT_TRUE(PopupWindows().empty());
+
+    // Hiding or disabling the combo takes its list away.
+    combo->SetDroppedDown(true);
+    combo->SetEnabled(false);
+    EXPECT_FALSE(combo->DroppedDown());
+    combo->SetEnabled(true);
+    combo->SetFocus();
+
+    // Tab closes a dropped list and moves the focus on.
+    RunScript([&](TInputScript& s) { s.Key(VK_F4).Key(VK_UP).Key(VK_TAB); });
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(combo->Text(), "Insert");
+    EXPECT_TRUE(ok->Focused());
 }
 
 TEST_F(ComCtrls, ComboListPicksByClickAndClosesOnClickOutside)
@@ -234,6 +254,45 @@ TEST_F(ComCtrls, ToolBarWrapsButtonsAndClicksOnRelease)
     b[0]->SetEnabled(false);
     RunScript([&](TInputScript& s) { s.Click(b[0]).Click(b[10]); });
     EXPECT_EQ(log, (std::vector<std::string>{"click 1", "click 10"}));
+
+    // A button freed by its owner leaves the bar; the rest close up.
+    b[0]->Free();
+    EXPECT_EQ(bar->ButtonCount(), 14);
+    EXPECT_EQ(bar->Buttons(0), b[1]);
+    EXPECT_EQ(pos(1), Point(0, 0));
+    EXPECT_EQ(pos(3), Point(60, 0));
+}
+
+TEST_F(ComCtrls, ToolBarPaintsImagesOfTheList)
+{
+    auto* images = new TImageList(form.get(), 16, 16);
+    TBitmap glyph(16, 16);
+    glyph.Canvas().Brush().SetColor(clRed);
+    glyph.Canvas().FillRect(Rect(0, 0, 16, 16));
+    images->Add(glyph);
+    auto* bar = new TToolBar(form.get());
+    bar->SetAlign(alNone);
+    bar->SetParent(form.get());
+    bar->SetBounds(0, 0, 100, 22);
+    bar->SetFlat(true);
+    bar->SetImages(images);
+    for (int i = 0; i < 3; ++i) {
+        auto* t = new TToolButton(form.get());
+        t->SetParent(bar);
+        t->SetImageIndex(i == 2 ? 5 : 0);  // the third has no image
+    }
+    bar->Buttons(1)->SetEnabled(false);
+    auto bmp = RenderWindow(bar);
+    EXPECT_EQ(bmp->Pixels(11, 11), clRed);  // the image, centred on the first button
+    EXPECT_EQ(bmp->Pixels(3, 3), clRed);
+    EXPECT_EQ(bmp->Pixels(2, 2), ColorToRGB(clBtnFace));  // a flat button has no frame
+    EXPECT_NE(bmp->Pixels(23 + 11, 11), clRed);  // disabled: drawn embossed
+    EXPECT_EQ(bmp->Pixels(46 + 11, 11), ColorToRGB(clBtnFace));
+
+    // Freeing the image list leaves the bar without images.
+    images->Free();
+    EXPECT_EQ(bar->Images(), nullptr);
+    EXPECT_EQ(RenderWindow(bar)->Pixels(11, 11), ColorToRGB(clBtnFace));
 }
 
 // ---------------------------------------------------------------- THotKey
@@ -376,7 +435,7 @@ TEST_F(ComCtrls, AnimateRefusesUnknownClipsAndKeepsItsOwn)
     EXPECT_EQ(anim->FrameCount(), 8);
 
     auto* empty = new TAnimate(form.get());
-    EXPECT_THROW(empty->SetActive(true), EAnimateError);
+    empty->SetActive(true);  // nothing to play: it stays inactive
     EXPECT_FALSE(empty->Active());
     EXPECT_THROW(empty->SetFileName("/nonexistent/clip.bmp"), EAnimateError);
     EXPECT_FALSE(empty->Open());

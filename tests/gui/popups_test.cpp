@@ -62,6 +62,7 @@ TEST_F(Popups, HintWindowShowsTopmostWithoutTakingTheFocus)
     TCanvas measure;
     measure.Font().Assign(Screen->HintFont());
     EXPECT_EQ(r, Rect(0, 0, measure.TextWidth("No more matches!") + 6, measure.TextHeight("No more matches!") + 2));
+    EXPECT_EQ(hint->TextWidth("No more matches!"), 102);
     // A narrow maximum breaks the text into lines.
     TRect narrow = hint->CalcHintRect(60, "No more matches!");
     EXPECT_GT(narrow.Bottom, r.Bottom);
@@ -202,6 +203,11 @@ TEST_F(PopupMenu, PicksByClickAndClosesOnAPressOutside)
     // A modal loop taking the mouse closes the menu.
     ReleaseCapture();
     EXPECT_FALSE(menu->IsShowing());
+
+    // A menu with nothing to show does not open.
+    TOwned<TPopupMenu> empty(new TPopupMenu(nullptr));
+    empty->Popup(10, 10);
+    EXPECT_FALSE(empty->IsShowing());
 }
 
 }  // namespace

@@ -174,6 +174,10 @@ TEST_F(Controls, MemoLinesEnterAndDialogKeys)
     RunScript([](TInputScript& in) { in.Key(VK_BACK); });
     EXPECT_EQ(memo->Lines(), (std::vector<std::string>{"abcd"}));
     EXPECT_EQ(memo->CaretPos(), Point(2, 0));
+    // Tab leaves the memo (it does not take tabs) and types nothing into it.
+    RunScript([](TInputScript& in) { in.Key(VK_TAB); });
+    EXPECT_TRUE(ok->Focused());
+    EXPECT_EQ(memo->Text(), "abcd");
     form->Hide();
 
     // Without WantReturns Enter goes to the Default button; ReadOnly refuses edits.
@@ -254,15 +258,23 @@ TEST_F(Controls, RadioButtonsUncheckTheirSiblings)
     RunScript([&](TInputScript& in) { in.Call([&] { pattern->SetFocus(); }).Key(VK_SPACE); });
     EXPECT_TRUE(pattern->Checked());
     EXPECT_FALSE(exact->Checked());
+    // An arrow key moves the focus to the next radio button and checks it.
+    RunScript([](TInputScript& in) { in.Key(VK_UP); });
+    EXPECT_TRUE(exact->Focused());
+    EXPECT_TRUE(exact->Checked());
+    EXPECT_FALSE(pattern->Checked());
+    RunScript([](TInputScript& in) { in.Key(VK_DOWN); });
+    EXPECT_TRUE(pattern->Checked());
+    EXPECT_EQ(clicks.size(), 6u);
     // Unchecking from code reports nothing.
     pattern->SetChecked(false);
-    EXPECT_EQ(clicks.size(), 4u);
+    EXPECT_EQ(clicks.size(), 6u);
 
     // While a form file is read, setting Checked fires no OnClick.
     exact->SetLoading(true);
     exact->SetChecked(true);
     exact->Loaded();
-    EXPECT_EQ(clicks.size(), 4u);
+    EXPECT_EQ(clicks.size(), 6u);
     EXPECT_TRUE(exact->Checked());
 }
 
@@ -290,6 +302,12 @@ TEST_F(Controls, LabelSizesToItsTextAndFocusesByAccelerator)
     button->SetFocus();
     RunScript([](TInputScript& in) { in.Type("f"); });
     EXPECT_TRUE(edit->Focused());
+    // The label forgets a focus control that goes away.
+    button->SetFocus();
+    edit->Free();
+    EXPECT_EQ(label->FocusControl(), nullptr);
+    RunScript([](TInputScript& in) { in.Type("f"); });
+    EXPECT_TRUE(button->Focused());
 
     // Opaque labels fill their colour (the parent's); transparent ones leave what is below.
     form->SetColor(clYellow);

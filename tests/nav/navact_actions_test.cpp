@@ -2,6 +2,11 @@
 // real SQLite file checked through a second connection.
 #include "platform/core/DateUtils.h"
 #include "tests/nav/NavActFixture.h"
+#if __has_include("platform/dbctrls/DBCGrids.h")
+#include "platform/dbctrls/DBCGrids.h"
+#include "platform/dbctrls/DBCtrls.h"
+#define KORIN_HAVE_CTRL_GRID 1
+#endif
 
 namespace {
 
@@ -287,5 +292,47 @@ TEST_F(ActionsTest, BeforeActionVetoStopsClicksRepeatsAndCalls)
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(table->RecNo(), 2);
 }
+
+#ifdef KORIN_HAVE_CTRL_GRID
+TEST_F(ActionsTest, DeleteOnAControlGridLetsTheGridAsk)
+{
+    auto* grid = new TDBCtrlGrid(form);
+    grid->SetParent(form);
+    grid->SetBounds(10, 100, 300, 150);
+    grid->SetDataSource(source);
+    auto* edit = new TDBEdit(form);
+    edit->SetParent(grid->Panel());
+    edit->SetDataSource(source);
+    edit->SetDataField("name");
+    std::vector<std::string> asked;
+    Application->OnMessageBox = [&](TCustomForm*, const std::string& Text, const std::string&, std::uint32_t) {
+        asked.push_back(Text);
+    };
+    table->Next();
+
+    // A control on the grid's panel: the grid asks its own question and deletes on Yes.
+    nav->CurrentControl = edit;
+    input.Key('N');
+    nav->Navigate(vnbDelete);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0], "Record will be deleted. Continue?");
+    EXPECT_EQ(Row(2), "2|item2|20|2000-01-02|10:00:00|<null>");
+    input.Key('Y');
+    nav->Navigate(vnbDelete);
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(Row(2), "");
+
+    // The grid itself, with the navigator's own confirmation first.
+    nav->CurrentControl = grid;
+    nav->SetConfirmDelete(true);
+    input.Key('Y').Key('Y');
+    nav->Navigate(vnbDelete);
+    ASSERT_EQ(asked.size(), 4u);
+    EXPECT_EQ(asked[2], "Record will be deleted. Continue?");
+    EXPECT_EQ(asked[3], asked[0]);
+    EXPECT_EQ(Row(3), "");
+    EXPECT_EQ(Raw->Rows("SELECT count(*) FROM items"), "23");
+}
+#endif
 
 }  // namespace

@@ -164,6 +164,8 @@ TEST_F(HintTest, OneBalloonWhoseTwoSecondLifeRestartsWhenShownAgain)
         balloons += Is<TCustomHintWindow>(nav->Components(i)) ? 1 : 0;
     EXPECT_EQ(balloons, 1);
 
+    // A shape replaced from outside belongs to the window; showing again takes it back.
+    hint()->SetWindowRgn(CreateRectRgn(0, 0, 5, 5), false);
     // Shown again after hiding: a fresh shape and a fresh two seconds.
     nav->DoCustomHint();
     EXPECT_TRUE(hint()->Active());

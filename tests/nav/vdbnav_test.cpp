@@ -132,6 +132,9 @@ TEST_F(NavTest, ConstructionState)
     EXPECT_TRUE(nav->ShowShortCuts());
     EXPECT_TRUE(nav->ChangeControlFocus());
     EXPECT_FALSE(nav->ConfirmDelete());
+    ASSERT_NE(nav->FindOptions(), nullptr);
+    EXPECT_EQ(nav->FindOptions()->MultiCharPattern(), "*");
+    EXPECT_EQ(nav->FindOptions()->SingleCharPattern(), '%');
     EXPECT_EQ(nav->MultiRowShortCuts[vnbNext], "Down");
     EXPECT_EQ(nav->SingleRowShortCuts[vnbNext], "PgDn");
     EXPECT_FALSE(nav->AutoRepeatTimer()->Enabled());
@@ -321,6 +324,8 @@ TEST_F(NavTest, VerticalSwitches)
     EXPECT_EQ(nav->ButtonHeight(), 32);
     EXPECT_EQ(nav->Buttons(vnbPrior)->BoundsRect(), Bounds(0, 32, 20, 32));
     EXPECT_EQ(nav->Buttons(vnbRefresh)->BoundsRect(), Bounds(0, 288, 20, 32));
+    // Hidden buttons wait just below the bottom edge (with the last row layout's width).
+    EXPECT_EQ(nav->Buttons(vnbFind)->BoundsRect(), Bounds(0, 321, 32, 320));
     nav->SetVertical(true);
     EXPECT_EQ(nav->Width(), 20);
     EXPECT_EQ(nav->Height(), 320);
@@ -413,6 +418,7 @@ TEST_F(NavTest, FormFileRoundTrip)
     text = WriteComponentText(form);
     EXPECT_NE(text.find("VisibleButtons = 16281"), std::string::npos) << text;
     EXPECT_EQ(text.find("ShortCuts"), std::string::npos) << text;
+    EXPECT_NE(text.find("FindOptions.MultiCharPattern = '*'"), std::string::npos) << text;
 
     TOwned<TComponent> copy(CreateComponentFromText(text));
     auto* read = As<TVandroDBNavigator>(As<TComponent>(copy.get())->FindComponent("Nav"));

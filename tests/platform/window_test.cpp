@@ -434,3 +434,50 @@ TEST_F(Params, RecreateWndMakesANewWindowFromFreshParams)
 }
 
 }  // namespace
+
+namespace {
+
+class FocusedFree : public AppTest {};
+
+TEST_F(FocusedFree, FreeingTheFocusedControlLeavesNoDanglingFocus)
+{
+    std::vector<std::string> log;
+    TOwned<TForm> form(new TForm(nullptr));
+    auto* panel = new TWinControl(form.get());
+    panel->SetParent(form.get());
+    auto* a = new TProbe(form.get(), panel, "A", &log);
+    auto* b = new TProbe(form.get(), form.get(), "B", &log);
+    form->Show();
+    a->SetFocus();
+    panel->Free();  // takes the focused A with it
+    EXPECT_EQ(GetFocus(), 0u);
+    EXPECT_EQ(form->ActiveControl(), nullptr);
+    log.clear();
+    b->SetFocus();
+    EXPECT_EQ(log, (std::vector<std::string>{"B:SETFOCUS:0", "B:ENTER"}));
+}
+
+}  // namespace
+
+namespace {
+
+class Accelerators : public AppTest {};
+
+TEST_F(Accelerators, AltLetterClicksTheButtonWithThatAccelerator)
+{
+    TOwned<TForm> form(new TForm(nullptr));
+    std::vector<std::string> log;
+    auto* edit = new TProbe(form.get(), form.get(), "Edit", &log);
+    auto* find = new TButton(form.get());
+    find->SetParent(form.get());
+    find->SetCaption("&Find First");
+    find->SetModalResult(mrOk);
+    input.Key('F', ssAlt);
+    EXPECT_EQ(form->ShowModal(), mrOk);
+    EXPECT_EQ(GetFocus(), 0u);
+    for (auto& l : log)
+        EXPECT_EQ(l.find(":CHAR:"), std::string::npos) << l;  // the edit got no character
+    (void)edit;
+}
+
+}  // namespace

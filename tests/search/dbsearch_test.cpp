@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/FormFiles.h"
 #include "platform/db/DB.h"
 #include "platform/db/DBTables.h"
 #include "platform/gui/Forms.h"
@@ -400,6 +401,20 @@ TEST_F(DbSearchTest, PropertiesAndOneShotFlags)
     EXPECT_EQ(other->MultiCharPattern(), "##");
     Search->SetMultiCharPattern("abcdefg");
     EXPECT_EQ(other->MultiCharPattern(), "abcde");
+
+    // Form files always carry both wildcards, and reading them sets the shared ones.
+    Search->SetMultiCharPattern("*");
+    Search->SetSingleCharPattern('%');
+    Search->SetName("FindOptions");
+    EXPECT_EQ(WriteComponentText(Search),
+              "object FindOptions: TCustomdbSearch\n  MultiCharPattern = '*'\n  SingleCharPattern = '%'\nend\n");
+    ReadComponentText("object FindOptions: TCustomdbSearch\n  MultiCharPattern = '..'\n  SingleCharPattern = '@'\nend\n",
+                      other.get());
+    EXPECT_EQ(GetMultiPat(), "..");
+    EXPECT_EQ(GetSinglePat(), '@');
+    EXPECT_THROW(ReadComponentText("object F: TCustomdbSearch\n  SingleCharPattern = 'ab'\nend\n", other.get()),
+                 EReadError);
+    EXPECT_EQ(GetSinglePat(), '@');
 }
 
 }  // namespace
