@@ -322,6 +322,15 @@ TEST_F(GridTest, FormFilesPutControlGridChildrenOnItsPanel)
         "      DataField = 'name'\n"
         "    end\n"
         "  end\n"
+        "  object Country: TKDBComboBox\n"
+        "    Top = 500\n"
+        "    DataSource = Src\n"
+        "    DataField = 'city'\n"
+        "    Style = csDropDownList\n"
+        "    Items.Strings = (\n"
+        "      'Graz'\n"
+        "      'Lima')\n"
+        "  end\n"
         "  object Grid: TDBKGrid\n"
         "    Top = 250\n"
         "    DataSource = Src\n"
@@ -370,5 +379,14 @@ TEST_F(GridTest, FormFilesPutControlGridChildrenOnItsPanel)
     EXPECT_EQ(out.find("TDBCtrlPanel"), std::string::npos);
     EXPECT_NE(out.find("Title = 'Years'"), std::string::npos);
     EXPECT_NE(out.find("DataField = 'name'"), std::string::npos);
+    auto* combo = dynamic_cast<TKDBComboBox*>(form->FindComponent("Country"));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->Items(), (std::vector<std::string>{"Graz", "Lima"}));
+    EXPECT_EQ(combo->Style(), csDropDownList);
     src->SetDataSet(nullptr);
+
+    // What was written reads back the same.
+    TOwned<TForm> again(new TForm(nullptr));
+    ReadComponentText(out, again.get());
+    EXPECT_EQ(WriteComponentText(again.get()), out);
 }
