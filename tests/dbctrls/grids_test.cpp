@@ -118,6 +118,33 @@ TEST_F(GridTest, RowsFollowTheDatasetAndShowTheOtherRecords)
     EXPECT_EQ(grid->Row(), 1);
     EXPECT_EQ(grid->CellText(0, 1), "P1");
 
+    // A new record shows in the current row, the records from there one row lower.
+    Table->MoveBy(2);
+    Table->Insert();
+    EXPECT_EQ(grid->Row(), 3);
+    EXPECT_EQ(grid->CellText(1, 1), "P2");
+    EXPECT_EQ(grid->CellText(2, 1), "");
+    EXPECT_EQ(grid->CellText(3, 1), "P3");
+    Table->Cancel();
+    EXPECT_EQ(grid->CellText(2, 1), "P3");
+
+    // Ctrl+Delete asks first; No keeps the record.
+    std::vector<std::string> asked;
+    Application->OnMessageBox = [&](TCustomForm*, const std::string& text, const std::string&, std::uint32_t) {
+        asked.push_back(text);
+    };
+    Form->Show();
+    grid->SetFocus();
+    input.Key(VK_DELETE, ssCtrl).Key('N');
+    Run();
+    EXPECT_EQ(asked, (std::vector<std::string>{"Delete record?"}));
+    EXPECT_EQ(Table->RecordCount(), 30);
+    input.Key(VK_DELETE, ssCtrl).Key('Y');
+    Run();
+    EXPECT_EQ(Table->RecordCount(), 29);
+    EXPECT_EQ(grid->CellText(2, 1), "P4");
+    Table->First();
+
     // A filtered dataset with fewer records than rows shows only those.
     Table->SetFilter("age > 47");
     Table->SetFiltered(true);
