@@ -279,6 +279,30 @@ void TDBCtrlGrid::KeyDown(std::uint16_t& Key, TShiftState Shift)
     Key = 0;
 }
 
+bool ForwardPanelKey(TControl* Control, std::uint16_t& Key, TShiftState Shift)
+{
+    auto* panel = Control ? dynamic_cast<TDBCtrlPanel*>(Control->Parent()) : nullptr;
+    if (!panel || !panel->Grid() || (Shift & ssAlt))
+        return false;
+    bool ctrl = (Shift & ssCtrl) != 0;
+    TDBCtrlGridKey k = gkNull;
+    switch (Key) {
+    case VK_UP: k = gkUp; break;
+    case VK_DOWN: k = gkDown; break;
+    case VK_PRIOR: k = gkPageUp; break;
+    case VK_NEXT: k = gkPageDown; break;
+    case VK_HOME: k = ctrl ? gkHome : gkNull; break;
+    case VK_END: k = ctrl ? gkEnd : gkNull; break;
+    case VK_DELETE: k = ctrl ? gkDelete : gkNull; break;
+    default: break;
+    }
+    if (k == gkNull)
+        return false;
+    panel->Grid()->DoKey(k);
+    Key = 0;
+    return true;
+}
+
 void TDBCtrlGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TWinControl::MouseDown(Button, Shift, X, Y);

@@ -113,3 +113,8 @@ private:
     bool FAllowInsert = true;
     TColor FSelectedColor = clWindow;
 };
+
+// Keys typed in a control on a control grid's panel that belong to the grid (Up, Down,
+// PgUp, PgDn, Ctrl+Home, Ctrl+End, Ctrl+Delete) go to the grid, so that moving through
+// the records works from inside a row. True (and Key cleared) when the grid took the key.
+bool ForwardPanelKey(TControl* Control, std::uint16_t& Key, TShiftState Shift);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/core/DateUtils.h"
+#include "platform/dbctrls/DBCGrids.h"
 #include "platform/dbctrls/DBCtrlUtils.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Canvas.h"
@@ -271,6 +272,8 @@ void TDBEditControl::DeleteForward()
 
 void TDBEditControl::KeyDown(std::uint16_t& Key, TShiftState Shift)
 {
+    if (ForwardPanelKey(this, Key, Shift))
+        return;
     const std::string& t = Text();
     switch (Key) {
     case VK_LEFT:
@@ -720,6 +723,16 @@ void TDBCheckBox::Click()
 {
     Toggle();
     TDBFieldControl<TCustomControl>::Click();
+}
+
+LRESULT TDBCheckBox::DialogCode() const
+{
+    return DLGC_WANTCHARS | (dynamic_cast<TDBCtrlPanel*>(Parent()) ? DLGC_WANTARROWS : 0);
+}
+
+void TDBCheckBox::KeyDown(std::uint16_t& Key, TShiftState Shift)
+{
+    ForwardPanelKey(this, Key, Shift);
 }
 
 void TDBCheckBox::KeyPress(char32_t& Key)

@@ -308,8 +308,10 @@ public:
 
 protected:
     void Paint() override;
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
     void KeyPress(char32_t& Key) override;
-    LRESULT DialogCode() const override { return DLGC_WANTCHARS; }
+    // On a control grid's panel the arrows move the grid's records.
+    LRESULT DialogCode() const override;
     bool FocusOnClick() const override { return true; }
     void DoExit() override;
 

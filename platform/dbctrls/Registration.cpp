@@ -125,16 +125,16 @@ void RegisterControls()
         ItemsProp(b);
     }
     {
-        auto b = FieldControl<TDBComboBox>("TDBComboBox", "TWinControl");
+        // Style and the rest come from the combo box class; the items are a string list
+        // written as Items.Strings.
+        auto b = FieldControl<TDBComboBox>("TDBComboBox", "TCustomComboBox");
         ItemsProp(b);
-        b.Enum<TComboBoxStyle>("Style", {"csDropDown", "csSimple", "csDropDownList"},
-                               [](TDBComboBox* c) { return c->Style(); },
-                               [](TDBComboBox* c, TComboBoxStyle v) { c->SetStyle(v); })
-            .Default(csDropDown)
-            .Integer("DropDownCount", [](TDBComboBox* c) -> std::int64_t { return c->DropDownCount(); },
-                     [](TDBComboBox* c, std::int64_t v) { c->SetDropDownCount(static_cast<int>(v)); })
-            .Default(8)
-            .Event("OnChange", &TDBComboBox::OnChange);
+        // The combo box class files its list under the name "Items.Strings", which the
+        // reader never looks up (it reads "Items.Strings = (...)" as the list Items);
+        // left to be written it would come out as Items.Strings.Strings, unreadable.
+        b.Strings("Items.Strings", [](TDBComboBox* c) { return std::vector<std::string>(c->Items()); },
+                  [](TDBComboBox* c, const std::vector<std::string>& v) { c->SetItems(v); })
+            .NeverStored();
     }
     RegisterClass<TKDBComboBox>("TKDBComboBox", "TDBComboBox")
         .Boolean("AutoDropDown", [](TKDBComboBox* c) { return c->AutoDropDown(); },

@@ -118,6 +118,33 @@ TEST_F(GridTest, RowsFollowTheDatasetAndShowTheOtherRecords)
     EXPECT_EQ(grid->Row(), 1);
     EXPECT_EQ(grid->CellText(0, 1), "P1");
 
+    // A new record shows in the current row, the records from there one row lower.
+    Table->MoveBy(2);
+    Table->Insert();
+    EXPECT_EQ(grid->Row(), 3);
+    EXPECT_EQ(grid->CellText(1, 1), "P2");
+    EXPECT_EQ(grid->CellText(2, 1), "");
+    EXPECT_EQ(grid->CellText(3, 1), "P3");
+    Table->Cancel();
+    EXPECT_EQ(grid->CellText(2, 1), "P3");
+
+    // Ctrl+Delete asks first; No keeps the record.
+    std::vector<std::string> asked;
+    Application->OnMessageBox = [&](TCustomForm*, const std::string& text, const std::string&, std::uint32_t) {
+        asked.push_back(text);
+    };
+    Form->Show();
+    grid->SetFocus();
+    input.Key(VK_DELETE, ssCtrl).Key('N');
+    Run();
+    EXPECT_EQ(asked, (std::vector<std::string>{"Delete record?"}));
+    EXPECT_EQ(Table->RecordCount(), 30);
+    input.Key(VK_DELETE, ssCtrl).Key('Y');
+    Run();
+    EXPECT_EQ(Table->RecordCount(), 29);
+    EXPECT_EQ(grid->CellText(2, 1), "P4");
+    Table->First();
+
     // A filtered dataset with fewer records than rows shows only those.
     Table->SetFilter("age > 47");
     Table->SetFiltered(true);
@@ -241,6 +268,19 @@ TEST_F(GridTest, ControlGridPanelHoldsTheRowControlsAndFollowsTheRecord)
     input.Key(VK_DOWN).Key(VK_NEXT);
     Run();
     EXPECT_EQ(Table->RecNo(), 5);
+
+    // So do they from inside a row: the edit keeps the focus and shows the new record.
+    edit->SetFocus();
+    input.Key(VK_DOWN).Key(VK_DOWN).Key(VK_UP).Key(VK_HOME).Type("Q");
+    Run();
+    EXPECT_EQ(Table->RecNo(), 6);
+    EXPECT_EQ(GetFocus(), edit->Handle());
+    EXPECT_EQ(edit->Text(), "QP6");
+    EXPECT_EQ(cg->PanelIndex(), 1);  // records 5 to 7 shown, the sixth in the middle
+    input.Key(VK_DOWN);
+    Run();
+    EXPECT_EQ(Stored("SELECT name FROM people WHERE id=6"), "QP6");
+    EXPECT_EQ(edit->Text(), "P7");
 }
 
 TEST_F(GridTest, ControlGridDeleteAsksAndDeletesOnlyOnYes)
@@ -309,6 +349,15 @@ TEST_F(GridTest, FormFilesPutControlGridChildrenOnItsPanel)
         "      DataField = 'name'\n"
         "    end\n"
         "  end\n"
+        "  object Country: TKDBComboBox\n"
+        "    Top = 500\n"
+        "    DataSource = Src\n"
+        "    DataField = 'city'\n"
+        "    Style = csDropDownList\n"
+        "    Items.Strings = (\n"
+        "      'Graz'\n"
+        "      'Lima')\n"
+        "  end\n"
         "  object Grid: TDBKGrid\n"
         "    Top = 250\n"
         "    DataSource = Src\n"
@@ -357,5 +406,14 @@ TEST_F(GridTest, FormFilesPutControlGridChildrenOnItsPanel)
     EXPECT_EQ(out.find("TDBCtrlPanel"), std::string::npos);
     EXPECT_NE(out.find("Title = 'Years'"), std::string::npos);
     EXPECT_NE(out.find("DataField = 'name'"), std::string::npos);
+    auto* combo = dynamic_cast<TKDBComboBox*>(form->FindComponent("Country"));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->Items(), (std::vector<std::string>{"Graz", "Lima"}));
+    EXPECT_EQ(combo->Style(), csDropDownList);
     src->SetDataSet(nullptr);
+
+    // What was written reads back the same.
+    TOwned<TForm> again(new TForm(nullptr));
+    ReadComponentText(out, again.get());
+    EXPECT_EQ(WriteComponentText(again.get()), out);
 }
