@@ -37,6 +37,13 @@ TEST_F(ActionsTest, MovesAndPagesOfNineOverSingleRowControls)
     ClickButton(vnbFirst);
     EXPECT_EQ(table->RecNo(), 1);
 
+    // The focus is in a single-row control: a page is 9 records.
+    auto* edit = new TDBEdit(form);
+    edit->SetParent(form);
+    edit->SetDataSource(source);
+    edit->SetDataField("name");
+    nav->CurrentControl = edit;
+    nav->CurrentField = table->FieldByName("name");
     EXPECT_EQ(nav->PageRowsCount(), 9);
     ClickButton(vnbNextPage);
     EXPECT_EQ(table->RecNo(), 10);
