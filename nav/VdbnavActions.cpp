@@ -6,11 +6,8 @@
 #include "nav/Vdbnavbuf.h"
 #include "platform/core/DateUtils.h"
 #include "platform/db/DBTables.h"
-#include "platform/gui/Forms.h"
-#if __has_include("platform/dbctrls/DBCGrids.h")
 #include "platform/dbctrls/DBCGrids.h"
-#define KORIN_HAVE_CTRL_GRID 1
-#endif
+#include "platform/gui/Forms.h"
 
 void TVandroDBNavigator::Navigate(TVNavigateBtn Button)
 {
@@ -89,7 +86,6 @@ void TVandroDBNavigator::NavigateDelete(TDataSet* DS)
     if (FConfirmDelete
         && MessageBox(Handle(), "Record will be deleted. Continue?", "WARNING", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-#ifdef KORIN_HAVE_CTRL_GRID
     // A control grid deletes through its own key handling (its confirmation applies):
     // when the current control is a control grid, or sits directly on a control grid's
     // panel.
@@ -103,10 +99,6 @@ void TVandroDBNavigator::NavigateDelete(TDataSet* DS)
             return;
         }
     }
-#else
-    // PLACEHOLDER until the control grid lands in the platform: a current control that is
-    // a control grid, or sits on one's panel, will let the grid delete (DoKey(gkDelete)).
-#endif
     DS->Delete();
 }
 
