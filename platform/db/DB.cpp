@@ -1153,12 +1153,17 @@ void TDataLink::SetDataSource(TDataSource* Value)
 {
     if (Value == FDataSource)
         return;
+    bool wasActive = FActive;
     if (FDataSource)
         FDataSource->RemoveDataLink(this);
     FDataSource = Value;
     if (FDataSource)
         FDataSource->AddDataLink(this);
     UpdateState();
+    // Active before and after, but on another dataset now: whoever follows the link must
+    // look again (a navigator recomputes its buttons, a control reloads its field).
+    if (wasActive && FActive)
+        ActiveChanged();
 }
 
 TDataSet* TDataLink::DataSet() const { return FDataSource ? FDataSource->DataSet() : nullptr; }

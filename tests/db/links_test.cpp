@@ -249,3 +249,30 @@ TEST(Params, NamesAreFoundOutsideQuotesAndComments)
         EXPECT_EQ(e.Message(), "Parameter 'b' not found");
     }
 }
+
+namespace {
+
+class LinkSwitch : public DbTest {};
+
+// A link moved from one open dataset to another tells its follower, so that a navigator
+// recomputes its buttons and a control reloads its field.
+TEST_F(LinkSwitch, MovingALinkBetweenOpenDatasetsIsAnActiveChange)
+{
+    TOwned<TComponent> owner(new TComponent(nullptr));
+    TTable* customers = OpenTable(owner.get(), "customers");
+    TTable* orders = OpenTable(owner.get(), "orders");
+    auto* a = new TDataSource(owner.get());
+    a->SetDataSet(customers);
+    auto* b = new TDataSource(owner.get());
+    b->SetDataSet(orders);
+    TRecordingLink link;
+    link.SetDataSource(a);
+    EXPECT_EQ(link.Take(), "Active:1");
+    link.SetDataSource(b);
+    EXPECT_EQ(link.Take(), "Active:1");
+    EXPECT_EQ(link.DataSet(), orders);
+    link.SetDataSource(nullptr);
+    EXPECT_EQ(link.Take(), "Active:0");
+}
+
+}  // namespace
