@@ -1,9 +1,12 @@
 // Editing details of single controls: memo lines, empty values, clicks in lists, spin
-// limits, and what a form file keeps of a data-aware control.
+// limits, what a form file keeps of a data-aware control, and controls without data.
 #include "platform/core/FormFiles.h"
+#include "platform/dbctrls/DBCGrids.h"
 #include "platform/dbctrls/DBCtrls.h"
+#include "platform/dbctrls/DBGrids.h"
 #include "platform/dbctrls/KCtrls.h"
 #include "platform/dbctrls/Registration.h"
+#include "platform/gui/Render.h"
 #include "tests/dbctrls/CtrlFixture.h"
 
 TEST_F(CtrlTest, MemoTakesNewLinesAndPostsThem)
@@ -122,4 +125,53 @@ TEST_F(CtrlTest, FormFilesKeepOnlyWhatDiffersFromTheDefaults)
     EXPECT_NE(block.find("MaxValue = 99"), std::string::npos);
     EXPECT_EQ(block.find("Increment"), std::string::npos);
     EXPECT_EQ(block.find("DataSource"), std::string::npos);
+}
+
+TEST_F(CtrlTest, UnboundAndClosedControlsTakeKeysAndPaintWithoutHarm)
+{
+    std::vector<TWinControl*> all = {new TDBEdit(Form.get()),         new TDBMemo(Form.get()),
+                                     new TDBImage(Form.get()),        new TDBListBox(Form.get()),
+                                     new TDBComboBox(Form.get()),     new TKDBComboBox(Form.get()),
+                                     new TDBCheckBox(Form.get()),     new TDBRadioGroup(Form.get()),
+                                     new TDBLookupListBox(Form.get()), new TDBLookupComboBox(Form.get()),
+                                     new TDBSpinEdit(Form.get()),     new TDBGrid(Form.get()),
+                                     new TDBKGrid(Form.get()),        new TDBCtrlGrid(Form.get())};
+    int top = 0;
+    for (TWinControl* c : all) {
+        c->SetParent(Form.get());
+        c->SetTop(top);
+        top += 8;
+    }
+    // Half of them bound to a closed table, with a field that does not exist.
+    for (size_t i = 0; i < all.size(); i += 2) {
+        if (auto* e = dynamic_cast<TDBEditControl*>(all[i])) {
+            e->SetDataSource(Source);
+            e->SetDataField("nosuchfield");
+        } else if (auto* g = dynamic_cast<TCustomDBGrid*>(all[i]))
+            g->SetDataSource(Source);
+        else if (auto* cg = dynamic_cast<TDBCtrlGrid*>(all[i]))
+            cg->SetDataSource(Source);
+    }
+    Form->Show();
+    for (TWinControl* c : all) {
+        c->SetFocus();
+        input.Type("ab").Key(VK_DOWN).Key(VK_UP).Key(VK_NEXT).Key(VK_BACK).Key(VK_DELETE, ssCtrl).Key(VK_ESCAPE);
+        input.Click(c, 3, 3);
+        Run();
+        EXPECT_EQ(Table->State(), dsInactive);
+    }
+    auto* cg = dynamic_cast<TDBCtrlGrid*>(all.back());
+    cg->DoKey(gkDelete);
+    cg->DoKey(gkInsert);
+    auto bmp = RenderWindow(Form.get(), false);
+    EXPECT_EQ(bmp->Width(), Form->ClientWidth());
+    // Opened, the bound ones still find no such field and show nothing.
+    Table->Open();
+    for (TWinControl* c : all) {
+        if (auto* e = dynamic_cast<TDBEditControl*>(c)) {
+            EXPECT_EQ(e->Text(), "");
+        }
+    }
+    bmp = RenderWindow(Form.get(), false);
+    EXPECT_EQ(bmp->Width(), Form->ClientWidth());
 }
