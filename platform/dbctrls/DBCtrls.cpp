@@ -8,6 +8,7 @@
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Draw3D.h"
+#include "platform/gui/Popups.h"
 #include "platform/gui/DrawText.h"
 
 // ---------------------------------------------------------------------------------------
@@ -1059,50 +1060,182 @@ void TDBLookupListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, 
         SelectIndex(top + (Y - 2) / FRowHeight);
 }
 
+// The dropped-down list of a lookup combo box: a popup window that holds the mouse.
+class TDBLookupComboBox::TListWindow : public TCustomControl {
+public:
+    explicit TListWindow(TDBLookupComboBox* Combo) : TCustomControl(nullptr), FCombo(Combo)
+    {
+        SetControlStyle(0);
+        SetColor(clWindow);
+        SetVisible(false);
+        RegisterPopupWindow(this);
+    }
+    ~TListWindow() override
+    {
+        BeforeDestruction();
+        UnregisterPopupWindow(this);
+    }
+    int TopIndex = 0;
+    bool Closing = false;
+    int Rows() const { return std::max(1, (Height() - 2) / FCombo->RowHeight()); }
+    int ItemAt(int Y) const
+    {
+        if (Y < 1 || Y >= Height() - 1)
+            return -1;
+        int i = TopIndex + (Y - 1) / FCombo->RowHeight();
+        return i < FCombo->ListCount() ? i : -1;
+    }
+    void Track(int Index)
+    {
+        FCombo->FHot = Index;
+        if (Index >= 0 && Index < TopIndex)
+            TopIndex = Index;
+        else if (Index >= TopIndex + Rows())
+            TopIndex = Index - Rows() + 1;
+        Invalidate();
+    }
+
+protected:
+    void CreateParams(TCreateParams& P) override
+    {
+        TCustomControl::CreateParams(P);
+        P.Style = WS_POPUP | WS_BORDER;
+        P.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST;
+    }
+    void Paint() override
+    {
+        TCanvas& c = *Canvas();
+        c.Font().Assign(FCombo->Font());
+        c.Brush().SetColor(clWindowFrame);
+        c.FrameRect(ClientRect());
+        int h = FCombo->RowHeight();
+        for (int i = TopIndex; i < FCombo->ListCount(); ++i) {
+            TRect r = Rect(1, 1 + (i - TopIndex) * h, Width() - 1, 1 + (i - TopIndex + 1) * h);
+            if (r.Top >= Height() - 1)
+                break;
+            c.Brush().SetColor(clWindow);
+            c.FillRect(r);
+            PaintCellText(c, r, FCombo->ListText(i), i == FCombo->FHot, taLeftJustify);
+        }
+    }
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override
+    {
+        if (!PtInRect(ClientRect(), Point(X, Y))) {
+            FCombo->CloseUp(false);  // a press outside the list closes it
+            return;
+        }
+        FPressedInside = true;
+        Track(ItemAt(Y));
+    }
+    void MouseMove(TShiftState Shift, int X, int Y) override
+    {
+        if (PtInRect(ClientRect(), Point(X, Y)) && ItemAt(Y) >= 0) {
+            FEntered = true;
+            Track(ItemAt(Y));
+        }
+    }
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override
+    {
+        // The release of the press that dropped the list down is not a pick.
+        if (!(FPressedInside || FEntered) || !PtInRect(ClientRect(), Point(X, Y)) || ItemAt(Y) < 0)
+            return;
+        FCombo->FHot = ItemAt(Y);
+        FCombo->CloseUp(true);
+    }
+    void WndProc(TMessage& m) override
+    {
+        if (m.Msg == WM_CAPTURECHANGED && !Closing) {
+            FCombo->CloseUp(false);  // someone else took the mouse
+            return;
+        }
+        TCustomControl::WndProc(m);
+    }
+
+private:
+    TDBLookupComboBox* FCombo;
+    bool FPressedInside = false;
+    bool FEntered = false;
+};
+
 TDBLookupComboBox::TDBLookupComboBox(TComponent* AOwner) : TDBLookupControl(AOwner)
 {
     SetBounds(0, 0, 145, 21);
 }
 
+TDBLookupComboBox::~TDBLookupComboBox()
+{
+    BeforeDestruction();
+    if (FList) {
+        FList->Closing = true;
+        if (GetCaptureControl() == FList)
+            ReleaseCapture();
+        delete FList;
+        FList = nullptr;
+    }
+}
+
+TWinControl* TDBLookupComboBox::ListWindow() const
+{
+    return FList;
+}
+
 void TDBLookupComboBox::DropDown()
 {
-    if (FListVisible)
+    if (FList)
         return;
-    FListVisible = true;
     FHot = KeyIndex();
+    FList = new TListWindow(this);
+    int rows = std::clamp(ListCount(), 1, FDropDownRows);
+    TPoint at = ClientToScreen(Point(0, Height()));
+    FList->SetBounds(at.x, at.y, Width(), rows * RowHeight() + 2);
+    FList->Track(FHot);
+    FList->SetVisible(true);
+    BringPopupToFront(FList);
+    SetCaptureControl(FList);
     Invalidate();
 }
 
 void TDBLookupComboBox::CloseUp(bool Accept)
 {
-    if (!FListVisible)
+    if (!FList)
         return;
-    FListVisible = false;
+    TListWindow* list = FList;
+    FList = nullptr;
+    list->Closing = true;
+    if (GetCaptureControl() == list)
+        ReleaseCapture();
+    delete list;
     if (Accept && FHot >= 0)
         SelectIndex(FHot);
     Invalidate();
 }
 
+void TDBLookupComboBox::WndProc(TMessage& Message)
+{
+    if (Message.Msg == WM_KILLFOCUS && FList)
+        CloseUp(false);
+    TDBLookupControl::WndProc(Message);
+}
+
 void TDBLookupComboBox::KeyDown(std::uint16_t& Key, TShiftState Shift)
 {
     if ((Key == VK_DOWN && (Shift & ssAlt)) || Key == VK_F1 + 3) {
-        if (FListVisible)
+        if (FList)
             CloseUp(true);
         else
             DropDown();
         Key = 0;
         return;
     }
-    if (FListVisible) {
+    if (FList) {
         switch (Key) {
-        case VK_UP: FHot = std::max(0, FHot - 1); break;
-        case VK_DOWN: FHot = std::min(ListCount() - 1, FHot + 1); break;
+        case VK_UP: FList->Track(std::max(0, FHot - 1)); break;
+        case VK_DOWN: FList->Track(std::min(ListCount() - 1, FHot + 1)); break;
         case VK_RETURN: CloseUp(true); break;
         case VK_ESCAPE: CloseUp(false); break;
         default: return;
         }
         Key = 0;
-        Invalidate();
         return;
     }
     TDBLookupControl::KeyDown(Key, Shift);
@@ -1113,7 +1246,7 @@ void TDBLookupComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X,
     TDBLookupControl::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft)
         return;
-    if (FListVisible)
+    if (FList)
         CloseUp(false);
     else
         DropDown();
@@ -1125,7 +1258,7 @@ void TDBLookupComboBox::Paint()
     TRect r = ClientRect();
     PaintFieldFrame(c, r, Color());
     TRect button = Rect(r.Right - 16, r.Top, r.Right, r.Bottom);
-    PaintDropButton(c, button, FListVisible);
+    PaintDropButton(c, button, FList != nullptr);
     c.Font().Assign(Font());
     PaintCellText(c, Rect(r.Left, r.Top, button.Left, r.Bottom), DisplayText(), false, taLeftJustify);
 }

@@ -430,23 +430,37 @@ private:
 };
 
 // The lookup list as a combo box: shows the current key's text; Alt+Down or F4 (or a
-// click) drops the list down (ListVisible), Enter or a click on a row picks, Esc closes.
+// click) drops the list down (ListVisible) in a popup window below the control, which
+// holds the mouse while it is down. Up and Down move in the list, Enter or a click on a
+// row picks, Esc or a click elsewhere closes it.
 class TDBLookupComboBox : public TDBLookupControl {
 public:
     explicit TDBLookupComboBox(TComponent* AOwner);
-    bool ListVisible() const { return FListVisible; }
+    ~TDBLookupComboBox() override;
+    bool ListVisible() const { return FList != nullptr; }
     void DropDown();
     void CloseUp(bool Accept);
     int DropDownRows() const { return FDropDownRows; }
     void SetDropDownRows(int Value) { FDropDownRows = Value < 1 ? 1 : Value; }
+    int RowHeight() const { return 16; }
+    // The dropped-down list while it is down (null otherwise).
+    TWinControl* ListWindow() const;
 
 protected:
     void Paint() override;
     void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void WndProc(TMessage& Message) override;
+    // While the list is down, Enter and Esc close it instead of reaching the dialog.
+    LRESULT DialogCode() const override
+    {
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | (FList ? DLGC_WANTALLKEYS : 0);
+    }
 
 private:
-    bool FListVisible = false;
+    class TListWindow;
+    friend class TListWindow;
+    TListWindow* FList = nullptr;
     int FDropDownRows = 7;
     int FHot = -1;
 };

@@ -301,6 +301,23 @@ TEST_F(CtrlTest, PickingInListControlsWritesTheField)
     EXPECT_EQ(Stored("SELECT active || '/' || age || '/' || city || '/' || notes || '/' || country FROM people WHERE id=1"),
               "0/22/Lima/one/3");
 
+    // The lookup list by mouse: a click drops it down, a click on a row picks it.
+    input.Click(lookup);
+    Run();
+    ASSERT_NE(lookup->ListWindow(), nullptr);
+    EXPECT_TRUE(lookup->ListVisible());
+    input.Click(lookup->ListWindow(), 5, 1 + 5);
+    Run();
+    EXPECT_FALSE(lookup->ListVisible());
+    EXPECT_EQ(lookup->DisplayText(), "Austria");
+    // Esc closes it again without a change.
+    input.Key(VK_F1 + 3).Key(VK_DOWN).Key(VK_ESCAPE);
+    Run();
+    EXPECT_FALSE(lookup->ListVisible());
+    EXPECT_EQ(lookup->DisplayText(), "Austria");
+    Table->Post();
+    EXPECT_EQ(Stored("SELECT country FROM people WHERE id=1"), "1");
+
     // Read-only controls and read-only links refuse to start editing.
     spin->SetReadOnly(true);
     spin->SetFocus();
