@@ -693,16 +693,34 @@ std::vector<Variant> TDBDataSet::ReadRow(std::int64_t RowId)
 
 void TDBDataSet::FetchPage(int Index)
 {
-    constexpr int kPage = 64;
-    if (FPage.size() > 16 * kPage)
+    // Pages start at 64 records and double, up to 1024, while the cursor reads on from
+    // where the last page ended (a walk through the dataset); a jump starts small again.
+    constexpr int kMinPage = 64;
+    constexpr int kMaxPage = 1024;
+    FPageSize = (Index == FNextPageStart) ? std::min(FPageSize * 2, kMaxPage) : kMinPage;
+    if (static_cast<int>(FPage.size()) > 16 * kMaxPage)
         FPage.clear();
-    int start = Index - Index % kPage;
-    int end = std::min(start + kPage, static_cast<int>(FKeys.size()));
-    for (int i = start; i < end; ++i) {
-        std::int64_t id = FKeys[static_cast<size_t>(i)];
-        if (!FPage.count(id))
-            FPage.emplace(id, ReadRow(id));
+    int start = Index;
+    if (FPageSize == kMinPage)
+        start = Index - Index % kMinPage;
+    int end = std::min(start + FPageSize, static_cast<int>(FKeys.size()));
+    // One read transaction for the whole page: the file is locked once, not per record.
+    sqlite3* db = FDatabase ? FDatabase->Handle() : nullptr;
+    bool wrap = db && sqlite3_get_autocommit(db) && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    try {
+        for (int i = start; i < end; ++i) {
+            std::int64_t id = FKeys[static_cast<size_t>(i)];
+            if (!FPage.count(id))
+                FPage.emplace(id, ReadRow(id));
+        }
+    } catch (...) {
+        if (wrap)
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        throw;
     }
+    if (wrap)
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    FNextPageStart = end;
 }
 
 void TDBDataSet::InternalFetch(int Index, std::vector<Variant>& Values)

@@ -284,6 +284,8 @@ private:
     std::vector<TFieldType> FTypes;
     std::vector<std::int64_t> FKeys;
     std::unordered_map<std::int64_t, std::vector<Variant>> FPage;
+    int FPageSize = 64;
+    int FNextPageStart = -1;
     std::unique_ptr<TSQLiteStatement> FFetch;
     // Cached results.
     TRowStore FRows;
