@@ -125,16 +125,9 @@ void RegisterControls()
         ItemsProp(b);
     }
     {
-        // Style and the rest come from the combo box class; the items are a string list
-        // written as Items.Strings.
+        // Style, Items and the rest come from the combo box class.
         auto b = FieldControl<TDBComboBox>("TDBComboBox", "TCustomComboBox");
-        ItemsProp(b);
-        // The combo box class files its list under the name "Items.Strings", which the
-        // reader never looks up (it reads "Items.Strings = (...)" as the list Items);
-        // left to be written it would come out as Items.Strings.Strings, unreadable.
-        b.Strings("Items.Strings", [](TDBComboBox* c) { return std::vector<std::string>(c->Items()); },
-                  [](TDBComboBox* c, const std::vector<std::string>& v) { c->SetItems(v); })
-            .NeverStored();
+        (void)b;
     }
     RegisterClass<TKDBComboBox>("TKDBComboBox", "TDBComboBox")
         .Boolean("AutoDropDown", [](TKDBComboBox* c) { return c->AutoDropDown(); },

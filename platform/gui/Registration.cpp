@@ -171,14 +171,14 @@ static void RegisterCommonControls()
     using I = std::int64_t;
 
     RegisterClass<TListBox>("TListBox", "TWinControl")
-        .Strings("Items.Strings", [](TListBox* l) { return l->Items(); },
+        .Strings("Items", [](TListBox* l) { return l->Items(); },
                  [](TListBox* l, const std::vector<std::string>& v) { l->SetItems(v); })
         .Integer("ItemHeight", [](TListBox* l) -> I { return l->ItemHeight(); },
                  [](TListBox* l, I v) { l->SetItemHeight(static_cast<int>(v)); })
         .Boolean("TabStop", [](TListBox* c) { return c->TabStop(); }, [](TListBox* c, bool v) { c->SetTabStop(v); })
         .Default(true);
     RegisterClass<TCustomComboBox>("TCustomComboBox", "TWinControl")
-        .Strings("Items.Strings", [](TCustomComboBox* c) { return c->Items(); },
+        .Strings("Items", [](TCustomComboBox* c) { return c->Items(); },
                  [](TCustomComboBox* c, const std::vector<std::string>& v) { c->SetItems(v); })
         .String("Text", [](TCustomComboBox* c) { return c->Text(); },
                 [](TCustomComboBox* c, const std::string& v) { c->SetText(v); }).Default("")

@@ -2,6 +2,7 @@
 
 #include "platform/core/FormFiles.h"
 #include "platform/core/TypInfo.h"
+#include "platform/gui/ComCtrls.h"
 #include "platform/gui/Registration.h"
 #include "tests/support/AppFixture.h"
 
@@ -27,6 +28,40 @@ TEST_F(Registration, FreshControlsHoldTheirStoredDefaults)
             EXPECT_TRUE(p->Get(c) == *p->Default) << name << "." << p->Name;
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Registration, ListItemsRoundTripThroughFormFiles)
+{
+    const char* text = R"(object F: TForm
+  object L: TListBox
+    Items.Strings = (
+      'Customers'
+      'Orders')
+  end
+  object C: TComboBox
+    Items.Strings = (
+      'Browse'
+      'Edit')
+  end
+end
+)";
+    TOwned<TForm> form(new TForm(nullptr));
+    ReadComponentText(text, form.get());
+    auto* list = dynamic_cast<TListBox*>(form->FindComponent("L"));
+    auto* combo = dynamic_cast<TComboBox*>(form->FindComponent("C"));
+    ASSERT_TRUE(list && combo);
+    EXPECT_EQ(list->Items(), (std::vector<std::string>{"Customers", "Orders"}));
+    EXPECT_EQ(combo->Items(), (std::vector<std::string>{"Browse", "Edit"}));
+    std::string written = WriteComponentText(form.get());
+    EXPECT_NE(written.find("Items.Strings = ("), std::string::npos);
+    EXPECT_EQ(written.find("Items.Strings.Strings"), std::string::npos);
+    TOwned<TForm> again(new TForm(nullptr));
+    ReadComponentText(written, again.get());
+    EXPECT_EQ(WriteComponentText(again.get()), written);
 }
 
 }  // namespace
