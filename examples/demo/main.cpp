@@ -13,6 +13,7 @@
 #include <string>
 
 #include "examples/demo/SampleDb.h"
+#include "nav/Vdbnav.h"
 #include "platform/backend/SdlBackend.h"
 #include "platform/core/FormFiles.h"
 #include "platform/db/DBTables.h"
@@ -82,9 +83,22 @@ void RunTour(TForm* form, const std::string& shots)
     auto* notes = Find<TDBMemo>(form, "NotesMemo");
     auto* itemGrid = Find<TDBCtrlGrid>(form, "ItemGrid");
     auto* qty = Find<TDBSpinEdit>(form, "QtySpin");
+    auto* nav = Find<TVandroDBNavigator>(form, "Navigator");
 
     TTour tour(form, shots);
     tour.Shot("start", "the first customer with its orders and the first order's lines");
+
+    // The navigator drives the customers: NEXT twice, LAST, then FIRST, clicked with the mouse.
+    customerGrid->SetFocus();
+    tour.Keys([&](TInputScript& in) {
+        in.Click(nav->Buttons(vnbNext)).Click(nav->Buttons(vnbNext));
+    });
+    std::printf("navigator NEXT twice: customer %s\n", customers->FieldByName("CustNo")->AsString().c_str());
+    tour.Keys([&](TInputScript& in) { in.Click(nav->Buttons(vnbLast)); });
+    std::printf("navigator LAST: customer %s of %d\n", customers->FieldByName("CustNo")->AsString().c_str(),
+                customers->RecordCount());
+    tour.Shot("navigator", "the navigator moved the customers to the last record: FIRST and PRIOR on, NEXT and LAST off");
+    tour.Keys([&](TInputScript& in) { in.Click(nav->Buttons(vnbFirst)); });
 
     // Move: four customers down in the customer grid, then a page.
     customerGrid->SetFocus();
@@ -160,6 +174,7 @@ int main(int argc, char** argv)
             std::printf("sample database: %s\n", dbPath.c_str());
         Session->AddAlias("KorinSample", dbPath);
         RegisterDbControlClasses();
+        Register();  // the navigator's palette page and form-file class
 
         std::unique_ptr<TBackend> backend = CreateBestBackend();
         bool headless = backend->IsHeadless();
@@ -170,6 +185,16 @@ int main(int argc, char** argv)
         ReadComponentRes("DemoForm", form.get());
         // The amount is the sum of the order's lines: shown, never typed.
         Find<TTable>(form.get(), "Orders")->FieldByName("Amount")->SetReadOnly(true);
+        // Until the navigator follows the focus by itself, the demo hands it the data source
+        // of the grid that is entered.
+        auto* nav = Find<TVandroDBNavigator>(form.get(), "Navigator");
+        auto follow = [nav](TWinControl* control, TDataSource* source) {
+            control->OnEnter = [nav, source](TObject*) { nav->SetDataSource(source); };
+        };
+        follow(Find<TWinControl>(form.get(), "CustomerGrid"), Find<TDataSource>(form.get(), "CustomersSrc"));
+        follow(Find<TWinControl>(form.get(), "OrderGrid"), Find<TDataSource>(form.get(), "OrdersSrc"));
+        follow(Find<TWinControl>(form.get(), "ItemGrid"), Find<TDataSource>(form.get(), "ItemsSrc"));
+        nav->SetDataSource(Find<TDataSource>(form.get(), "CustomersSrc"));
         Application->SetMainForm(form.get());
         form->Show();
         Find<TDBKGrid>(form.get(), "CustomerGrid")->SetFocus();
