@@ -569,6 +569,10 @@ void TApplication::HandleMessage()
 void TApplication::Run()
 {
     while (!FTerminated) {
+        // Headless, the loop ends when the script has nothing more to say.
+        if (auto* h = dynamic_cast<THeadlessBackend*>(FBackend.get()))
+            if (FQueue.empty() && h->PendingInput() == 0)
+                break;
         HandleMessage();
         if (FMainForm && !FMainForm->Visible())
             FTerminated = true;
