@@ -481,3 +481,26 @@ TEST_F(Accelerators, AltLetterClicksTheButtonWithThatAccelerator)
 }
 
 }  // namespace
+
+namespace {
+
+class RunLoop : public AppTest {};
+
+TEST_F(RunLoop, HeadlessRunPlaysTheScriptAndReturns)
+{
+    TOwned<TForm> form(new TForm(nullptr));
+    std::vector<std::string> log;
+    new TProbe(form.get(), form.get(), "A", &log);
+    form->Show();
+    Application->SetMainForm(form.get());
+    input.Type("ok").AdvanceTime(100);
+    Application->Run();
+    int chars = 0;
+    for (auto& l : log)
+        chars += l.find(":CHAR:") != std::string::npos;
+    EXPECT_EQ(chars, 2);
+    EXPECT_EQ(Application->Now(), 100);
+    EXPECT_FALSE(Application->Terminated());
+}
+
+}  // namespace
