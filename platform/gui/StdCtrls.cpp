@@ -128,11 +128,9 @@ std::string StripAccel(const std::string& Caption)
 
 // ---------------------------------------------------------------- TButton
 
-TButton::TButton(TComponent* AOwner) : TWinControl(AOwner)
+TButton::TButton(TComponent* AOwner) : TButtonControl(AOwner)
 {
-    SetControlStyle(csSetCaption | csDoubleClicks);
     SetBounds(0, 0, 75, 25);
-    SetTabStop(true);
 }
 
 void TButton::Click()
@@ -172,75 +170,15 @@ void TButton::WndProc(TMessage& m)
             return;
         }
         break;
-    case CM_ENABLEDCHANGED:
-        FPressed = false;
-        break;
     }
-    TWinControl::WndProc(m);
-}
-
-void TButton::KeyDown(std::uint16_t& Key, TShiftState)
-{
-    if (Key == VK_SPACE) {
-        FSpaceDown = true;
-        FPressed = true;
-        Invalidate();
-    }
-}
-
-void TButton::KeyUp(std::uint16_t& Key, TShiftState)
-{
-    if (Key == VK_SPACE && FSpaceDown) {
-        FSpaceDown = false;
-        FPressed = false;
-        Invalidate();
-        Click();
-    }
-}
-
-void TButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
-{
-    if (Button == mbLeft && Enabled()) {
-        SetMouseCapture(true);
-        FTracking = true;
-        FPressed = true;
-        Invalidate();
-    }
-    TWinControl::MouseDown(Button, Shift, X, Y);
-}
-
-void TButton::MouseMove(TShiftState Shift, int X, int Y)
-{
-    if (FTracking) {
-        bool inside = PtInRect(ClientRect(), Point(X, Y));
-        if (inside != FPressed) {
-            FPressed = inside;
-            Invalidate();
-        }
-    }
-    TWinControl::MouseMove(Shift, X, Y);
-}
-
-void TButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
-{
-    bool click = false;
-    if (Button == mbLeft && FTracking) {
-        FTracking = false;
-        SetMouseCapture(false);
-        click = PtInRect(ClientRect(), Point(X, Y));
-        FPressed = false;
-        Invalidate();
-    }
-    TWinControl::MouseUp(Button, Shift, X, Y);
-    if (click)
-        Click();
+    TButtonControl::WndProc(m);
 }
 
 void TButton::Paint()
 {
     TCanvas& c = *Canvas();
     c.Font().Assign(Font());
-    TRect inside = DrawButtonFace(c, ClientRect(), FPressed, false, false, IsActive() && Enabled(), Color());
+    TRect inside = DrawButtonFace(c, ClientRect(), Pressed(), false, false, IsActive() && Enabled(), Color());
     PaintContent(c, inside);
     if (Focused()) {
         TRect f = ClientRect();

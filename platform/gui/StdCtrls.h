@@ -21,7 +21,36 @@ std::string StripAccel(const std::string& Caption);
 // A push button. Click sets the parent form's ModalResult to the button's ModalResult;
 // Enter clicks the Default button (or the focused button), Esc the Cancel button; the
 // accelerator character or the space bar clicks it too.
-class TButton : public TWinControl {
+// A control that clicks like a button: pressed by the left mouse button (clicked on release
+// over it) or by the space bar (clicked on release), or by its accelerator.
+class TButtonControl : public TWinControl {
+public:
+    explicit TButtonControl(TComponent* AOwner);
+    void WndProc(TMessage& Message) override;
+
+protected:
+    // What a click by the user does (toggle, check).
+    virtual void Activate() = 0;
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    void KeyUp(std::uint16_t& Key, TShiftState Shift) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool FocusOnClick() const override { return true; }
+    // Draws the caption right of (or, with taLeftJustify, left of) a mark of MarkWidth
+    // pixels, with the focus rectangle around it when focused; answers the mark's rectangle.
+    TRect PaintCaptionBeside(TCanvas& Canvas, int MarkWidth, TAlignment Alignment);
+
+public:
+    bool Pressed() const { return FPressed; }
+
+private:
+    bool FPressed = false;
+    bool FTracking = false;
+    bool FSpaceDown = false;
+};
+
+class TButton : public TButtonControl {
 public:
     explicit TButton(TComponent* AOwner);
 
@@ -31,7 +60,6 @@ public:
     void SetCancel(bool v) { FCancel = v; }
     TModalResult ModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult v) { FModalResult = v; }
-    bool Pressed() const { return FPressed; }
 
     void Click() override;
     void WndProc(TMessage& Message) override;
@@ -43,12 +71,8 @@ protected:
     // Draws what is on the face (the caption, centred, its accelerator underlined) inside
     // the bevel; Inside is already moved 1 pixel right and down while pressed.
     virtual void PaintContent(TCanvas& Canvas, const TRect& Inside);
-    bool FocusOnClick() const override { return true; }
-    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
-    void KeyUp(std::uint16_t& Key, TShiftState Shift) override;
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    void MouseMove(TShiftState Shift, int X, int Y) override;
+    // A push button's click by mouse, space bar or accelerator is its Click.
+    void Activate() override { Click(); }
     // The button that Enter clicks: the focused button, else the Default one.
     bool IsActive() const;
 
@@ -56,9 +80,6 @@ private:
     bool FDefault = false;
     bool FCancel = false;
     TModalResult FModalResult = mrNone;
-    bool FPressed = false;
-    bool FTracking = false;
-    bool FSpaceDown = false;
 };
 
 // A text label; it never takes the focus. With AutoSize (the default) it takes the size of
@@ -235,33 +256,6 @@ private:
     bool FWantTabs = false;
     bool FModified = false;
     bool FInternalChange = false;
-};
-
-// A control that clicks like a button: pressed by the left mouse button (clicked on release
-// over it) or by the space bar (clicked on release), or by its accelerator.
-class TButtonControl : public TWinControl {
-public:
-    explicit TButtonControl(TComponent* AOwner);
-    void WndProc(TMessage& Message) override;
-
-protected:
-    // What a click by the user does (toggle, check).
-    virtual void Activate() = 0;
-    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
-    void KeyUp(std::uint16_t& Key, TShiftState Shift) override;
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    void MouseMove(TShiftState Shift, int X, int Y) override;
-    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    bool FocusOnClick() const override { return true; }
-    // Draws the caption right of (or, with taLeftJustify, left of) a mark of MarkWidth
-    // pixels, with the focus rectangle around it when focused; answers the mark's rectangle.
-    TRect PaintCaptionBeside(TCanvas& Canvas, int MarkWidth, TAlignment Alignment);
-    bool Pressed() const { return FPressed; }
-
-private:
-    bool FPressed = false;
-    bool FTracking = false;
-    bool FSpaceDown = false;
 };
 
 enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
