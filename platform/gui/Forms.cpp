@@ -695,7 +695,9 @@ void TApplication::AdvanceClockTo(double At)
         TTimer* t = EarliestDue(FTimers, At);
         if (!t)
             break;
-        if (headless)
+        // A timer's handler may run a modal loop that moves the clock on by itself; the
+        // clock never goes back.
+        if (headless && t->NextDue() > headless->Now())
             headless->SetClock(t->NextDue());
         t->SetEnabled(false);  // restart the count from now: the next tick is one interval on
         t->SetEnabled(true);
