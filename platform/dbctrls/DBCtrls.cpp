@@ -8,6 +8,7 @@
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Draw3D.h"
+#include "platform/gui/DropDownList.h"
 #include "platform/gui/Popups.h"
 #include "platform/gui/DrawText.h"
 
@@ -1060,101 +1061,30 @@ void TDBLookupListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, 
         SelectIndex(top + (Y - 2) / FRowHeight);
 }
 
-// The dropped-down list of a lookup combo box: a popup window that holds the mouse.
-class TDBLookupComboBox::TListWindow : public TCustomControl {
+// The dropped-down list of a lookup combo box: the list texts, the hot one highlighted; a
+// release over a row picks its key and closes the list.
+class TDBLookupComboBox::TListWindow : public TDropDownList {
 public:
-    explicit TListWindow(TDBLookupComboBox* Combo) : TCustomControl(nullptr), FCombo(Combo)
-    {
-        SetControlStyle(0);
-        SetColor(clWindow);
-        SetVisible(false);
-        RegisterPopupWindow(this);
-    }
-    ~TListWindow() override
-    {
-        BeforeDestruction();
-        UnregisterPopupWindow(this);
-    }
-    int TopIndex = 0;
-    bool Closing = false;
-    int Rows() const { return std::max(1, (Height() - 2) / FCombo->RowHeight()); }
-    int ItemAt(int Y) const
-    {
-        if (Y < 1 || Y >= Height() - 1)
-            return -1;
-        int i = TopIndex + (Y - 1) / FCombo->RowHeight();
-        return i < FCombo->ListCount() ? i : -1;
-    }
-    void Track(int Index)
-    {
-        FCombo->FHot = Index;
-        if (Index >= 0 && Index < TopIndex)
-            TopIndex = Index;
-        else if (Index >= TopIndex + Rows())
-            TopIndex = Index - Rows() + 1;
-        Invalidate();
-    }
+    explicit TListWindow(TDBLookupComboBox* Combo) : TDropDownList(Combo), FCombo(Combo) {}
 
 protected:
-    void CreateParams(TCreateParams& P) override
+    int ItemCount() const override { return FCombo->ListCount(); }
+    int ItemHeight() const override { return FCombo->RowHeight(); }
+    void PaintItem(TCanvas& c, const TRect& r, int Index, bool Hot) override
     {
-        TCustomControl::CreateParams(P);
-        P.Style = WS_POPUP | WS_BORDER;
-        P.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST;
+        c.Brush().SetColor(clWindow);
+        c.FillRect(r);
+        PaintCellText(c, r, FCombo->ListText(Index), Hot, taLeftJustify);
     }
-    void Paint() override
+    void ItemPicked(int Index) override
     {
-        TCanvas& c = *Canvas();
-        c.Font().Assign(FCombo->Font());
-        c.Brush().SetColor(clWindowFrame);
-        c.FrameRect(ClientRect());
-        int h = FCombo->RowHeight();
-        for (int i = TopIndex; i < FCombo->ListCount(); ++i) {
-            TRect r = Rect(1, 1 + (i - TopIndex) * h, Width() - 1, 1 + (i - TopIndex + 1) * h);
-            if (r.Top >= Height() - 1)
-                break;
-            c.Brush().SetColor(clWindow);
-            c.FillRect(r);
-            PaintCellText(c, r, FCombo->ListText(i), i == FCombo->FHot, taLeftJustify);
-        }
-    }
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override
-    {
-        if (!PtInRect(ClientRect(), Point(X, Y))) {
-            FCombo->CloseUp(false);  // a press outside the list closes it
-            return;
-        }
-        FPressedInside = true;
-        Track(ItemAt(Y));
-    }
-    void MouseMove(TShiftState Shift, int X, int Y) override
-    {
-        if (PtInRect(ClientRect(), Point(X, Y)) && ItemAt(Y) >= 0) {
-            FEntered = true;
-            Track(ItemAt(Y));
-        }
-    }
-    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override
-    {
-        // The release of the press that dropped the list down is not a pick.
-        if (!(FPressedInside || FEntered) || !PtInRect(ClientRect(), Point(X, Y)) || ItemAt(Y) < 0)
-            return;
-        FCombo->FHot = ItemAt(Y);
+        Track(Index);
         FCombo->CloseUp(true);
     }
-    void WndProc(TMessage& m) override
-    {
-        if (m.Msg == WM_CAPTURECHANGED && !Closing) {
-            FCombo->CloseUp(false);  // someone else took the mouse
-            return;
-        }
-        TCustomControl::WndProc(m);
-    }
+    void Dismissed() override { FCombo->CloseUp(false); }
 
 private:
     TDBLookupComboBox* FCombo;
-    bool FPressedInside = false;
-    bool FEntered = false;
 };
 
 TDBLookupComboBox::TDBLookupComboBox(TComponent* AOwner) : TDBLookupControl(AOwner)
@@ -1183,12 +1113,11 @@ void TDBLookupComboBox::DropDown()
 {
     if (FList)
         return;
-    FHot = KeyIndex();
     FList = new TListWindow(this);
     int rows = std::clamp(ListCount(), 1, FDropDownRows);
     TPoint at = ClientToScreen(Point(0, Height()));
     FList->SetBounds(at.x, at.y, Width(), rows * RowHeight() + 2);
-    FList->Track(FHot);
+    FList->Track(KeyIndex());
     FList->SetVisible(true);
     BringPopupToFront(FList);
     SetCaptureControl(FList);
@@ -1201,12 +1130,13 @@ void TDBLookupComboBox::CloseUp(bool Accept)
         return;
     TListWindow* list = FList;
     FList = nullptr;
+    int hot = list->HotIndex();
     list->Closing = true;
     if (GetCaptureControl() == list)
         ReleaseCapture();
     delete list;
-    if (Accept && FHot >= 0)
-        SelectIndex(FHot);
+    if (Accept && hot >= 0)
+        SelectIndex(hot);
     Invalidate();
 }
 
@@ -1229,8 +1159,8 @@ void TDBLookupComboBox::KeyDown(std::uint16_t& Key, TShiftState Shift)
     }
     if (FList) {
         switch (Key) {
-        case VK_UP: FList->Track(std::max(0, FHot - 1)); break;
-        case VK_DOWN: FList->Track(std::min(ListCount() - 1, FHot + 1)); break;
+        case VK_UP: FList->Track(std::max(0, FList->HotIndex() - 1)); break;
+        case VK_DOWN: FList->Track(std::min(ListCount() - 1, FList->HotIndex() + 1)); break;
         case VK_RETURN: CloseUp(true); break;
         case VK_ESCAPE: CloseUp(false); break;
         default: return;

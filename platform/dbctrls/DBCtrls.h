@@ -462,5 +462,4 @@ private:
     friend class TListWindow;
     TListWindow* FList = nullptr;
     int FDropDownRows = 7;
-    int FHot = -1;
 };

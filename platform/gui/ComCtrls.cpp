@@ -8,6 +8,7 @@
 #include "platform/gui/Bitmap.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Draw3D.h"
+#include "platform/gui/DropDownList.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/ImageList.h"
 #include "platform/gui/Popups.h"
@@ -216,111 +217,31 @@ void TListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 
 // ---------------------------------------------------------------- TComboBox
 
-// The list a combo box drops down: a popup window below the combo that holds the mouse
-// capture while it is down.
-class TComboListWindow : public TCustomControl {
+// The list a combo box drops down: its items, the hot one highlighted; a release over an
+// item picks it and closes the list.
+class TComboListWindow : public TDropDownList {
 public:
-    TComboListWindow(TCustomComboBox* Combo) : TCustomControl(nullptr), FCombo(Combo)
-    {
-        SetControlStyle(0);
-        SetColor(clWindow);
-        SetVisible(false);
-        RegisterPopupWindow(this);
-    }
-    ~TComboListWindow() override
-    {
-        BeforeDestruction();
-        UnregisterPopupWindow(this);
-    }
-    int HotIndex = -1;
-    int TopIndex = 0;
-    int Rows() const { return std::max(1, (Height() - 2) / FCombo->ItemHeight()); }
-    int ItemAt(int Y) const
-    {
-        if (Y < 1 || Y >= Height() - 1)
-            return -1;
-        int i = TopIndex + (Y - 1) / FCombo->ItemHeight();
-        return i < static_cast<int>(FCombo->Items().size()) ? i : -1;
-    }
-    void Track(int Index)
-    {
-        HotIndex = Index;
-        if (Index >= 0 && Index < TopIndex)
-            TopIndex = Index;
-        else if (Index >= TopIndex + Rows())
-            TopIndex = Index - Rows() + 1;
-        Invalidate();
-    }
-    bool Closing = false;
+    explicit TComboListWindow(TCustomComboBox* Combo) : TDropDownList(Combo), FCombo(Combo) {}
 
 protected:
-    void CreateParams(TCreateParams& P) override
+    int ItemCount() const override { return static_cast<int>(FCombo->Items().size()); }
+    int ItemHeight() const override { return FCombo->ItemHeight(); }
+    void PaintItem(TCanvas& c, const TRect& r, int Index, bool Hot) override
     {
-        TCustomControl::CreateParams(P);
-        P.Style = WS_POPUP | WS_BORDER;
-        P.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST;
+        c.Brush().SetColor(Hot ? clHighlight : clWindow);
+        c.FillRect(r);
+        c.Font().SetColor(Hot ? clHighlightText : clWindowText);
+        TextInRect(c, r, r.Left + 2, FCombo->Items()[static_cast<size_t>(Index)]);
     }
-    void Paint() override
+    void ItemPicked(int Index) override
     {
-        TCanvas& c = *Canvas();
-        c.Font().Assign(FCombo->Font());
-        c.Brush().SetColor(clWindowFrame);
-        c.FrameRect(ClientRect());
-        int h = FCombo->ItemHeight();
-        const auto& items = FCombo->Items();
-        for (int i = TopIndex; i < static_cast<int>(items.size()); ++i) {
-            TRect r = Rect(1, 1 + (i - TopIndex) * h, Width() - 1, 1 + (i - TopIndex + 1) * h);
-            if (r.Top >= Height() - 1)
-                break;
-            bool hot = i == HotIndex;
-            c.Brush().SetColor(hot ? clHighlight : clWindow);
-            c.FillRect(r);
-            c.Font().SetColor(hot ? clHighlightText : clWindowText);
-            TextInRect(c, r, r.Left + 2, items[static_cast<size_t>(i)]);
-        }
-    }
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override
-    {
-        if (!PtInRect(ClientRect(), Point(X, Y))) {
-            FCombo->CloseUp(false);  // a press outside the list closes it
-            return;
-        }
-        FPressedInside = true;
-        Track(ItemAt(Y));
-    }
-    void MouseMove(TShiftState Shift, int X, int Y) override
-    {
-        if (PtInRect(ClientRect(), Point(X, Y)) && ItemAt(Y) >= 0) {
-            FEntered = true;
-            Track(ItemAt(Y));
-        }
-    }
-    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override
-    {
-        // The release of the press that dropped the list is ignored unless the pointer
-        // was dragged into the list; a release over an item picks it.
-        if (!(FPressedInside || FEntered) || !PtInRect(ClientRect(), Point(X, Y)))
-            return;
-        int i = ItemAt(Y);
-        if (i < 0)
-            return;
-        FCombo->SelectFromUser(i);
+        FCombo->SelectFromUser(Index);
         FCombo->CloseUp(true);
     }
-    void WndProc(TMessage& m) override
-    {
-        if (m.Msg == WM_CAPTURECHANGED && !Closing) {
-            // Someone else took the mouse (a modal form, say): the list goes up.
-            FCombo->CloseUp(false);
-            return;
-        }
-        TCustomControl::WndProc(m);
-    }
+    void Dismissed() override { FCombo->CloseUp(false); }
 
 private:
     TCustomComboBox* FCombo;
-    bool FPressedInside = false;
-    bool FEntered = false;
 };
 
 TCustomComboBox::TCustomComboBox(TComponent* AOwner) : TWinControl(AOwner)
