@@ -1166,6 +1166,18 @@ void TDataLink::SetDataSource(TDataSource* Value)
         ActiveChanged();
 }
 
+bool TDataLink::SetDataSourceFor(TComponent* Holder, TDataSource* Value)
+{
+    if (Value == FDataSource)
+        return false;
+    if (FDataSource && Holder)
+        Holder->RemoveFreeNotification(FDataSource);
+    SetDataSource(Value);
+    if (Value && Holder)
+        Value->FreeNotification(Holder);
+    return true;
+}
+
 TDataSet* TDataLink::DataSet() const { return FDataSource ? FDataSource->DataSet() : nullptr; }
 
 void TDataLink::SetReadOnly(bool Value)

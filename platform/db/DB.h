@@ -540,6 +540,10 @@ public:
 
     TDataSource* DataSource() const { return FDataSource; }
     void SetDataSource(TDataSource* Value);
+    // Links to Value on behalf of Holder, the component that owns this link: Holder stops
+    // watching the old data source and asks the new one to tell it when it is freed.
+    // False when Value already is the data source (nothing changes).
+    bool SetDataSourceFor(TComponent* Holder, TDataSource* Value);
     TDataSet* DataSet() const;
     // The source is enabled and its dataset open.
     bool Active() const { return FActive; }

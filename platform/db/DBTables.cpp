@@ -1279,14 +1279,8 @@ void TTable::SetMasterSource(TDataSource* Value)
 {
     if (Value && Value->DataSet() == this)
         throw EDatabaseError("Circular datalinks are not allowed");
-    if (Value == FMasterLink->DataSource())
-        return;
-    if (FMasterLink->DataSource())
-        RemoveFreeNotification(FMasterLink->DataSource());
-    FMasterLink->SetDataSource(Value);
-    if (Value)
-        Value->FreeNotification(this);
-    MasterChanged();
+    if (FMasterLink->SetDataSourceFor(this, Value))
+        MasterChanged();
 }
 
 void TTable::SetMasterFields(const std::string& Value)
@@ -1518,13 +1512,7 @@ void TQuery::SetDataSource(TDataSource* Value)
 {
     if (Value && Value->DataSet() == this)
         throw EDatabaseError("Circular datalinks are not allowed");
-    if (Value == FParamLink->DataSource())
-        return;
-    if (FParamLink->DataSource())
-        RemoveFreeNotification(FParamLink->DataSource());
-    FParamLink->SetDataSource(Value);
-    if (Value)
-        Value->FreeNotification(this);
+    FParamLink->SetDataSourceFor(this, Value);
 }
 
 void TQuery::GetDetailLinkFields(std::vector<TField*>& MasterFields, std::vector<TField*>& DetailFields)

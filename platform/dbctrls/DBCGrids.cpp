@@ -67,14 +67,8 @@ TDataSource* TDBCtrlGrid::DataSource() const
 
 void TDBCtrlGrid::SetDataSource(TDataSource* Value)
 {
-    if (Value == FDataLink->DataSource())
-        return;
-    if (FDataLink->DataSource())
-        RemoveFreeNotification(FDataLink->DataSource());
-    FDataLink->SetDataSource(Value);
-    if (Value)
-        Value->FreeNotification(this);
-    DataChanged();
+    if (FDataLink->SetDataSourceFor(this, Value))
+        DataChanged();
 }
 
 void TDBCtrlGrid::Notification(TComponent* AComponent, TOperation Operation)

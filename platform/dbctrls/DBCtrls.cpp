@@ -929,14 +929,8 @@ TDataSource* TDBLookupControl::ListSource() const
 
 void TDBLookupControl::SetListSource(TDataSource* Value)
 {
-    if (Value == FListLink->DataSource())
-        return;
-    if (FListLink->DataSource())
-        RemoveFreeNotification(FListLink->DataSource());
-    FListLink->SetDataSource(Value);
-    if (Value)
-        Value->FreeNotification(this);
-    ListChanged();
+    if (FListLink->SetDataSourceFor(this, Value))
+        ListChanged();
 }
 
 void TDBLookupControl::Notification(TComponent* AComponent, TOperation Operation)

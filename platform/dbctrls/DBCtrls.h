@@ -102,16 +102,7 @@ public:
     }
 
     TDataSource* DataSource() const { return FDataLink.DataSource(); }
-    void SetDataSource(TDataSource* Value)
-    {
-        if (Value == FDataLink.DataSource())
-            return;
-        if (FDataLink.DataSource())
-            this->RemoveFreeNotification(FDataLink.DataSource());
-        FDataLink.SetDataSource(Value);
-        if (Value)
-            Value->FreeNotification(this);
-    }
+    void SetDataSource(TDataSource* Value) { FDataLink.SetDataSourceFor(this, Value); }
     const std::string& DataField() const { return FDataLink.FieldName(); }
     void SetDataField(const std::string& Value) { FDataLink.SetFieldName(Value); }
     TField* Field() const { return FDataLink.Field(); }

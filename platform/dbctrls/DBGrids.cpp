@@ -194,14 +194,8 @@ TDataSource* TCustomDBGrid::DataSource() const
 
 void TCustomDBGrid::SetDataSource(TDataSource* Value)
 {
-    if (Value == FDataLink->DataSource())
-        return;
-    if (FDataLink->DataSource())
-        RemoveFreeNotification(FDataLink->DataSource());
-    FDataLink->SetDataSource(Value);
-    if (Value)
-        Value->FreeNotification(this);
-    LinkActive();
+    if (FDataLink->SetDataSourceFor(this, Value))
+        LinkActive();
 }
 
 void TCustomDBGrid::Notification(TComponent* AComponent, TOperation Operation)
