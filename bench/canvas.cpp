@@ -2,9 +2,11 @@
 // copy of a sweep band, DrawText and building a balloon region.
 #include <benchmark/benchmark.h>
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/DrawText.h"
-#include "platform/gui/Region.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/DrawText.h"
+#include "korin/platform/gui/Region.h"
+
+using namespace korin;
 
 static void BM_TextWidth(benchmark::State& state)
 {

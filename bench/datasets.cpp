@@ -19,7 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/DBTables.h"
+#include "korin/platform/db/DBTables.h"
+
+using namespace korin;
 
 namespace {
 

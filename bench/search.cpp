@@ -16,9 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/DBTables.h"
-#include "search/Dbsearch.h"
-#include "search/Sercheng.h"
+#include "korin/platform/db/DBTables.h"
+#include "korin/search/Dbsearch.h"
+#include "korin/search/Sercheng.h"
+
+using namespace korin;
 
 namespace {
 

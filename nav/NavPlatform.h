@@ -1,6 +1,10 @@
 #pragma once
 // The platform classes the navigator builds on: the speed button, the panel, and the data
 // source with its data link.
-#include "platform/db/DB.h"
-#include "platform/gui/Buttons.h"
-#include "platform/gui/ExtCtrls.h"
+#include "korin/platform/db/DB.h"
+#include "korin/platform/gui/Buttons.h"
+#include "korin/platform/gui/ExtCtrls.h"
+
+namespace korin {
+
+}  // namespace korin

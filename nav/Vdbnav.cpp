@@ -1,13 +1,15 @@
-#include "nav/Vdbnav.h"
-#include "nav/Vdbnavbuf.h"
-#include "nav/Vdbnavhint.h"
+#include "korin/nav/Vdbnav.h"
+#include "korin/nav/Vdbnavbuf.h"
+#include "korin/nav/Vdbnavhint.h"
 
 #include <cstdlib>
 #include <utility>
 
-#include "platform/core/Resources.h"
-#include "platform/gui/Forms.h"
-#include "search/Dbsearch.h"
+#include "korin/platform/core/Resources.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/search/Dbsearch.h"
+
+namespace korin {
 
 std::string NavGlyphName(TVNavigateBtn Button, TButtonImageSize Size)
 {
@@ -558,3 +560,5 @@ void TVandroDBNavigator::DataSetScrolled()
 {
     AdjustButtonStates();
 }
+
+}  // namespace korin

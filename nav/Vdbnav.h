@@ -9,12 +9,14 @@
 #include <memory>
 #include <string>
 
-#include "nav/NavPlatform.h"
-#include "nav/Vdbnavbtn.h"
-#include "platform/core/Exception.h"
-#include "platform/gui/Controls.h"
-#include "platform/gui/Timers.h"
-#include "search/Dbsearch.h"
+#include "korin/nav/NavPlatform.h"
+#include "korin/nav/Vdbnavbtn.h"
+#include "korin/platform/core/Exception.h"
+#include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/Timers.h"
+#include "korin/search/Dbsearch.h"
+
+namespace korin {
 
 class TVandroDBNavigator;
 class TField;
@@ -31,13 +33,10 @@ public:
     using Exception::Exception;
 };
 
-enum class TButtonImageSize { bis10, bis16 };
-using enum TButtonImageSize;
+enum TButtonImageSize { bis10, bis16 };
 
-enum class TNavigatorFilterAction { nfaApply, nfaRelease, nfaChange, nfaModify };
-using enum TNavigatorFilterAction;
-enum class TNavigatorQueryAction { nqaApply, nqaRelease, nqaChange, nqaModify };
-using enum TNavigatorQueryAction;
+enum TNavigatorFilterAction { nfaApply, nfaRelease, nfaChange, nfaModify };
+enum TNavigatorQueryAction { nqaApply, nqaRelease, nqaChange, nqaModify };
 
 using TClickNavigatorButton = std::function<void(TObject* Sender, TVNavigateBtn Button)>;
 using TVNavigatorAction = std::function<void(TObject* Sender, TVNavigateBtn Button, bool& doAction)>;
@@ -302,3 +301,5 @@ private:
 // Registers the package's components on the palette page "Korin" and makes them known
 // to the form reader. Safe to call more than once.
 void Register();
+
+}  // namespace korin

@@ -2,12 +2,14 @@
 // dataset directly.
 #include <exception>
 
-#include "nav/Vdbnav.h"
-#include "nav/Vdbnavbuf.h"
-#include "platform/core/DateUtils.h"
-#include "platform/db/DBTables.h"
-#include "platform/dbctrls/DBCGrids.h"
-#include "platform/gui/Forms.h"
+#include "korin/nav/Vdbnav.h"
+#include "korin/nav/Vdbnavbuf.h"
+#include "korin/platform/core/DateUtils.h"
+#include "korin/platform/db/DBTables.h"
+#include "korin/platform/dbctrls/DBCGrids.h"
+#include "korin/platform/gui/Forms.h"
+
+namespace korin {
 
 void TVandroDBNavigator::Navigate(TVNavigateBtn Button)
 {
@@ -200,3 +202,5 @@ void TVandroDBNavigator::NavigateDateTime(TDataSet*)
     default: break;
     }
 }
+
+}  // namespace korin

@@ -1,7 +1,9 @@
 // Navigator actions whose work belongs to control tracking, keyboard dispatch and the find
 // commands. Each is an empty placeholder until its part lands; the part that brings it
 // replaces the definition here.
-#include "nav/Vdbnav.h"
+#include "korin/nav/Vdbnav.h"
+
+namespace korin {
 
 // Placeholder until keyboard dispatch lands: will move the focus to the first field
 // control of the current data source (DoFirstField(CurrentControl)).
@@ -16,3 +18,5 @@ void TVandroDBNavigator::NavigateGotoNextDSControl() {}
 void TVandroDBNavigator::NavigateFind() {}
 // Placeholder until the find commands land: will search on from the current record.
 void TVandroDBNavigator::NavigateFindNext(TDataSet*) {}
+
+}  // namespace korin

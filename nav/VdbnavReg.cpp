@@ -1,9 +1,11 @@
 // Registration of the package's components: the palette page "Korin" and the published
 // properties the form reader and writer use.
-#include "nav/Vdbnav.h"
-#include "platform/core/Registry.h"
-#include "platform/core/TypInfo.h"
-#include "platform/gui/Registration.h"
+#include "korin/nav/Vdbnav.h"
+#include "korin/platform/core/Registry.h"
+#include "korin/platform/core/TypInfo.h"
+#include "korin/platform/gui/Registration.h"
+
+namespace korin {
 
 namespace {
 
@@ -73,3 +75,5 @@ void Register()
     // TKStatusBar joins the page, with its bitmap "TKSTATUSBAR", when the status bar lands.
     RegisterComponents("Korin", {"TVandroDBNavigator"}, {"TVANDRODBNAVIGATOR"});
 }
+
+}  // namespace korin

@@ -1,8 +1,10 @@
 // Which navigator buttons are enabled: recomputed from the dataset whenever the data link
 // reports a change, and switched one at a time by COPY RECORD, a failed find and a change
 // of data source.
-#include "nav/Vdbnav.h"
-#include "nav/Vdbnavbuf.h"
+#include "korin/nav/Vdbnav.h"
+#include "korin/nav/Vdbnavbuf.h"
+
+namespace korin {
 
 static_assert(NavBrowseButtons.Mask() == 6809599);
 static_assert(NavEditButtons.Mask() == 24656639);
@@ -73,3 +75,5 @@ void TVandroDBNavigator::ClearCopyRecBuffer()
         FCopyBuffer->Clear();
     ChangeButtonState(vnbPasteRec, false);
 }
+
+}  // namespace korin

@@ -1,9 +1,11 @@
-#include "nav/Vdbnavbtn.h"
+#include "korin/nav/Vdbnavbtn.h"
 
 #include <bit>
 
-#include "nav/Vdbnav.h"
-#include "platform/gui/Canvas.h"
+#include "korin/nav/Vdbnav.h"
+#include "korin/platform/gui/Canvas.h"
+
+namespace korin {
 
 std::array<TVNavigateBtn, NavButtonCount> AllNavButtons()
 {
@@ -105,3 +107,5 @@ void TVNavButton::Paint()
         OffsetRect(r, 1, 1);
     Canvas()->DrawFocusRect(r);
 }
+
+}  // namespace korin

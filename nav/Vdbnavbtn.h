@@ -10,16 +10,17 @@
 #include <initializer_list>
 #include <string>
 
-#include "nav/NavPlatform.h"
-#include "platform/gui/Timers.h"
+#include "korin/nav/NavPlatform.h"
+#include "korin/platform/gui/Timers.h"
 
-enum class TVNavigateBtn : int {
+namespace korin {
+
+enum TVNavigateBtn : int {
     vnbFirst, vnbPriorPage, vnbFirstField, vnbPrior, vnbNext, vnbLastField, vnbNextPage, vnbLast,
     vnbInsert, vnbDelete, vnbEdit, vnbPost, vnbCancel, vnbRefresh, vnbIncrementalSearch, vnbFilter,
     vnbQuery, vnbFind, vnbFindNext, vnbDittoCopyField, vnbDittoCopyRecord, vnbGotoNextDSControl,
     vnbCopyRec, vnbPasteRec, vnbDateTime,
 };
-using enum TVNavigateBtn;
 
 constexpr int NavButtonCount = 25;
 constexpr int Ord(TVNavigateBtn B) { return static_cast<int>(B); }
@@ -128,3 +129,5 @@ private:
     TVNavButtonStyle FNavStyle = 0;
     TTimer* FRepeatTimer = nullptr;
 };
+
+}  // namespace korin

@@ -1,8 +1,10 @@
-#include "nav/Vdbnavbuf.h"
+#include "korin/nav/Vdbnavbuf.h"
 
 #include <exception>
 
-#include "platform/db/DB.h"
+#include "korin/platform/db/DB.h"
+
+namespace korin {
 
 namespace {
 
@@ -111,3 +113,5 @@ void TRecordBuffer::SetFieldValue(const std::string& Name, const Variant& Value)
     if (TFieldBuffer* entry = Find(Name))
         entry->Value = Value;
 }
+
+}  // namespace korin

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Object.h"
-#include "platform/core/Variant.h"
+#include "korin/platform/core/Object.h"
+#include "korin/platform/core/Variant.h"
+
+namespace korin {
 
 class TDataSet;
 class TField;
@@ -59,3 +61,5 @@ private:
     TFieldBuffer* Find(const std::string& Name) const;
     std::vector<std::unique_ptr<TFieldBuffer>> FItems;
 };
+
+}  // namespace korin

@@ -1,11 +1,13 @@
-#include "nav/Vdbnavhint.h"
+#include "korin/nav/Vdbnavhint.h"
 
 #include <exception>
 
-#include "nav/Vdbnav.h"
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/DrawText.h"
-#include "platform/gui/Forms.h"
+#include "korin/nav/Vdbnav.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/DrawText.h"
+#include "korin/platform/gui/Forms.h"
+
+namespace korin {
 
 TCustomHintWindow::TCustomHintWindow(TComponent* AOwner) : THintWindow(AOwner)
 {
@@ -142,3 +144,5 @@ void TVandroDBNavigator::DoCustomHint()
     r.Bottom += r.Top;
     FHintWindow->ActivateHint(r, Text);
 }
+
+}  // namespace korin

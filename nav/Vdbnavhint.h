@@ -3,14 +3,15 @@
 // two bubbles, shown for two seconds ("No more matches!").
 #include <string>
 
-#include "platform/gui/HintWindow.h"
-#include "platform/gui/Region.h"
-#include "platform/gui/Timers.h"
+#include "korin/platform/gui/HintWindow.h"
+#include "korin/platform/gui/Region.h"
+#include "korin/platform/gui/Timers.h"
+
+namespace korin {
 
 // hcdUp: the balloon stands above its anchor, the bubbles hang from its lower edge;
 // hcdDown: it stands below, the bubbles rise from its upper edge.
-enum class THintCaloutDirection { hcdUp, hcdDown };
-using enum THintCaloutDirection;
+enum THintCaloutDirection { hcdUp, hcdDown };
 
 class TCustomHintWindow : public THintWindow {
 public:
@@ -45,3 +46,5 @@ private:
     HRGN FRegion = nullptr;
     THintCaloutDirection FCalloutDirection = hcdUp;
 };
+
+}  // namespace korin

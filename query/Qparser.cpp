@@ -1,8 +1,10 @@
-#include "query/Qparser.h"
+#include "korin/query/Qparser.h"
 
 #include <climits>
 
-#include "platform/core/Exception.h"
+#include "korin/platform/core/Exception.h"
+
+namespace korin {
 
 namespace {
 
@@ -271,3 +273,5 @@ void TQParser::PlaceOrderBYCondition(const std::string& Order, std::string& Resu
     FText = out;
     Result = std::move(out);
 }
+
+}  // namespace korin

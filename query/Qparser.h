@@ -13,7 +13,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "platform/core/Object.h"
+#include "korin/platform/core/Object.h"
+
+namespace korin {
 
 // Clause keywords, in this order.
 enum TClauseKind { ckSELECT, ckFROM, ckWHERE, ckORDERBY, ckGROUPBY, ckUNION, ckHAVING, ckOther };
@@ -114,3 +116,5 @@ private:
     TScanResult FScanResult = TScanResult::NotScanned;
     int FScanDepth = 0;  // live Scan_SELECT frames
 };
+
+}  // namespace korin

@@ -1,13 +1,15 @@
-#include "search/Dbsearch.h"
+#include "korin/search/Dbsearch.h"
 
 #include <cstring>
 #include <vector>
 
-#include "platform/core/TypInfo.h"
-#include "platform/db/DB.h"
-#include "platform/db/DBTables.h"
-#include "platform/gui/Forms.h"
-#include "search/Sercheng.h"
+#include "korin/platform/core/TypInfo.h"
+#include "korin/platform/db/DB.h"
+#include "korin/platform/db/DBTables.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/search/Sercheng.h"
+
+namespace korin {
 
 namespace {
 
@@ -370,3 +372,5 @@ bool TCustomdbSearch::SearchInMemo(TBlobField* Field, std::string& Pattern, bool
     std::string text = Utf8ToCp1251(buffer);
     return CompareStrings(text, Pattern, CaseSensitive, Wild);
 }
+
+}  // namespace korin

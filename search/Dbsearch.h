@@ -21,10 +21,12 @@
 // (Windows-1251) for comparing, and take part whole, whatever their length.
 #include <string>
 
-#include "platform/core/Component.h"
-#include "platform/core/Exception.h"
-#include "platform/core/StringList.h"
-#include "search/Dbslocat.h"
+#include "korin/platform/core/Component.h"
+#include "korin/platform/core/Exception.h"
+#include "korin/platform/core/StringList.h"
+#include "korin/search/Dbslocat.h"
+
+namespace korin {
 
 class TDataSource;
 class TDataSet;
@@ -108,3 +110,5 @@ private:
 // Makes TCustomdbSearch known to form files (MultiCharPattern and SingleCharPattern,
 // always written). Runs once; the constructor calls it.
 void RegisterSearchClasses();
+
+}  // namespace korin

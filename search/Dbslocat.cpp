@@ -1,15 +1,17 @@
-#include "search/Dbslocat.h"
+#include "korin/search/Dbslocat.h"
 
-#include "platform/core/FormFiles.h"
-#include "platform/core/TypInfo.h"
-#include "platform/db/DB.h"
-#include "platform/gui/Buttons.h"
-#include "platform/gui/ComCtrls.h"
-#include "platform/gui/ExtCtrls.h"
-#include "platform/gui/Registration.h"
-#include "platform/gui/StdCtrls.h"
-#include "search/Dbsearch.h"
-#include "search/Sercheng.h"
+#include "korin/platform/core/FormFiles.h"
+#include "korin/platform/core/TypInfo.h"
+#include "korin/platform/db/DB.h"
+#include "korin/platform/gui/Buttons.h"
+#include "korin/platform/gui/ComCtrls.h"
+#include "korin/platform/gui/ExtCtrls.h"
+#include "korin/platform/gui/Registration.h"
+#include "korin/platform/gui/StdCtrls.h"
+#include "korin/search/Dbsearch.h"
+#include "korin/search/Sercheng.h"
+
+namespace korin {
 
 TDLGLocate* DLGLocate = nullptr;
 bool GotoFirst = false;
@@ -87,9 +89,9 @@ void TDLGLocate::AddLocateField(const std::string& FieldLabel) { cbxFields->AddI
 
 void TDLGLocate::SetLocateInfo(const TLocateInfo& Info)
 {
-    ::GotoFirst = false;
-    ::GotoLast = false;
-    ::FindNext = false;
+    korin::GotoFirst = false;
+    korin::GotoLast = false;
+    korin::FindNext = false;
     cbxFields->SetItemIndex(0);
     if (!Info.LocateField.empty()) {
         int found = -1;
@@ -118,9 +120,9 @@ TLocateInfo TDLGLocate::GetLocateInfo() const
     info.LocateText = txtSearchString->Text();
     info.ExactMatch = rbExactMatch->Checked();
     info.CaseSensitive = cbxCaseSensitive->State() == TCheckBoxState::cbChecked;
-    info.GotoFirst = ::GotoFirst;
-    info.GotoLast = ::GotoLast;
-    info.FindNext = ::FindNext;
+    info.GotoFirst = korin::GotoFirst;
+    info.GotoLast = korin::GotoLast;
+    info.FindNext = korin::FindNext;
     return info;
 }
 
@@ -149,19 +151,19 @@ void TDLGLocate::FindFirstButtonClick(TObject*) { SetModalResult(mrOk); }
 
 void TDLGLocate::FindNextButtonClick(TObject*)
 {
-    ::FindNext = true;
+    korin::FindNext = true;
     SetModalResult(mrOk);
 }
 
 void TDLGLocate::GoToTopButtonClick(TObject*)
 {
-    ::GotoFirst = true;
+    korin::GotoFirst = true;
     SetModalResult(mrOk);
 }
 
 void TDLGLocate::GoToEndButtonClick(TObject*)
 {
-    ::GotoLast = true;
+    korin::GotoLast = true;
     SetModalResult(mrOk);
 }
 
@@ -196,3 +198,5 @@ bool TCustomdbSearch::GetLocateInfo()
     FLocateInfo = dlg->GetLocateInfo();
     return true;
 }
+
+}  // namespace korin

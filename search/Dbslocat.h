@@ -8,7 +8,9 @@
 // that. Its field chooser cbxFields is hidden: it is filled and read in code only.
 #include <string>
 
-#include "platform/gui/Forms.h"
+#include "korin/platform/gui/Forms.h"
+
+namespace korin {
 
 class TGroupBox;
 class TCheckBox;
@@ -90,3 +92,5 @@ private:
     char FSingleCharPattern = '@';
     std::string FMultiCharPattern = "..";
 };
+
+}  // namespace korin

@@ -1,7 +1,9 @@
-#include "search/Sercheng.h"
+#include "korin/search/Sercheng.h"
 
 #include <algorithm>
 #include <cstdint>
+
+namespace korin {
 
 namespace {
 
@@ -228,3 +230,5 @@ bool CompareUtf8Strings(std::string_view Text, std::string_view Pattern, bool Ca
     std::string pattern = Utf8ToCp1251(Pattern);
     return CompareStrings(text, pattern, CaseSensitive, Wild);
 }
+
+}  // namespace korin

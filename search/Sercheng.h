@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+namespace korin {
+
 // Longest multi-character wildcard; SetMultiPat keeps at most this many bytes.
 inline constexpr std::size_t MaxMultiPatLength = 5;
 
@@ -75,3 +77,5 @@ std::string Cp1251ToUtf8(std::string_view S);
 // that a single-character wildcard stands for one whole Cyrillic letter and Cyrillic
 // letters fold case. The arguments are not modified.
 bool CompareUtf8Strings(std::string_view Text, std::string_view Pattern, bool CaseSensitive, bool Wild);
+
+}  // namespace korin

@@ -1,4 +1,4 @@
-#include "examples/demo/SampleDb.h"
+#include "SampleDb.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/DateUtils.h"
-#include "platform/db/DBTables.h"
+#include "korin/platform/core/DateUtils.h"
+#include "korin/platform/db/DBTables.h"
+
+namespace korin {
 
 namespace {
 
@@ -169,3 +171,5 @@ bool CreateSampleDatabase(const std::string& Path)
     fs::rename(partial, Path);
     return true;
 }
+
+}  // namespace korin

@@ -12,6 +12,8 @@
 //                                                                       about 6000 rows
 #include <string>
 
+namespace korin {
+
 // Creates the database at Path unless a file is already there; true when it was made.
 // The file appears complete or not at all (it is written under another name first).
 bool CreateSampleDatabase(const std::string& Path);
@@ -19,3 +21,5 @@ bool CreateSampleDatabase(const std::string& Path);
 // Row counts of the generated database.
 constexpr int kSampleCustomers = 200;
 constexpr int kSampleOrders = 2000;
+
+}  // namespace korin

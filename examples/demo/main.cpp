@@ -12,19 +12,21 @@
 #include <filesystem>
 #include <string>
 
-#include "examples/demo/SampleDb.h"
-#include "nav/Vdbnav.h"
-#include "platform/backend/SdlBackend.h"
-#include "platform/core/FormFiles.h"
-#include "platform/db/DBTables.h"
-#include "platform/dbctrls/DBCGrids.h"
-#include "platform/dbctrls/DBCtrls.h"
-#include "platform/dbctrls/DBGrids.h"
-#include "platform/dbctrls/KCtrls.h"
-#include "platform/dbctrls/Registration.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/Input.h"
-#include "platform/gui/Render.h"
+#include "SampleDb.h"
+#include "korin/nav/Vdbnav.h"
+#include "korin/platform/backend/SdlBackend.h"
+#include "korin/platform/core/FormFiles.h"
+#include "korin/platform/db/DBTables.h"
+#include "korin/platform/dbctrls/DBCGrids.h"
+#include "korin/platform/dbctrls/DBCtrls.h"
+#include "korin/platform/dbctrls/DBGrids.h"
+#include "korin/platform/dbctrls/KCtrls.h"
+#include "korin/platform/dbctrls/Registration.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/Input.h"
+#include "korin/platform/gui/Render.h"
+
+using namespace korin;
 
 namespace fs = std::filesystem;
 

@@ -2,15 +2,17 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/gui/Buttons.h"
-#include "platform/gui/ComCtrls.h"
-#include "platform/gui/ExtCtrls.h"
-#include "platform/gui/HintWindow.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/ImageList.h"
-#include "platform/gui/Keyboard.h"
-#include "platform/gui/Render.h"
-#include "platform/gui/StdCtrls.h"
+#include "korin/platform/gui/Buttons.h"
+#include "korin/platform/gui/ComCtrls.h"
+#include "korin/platform/gui/ExtCtrls.h"
+#include "korin/platform/gui/HintWindow.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/ImageList.h"
+#include "korin/platform/gui/Keyboard.h"
+#include "korin/platform/gui/Render.h"
+#include "korin/platform/gui/StdCtrls.h"
+
+using namespace korin;
 
 template <class T>
 static T* Place(TWinControl* parent, int l, int t, int w, int h)

@@ -1,10 +1,12 @@
 // The program shown in the README, built so that it stays true.
 #include <cstdio>
 
-#include "nav/Vdbnav.h"
-#include "platform/backend/SdlBackend.h"
-#include "platform/db/DBTables.h"
-#include "platform/dbctrls/DBGrids.h"
+#include <korin/nav/Vdbnav.h>
+#include <korin/platform/backend/SdlBackend.h>
+#include <korin/platform/db/DBTables.h>
+#include <korin/platform/dbctrls/DBGrids.h>
+
+using namespace korin;
 
 int main()
 try {

@@ -5,9 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "nav/Vdbnav.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/Render.h"
+#include "korin/nav/Vdbnav.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/Render.h"
+
+using namespace korin;
 
 namespace {
 

@@ -1,18 +1,20 @@
-#include "platform/backend/SdlBackend.h"
+#include "korin/platform/backend/SdlBackend.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <vector>
 
-#include "platform/gui/Forms.h"
-#include "platform/gui/Keyboard.h"
-#include "platform/gui/Popups.h"
-#include "platform/gui/Render.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/Keyboard.h"
+#include "korin/platform/gui/Popups.h"
+#include "korin/platform/gui/Render.h"
 
 #ifdef KORIN_HAVE_SDL2
 #include <SDL.h>
 #include <cairo.h>
+
+namespace korin {
 #endif
 
 namespace {
@@ -566,3 +568,5 @@ bool TSdlBackend::DeliverInput(TApplication& App, bool Wait)
 }
 
 #endif
+
+}  // namespace korin

@@ -21,7 +21,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/gui/Backend.h"
+#include "korin/platform/gui/Backend.h"
+
+namespace korin {
 
 // The SDL2 backend when a display is available (DISPLAY or WAYLAND_DISPLAY is set and
 // SDL's video subsystem starts), else the headless one. KORIN_BACKEND=headless forces the
@@ -59,3 +61,5 @@ private:
     struct TImpl;
     std::unique_ptr<TImpl> FImpl;
 };
+
+}  // namespace korin

@@ -1,7 +1,9 @@
-#include "platform/core/Component.h"
+#include "korin/platform/core/Component.h"
 
 #include <algorithm>
 #include <cctype>
+
+namespace korin {
 
 TComponent::TComponent(TComponent* AOwner)
 {
@@ -201,3 +203,5 @@ const std::any* TComponent::FindMethod(const std::string& Name) const
     auto it = FMethods.find(UpperName(Name));
     return it == FMethods.end() ? nullptr : &it->second;
 }
+
+}  // namespace korin

@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Exception.h"
-#include "platform/core/Object.h"
+#include "korin/platform/core/Exception.h"
+#include "korin/platform/core/Object.h"
 
-enum class TOperation { opInsert, opRemove };
-using enum TOperation;
+namespace korin {
+
+enum TOperation { opInsert, opRemove };
 
 // Component state flags.
 enum TComponentStateFlag : std::uint32_t {
@@ -121,3 +122,5 @@ struct TComponentDeleter {
 };
 template <class T>
 using TOwned = std::unique_ptr<T, TComponentDeleter>;
+
+}  // namespace korin

@@ -1,10 +1,12 @@
-#include "platform/core/DateUtils.h"
+#include "korin/platform/core/DateUtils.h"
 
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 
-#include "platform/core/Exception.h"
+#include "korin/platform/core/Exception.h"
+
+namespace korin {
 
 namespace {
 
@@ -218,3 +220,5 @@ bool TryISOToDateTime(const std::string& text, TDateTime& value)
     value = date + t;
     return true;
 }
+
+}  // namespace korin

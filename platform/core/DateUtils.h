@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+namespace korin {
+
 using TDateTime = double;
 
 // Current local date and time. Tests replace the clock with SetNowFunction; passing an
@@ -27,3 +29,5 @@ std::string DateTimeToISO(TDateTime value);
 // Parses any of the forms above (a 'T' may separate date and time). False when the text is
 // not a valid date, time or date-time.
 bool TryISOToDateTime(const std::string& text, TDateTime& value);
+
+}  // namespace korin

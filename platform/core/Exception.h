@@ -4,6 +4,8 @@
 #include <exception>
 #include <string>
 
+namespace korin {
+
 class Exception : public std::exception {
 public:
     explicit Exception(std::string message) : FMessage(std::move(message)) {}
@@ -20,3 +22,5 @@ class EComponentError : public Exception {
 public:
     using Exception::Exception;
 };
+
+}  // namespace korin

@@ -1,4 +1,4 @@
-#include "platform/core/FormFiles.h"
+#include "korin/platform/core/FormFiles.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,7 +7,9 @@
 #include <set>
 #include <sstream>
 
-#include "platform/core/Resources.h"
+#include "korin/platform/core/Resources.h"
+
+namespace korin {
 
 namespace {
 
@@ -1197,3 +1199,5 @@ void WriteComponentResFile(const std::string& FileName, TComponent* Root)
     if (!out || !(out << text))
         throw EFilerError("Cannot write file \"" + FileName + "\"");
 }
+
+}  // namespace korin

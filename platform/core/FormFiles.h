@@ -38,8 +38,10 @@
 // blocks are not read.
 #include <string>
 
-#include "platform/core/Component.h"
-#include "platform/core/TypInfo.h"
+#include "korin/platform/core/Component.h"
+#include "korin/platform/core/TypInfo.h"
+
+namespace korin {
 
 // Reads a form file into an existing root. The file's own `object Name: TClass` header
 // must name a registered class that the root is an instance of; the root's properties
@@ -61,3 +63,5 @@ void ReadComponentResFile(const std::string& FileName, TComponent* Root);
 // registered.
 std::string WriteComponentText(TComponent* Root);
 void WriteComponentResFile(const std::string& FileName, TComponent* Root);
+
+}  // namespace korin

@@ -1,9 +1,11 @@
-#include "platform/core/Object.h"
+#include "korin/platform/core/Object.h"
 
 #include <cxxabi.h>
 #include <cstdlib>
 #include <memory>
 #include <typeinfo>
+
+namespace korin {
 
 std::string TObject::ClassName() const
 {
@@ -16,3 +18,5 @@ std::string TObject::ClassName() const
     auto colon = name.rfind("::");
     return colon == std::string::npos ? name : name.substr(colon + 2);
 }
+
+}  // namespace korin

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+namespace korin {
+
 class TObject {
 public:
     TObject() = default;
@@ -22,3 +24,5 @@ template <class T, class U>
 T* As(U* object) { return dynamic_cast<T*>(object); }
 template <class T, class U>
 bool Is(const U* object) { return object != nullptr && dynamic_cast<const T*>(object) != nullptr; }
+
+}  // namespace korin

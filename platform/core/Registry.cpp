@@ -1,10 +1,12 @@
-#include "platform/core/Registry.h"
+#include "korin/platform/core/Registry.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "platform/core/Resources.h"
-#include "platform/core/TypInfo.h"
+#include "korin/platform/core/Resources.h"
+#include "korin/platform/core/TypInfo.h"
+
+namespace korin {
 
 namespace {
 std::vector<TPaletteEntry>& Entries()
@@ -67,3 +69,5 @@ const std::vector<std::string>& PackageDescriptions()
 {
     return Descriptions();
 }
+
+}  // namespace korin

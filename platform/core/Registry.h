@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Exception.h"
+#include "korin/platform/core/Exception.h"
+
+namespace korin {
 
 struct TPaletteEntry {
     std::string Page;        // "Korin"
@@ -32,3 +34,5 @@ const std::vector<TPaletteEntry>& PaletteEntries();
 // The entry of a class, or nullptr.
 const TPaletteEntry* FindPaletteEntry(const std::string& ClassName);
 const std::vector<std::string>& PackageDescriptions();
+
+}  // namespace korin

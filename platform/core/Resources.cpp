@@ -1,8 +1,10 @@
-#include "platform/core/Resources.h"
+#include "korin/platform/core/Resources.h"
 
 #include <strings.h>
 
-namespace korin_resources {
+namespace korin {
+
+namespace resources {
 struct Entry {
     const char* Name;
     const unsigned char* Data;
@@ -11,9 +13,9 @@ struct Entry {
 extern const Entry Table[];
 }
 
-static const korin_resources::Entry* Lookup(const std::string& Name)
+static const resources::Entry* Lookup(const std::string& Name)
 {
-    for (const auto* e = korin_resources::Table; e->Name; ++e)
+    for (const auto* e = resources::Table; e->Name; ++e)
         if (strcasecmp(e->Name, Name.c_str()) == 0)
             return e;
     return nullptr;
@@ -32,7 +34,9 @@ bool ResourceExists(const std::string& Name) { return Lookup(Name) != nullptr; }
 std::vector<std::string> ResourceNames()
 {
     std::vector<std::string> names;
-    for (const auto* e = korin_resources::Table; e->Name; ++e)
+    for (const auto* e = resources::Table; e->Name; ++e)
         names.emplace_back(e->Name);
     return names;
 }
+
+}  // namespace korin

@@ -7,13 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "korin/platform/core/Exception.h"
+
+namespace korin {
+
 // The bytes of the named resource; throws EResNotFound when there is none.
 std::span<const unsigned char> FindResourceData(const std::string& Name);
 bool ResourceExists(const std::string& Name);
 std::vector<std::string> ResourceNames();
 
-#include "platform/core/Exception.h"
 class EResNotFound : public Exception {
 public:
     using Exception::Exception;
 };
+
+}  // namespace korin

@@ -1,6 +1,8 @@
-#include "platform/core/StringList.h"
+#include "korin/platform/core/StringList.h"
 
-#include "platform/core/Exception.h"
+#include "korin/platform/core/Exception.h"
+
+namespace korin {
 
 void TStringList::CheckIndex(int index) const
 {
@@ -162,3 +164,5 @@ void TStringList::Changed()
     if (OnChange)
         OnChange(this);
 }
+
+}  // namespace korin

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Object.h"
+#include "korin/platform/core/Object.h"
+
+namespace korin {
 
 class TStringList : public TObject {
 public:
@@ -40,3 +42,5 @@ private:
     void CheckIndex(int index) const;
     std::vector<std::string> FItems;
 };
+
+}  // namespace korin

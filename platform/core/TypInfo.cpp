@@ -1,7 +1,9 @@
-#include "platform/core/TypInfo.h"
+#include "korin/platform/core/TypInfo.h"
 
 #include <cctype>
 #include <map>
+
+namespace korin {
 
 namespace {
 
@@ -128,3 +130,5 @@ TClassInfo* RegisterClassInfo(const std::string& Name, const std::string& Parent
     Added = true;
     return raw;
 }
+
+}  // namespace korin

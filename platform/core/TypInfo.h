@@ -27,8 +27,10 @@
 #include <variant>
 #include <vector>
 
-#include "platform/core/Component.h"
-#include "platform/core/Exception.h"
+#include "korin/platform/core/Component.h"
+#include "korin/platform/core/Exception.h"
+
+namespace korin {
 
 class EFilerError : public Exception {
 public:
@@ -52,7 +54,7 @@ public:
     using EFilerError::EFilerError;
 };
 
-enum class TPropKind {
+enum TPropKind {
     pkInteger,    // 32-bit integer; may have identifier names (clBtnFace, mrOk)
     pkString,     // text
     pkBoolean,    // True / False
@@ -65,19 +67,17 @@ enum class TPropKind {
     pkComponent,  // a reference to a component by name, resolved after the whole file is read
     pkMethod,     // an event, bound to a method that the root registered (TComponent::RegisterMethod)
 };
-using enum TPropKind;
 
 // The value of a property as the reader and writer handle it: integers, ordinals and
 // set masks are int64_t.
 using TPropValue = std::variant<std::monostate, std::int64_t, bool, std::string, std::vector<std::string>,
                                 std::vector<std::uint8_t>, TComponent*>;
 
-enum class TPropStored {
+enum TPropStored {
     psDefault, // written unless it holds its stored default
     psAlways,  // always written
     psNever,   // never written
 };
-using enum TPropStored;
 
 // Identifier names of an integer property's values (colours, modal results, cursors).
 using TIdentMap = std::vector<std::pair<std::string, std::int64_t>>;
@@ -376,3 +376,5 @@ TClassBuilder<T> RegisterClass(const std::string& Name, const std::string& Paren
     }
     return TClassBuilder<T>(info, !added);
 }
+
+}  // namespace korin

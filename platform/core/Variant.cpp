@@ -1,10 +1,12 @@
-#include "platform/core/Variant.h"
+#include "korin/platform/core/Variant.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/core/DateUtils.h"
+#include "korin/platform/core/DateUtils.h"
+
+namespace korin {
 
 namespace {
 
@@ -349,3 +351,5 @@ bool Variant::operator==(const Variant& o) const
         return FInt == o.FInt;
     return AsFloat() == o.AsFloat();
 }
+
+}  // namespace korin

@@ -19,7 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Exception.h"
+#include "korin/platform/core/Exception.h"
+
+namespace korin {
 
 class EVariantError : public Exception {
 public:
@@ -121,3 +123,5 @@ std::string VarToStr(const Variant& v);
 inline bool VarIsNull(const Variant& v) { return v.IsNull(); }
 inline bool VarIsEmpty(const Variant& v) { return v.IsEmpty(); }
 inline bool VarIsArray(const Variant& v) { return v.IsArray(); }
+
+}  // namespace korin

@@ -1,9 +1,11 @@
-#include "platform/db/DB.h"
+#include "korin/platform/db/DB.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/db/DBText.h"
+#include "korin/platform/db/DBText.h"
+
+namespace korin {
 
 namespace {
 
@@ -1258,3 +1260,5 @@ void TDataLink::UpdateRecord()
     }
     FUpdating = false;
 }
+
+}  // namespace korin

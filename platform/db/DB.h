@@ -29,10 +29,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Component.h"
-#include "platform/core/DateUtils.h"
-#include "platform/core/Exception.h"
-#include "platform/core/Variant.h"
+#include "korin/platform/core/Component.h"
+#include "korin/platform/core/DateUtils.h"
+#include "korin/platform/core/Exception.h"
+#include "korin/platform/core/Variant.h"
+
+namespace korin {
 
 // TDataSet::EOF() is a member name here; the C library's EOF macro (already defined by
 // <cstdio> above, whose include guard keeps it from coming back) would break it. Use
@@ -583,3 +585,5 @@ private:
 
 // Splits "A;B;C" into names (spaces around names are dropped, empty names skipped).
 std::vector<std::string> SplitFieldNames(const std::string& Names);
+
+}  // namespace korin

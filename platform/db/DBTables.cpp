@@ -1,10 +1,12 @@
-#include "platform/db/DBTables.h"
+#include "korin/platform/db/DBTables.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
-#include "platform/db/SQLiteEngine.h"
+#include "korin/platform/db/SQLiteEngine.h"
+
+namespace korin {
 
 namespace {
 
@@ -1693,3 +1695,5 @@ int TBlobStream::Read(void* Buffer, int Count)
 }
 
 void TBlobStream::SetPosition(std::int64_t Value) { FPosition = std::clamp<std::int64_t>(Value, 0, Size()); }
+
+}  // namespace korin

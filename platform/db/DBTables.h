@@ -29,10 +29,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/core/StringList.h"
-#include "platform/db/DB.h"
+#include "korin/platform/core/StringList.h"
+#include "korin/platform/db/DB.h"
 
-struct sqlite3;
+struct sqlite3;  // the C library's own type
+
+namespace korin {
+
 class TSQLiteStatement;
 class TDatabase;
 class TDBDataSet;
@@ -532,3 +535,5 @@ private:
     std::string FData;
     std::int64_t FPosition = 0;
 };
+
+}  // namespace korin

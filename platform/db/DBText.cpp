@@ -1,4 +1,6 @@
-#include "platform/db/DBText.h"
+#include "korin/platform/db/DBText.h"
+
+namespace korin {
 
 namespace {
 
@@ -98,3 +100,5 @@ bool DBTextMatch(const std::string& Value, const std::string& Key, bool CaseInse
         return Value.compare(0, Key.size(), Key) == 0;
     return Value == Key;
 }
+
+}  // namespace korin

@@ -3,7 +3,11 @@
 // Latin Extended-A, Greek and Cyrillic letters) and the text comparison of Locate.
 #include <string>
 
+namespace korin {
+
 std::string DBUpperCase(const std::string& Text);
 // Whether Value matches Key: equal texts, or (Partial) Value beginning with Key;
 // CaseInsensitive compares the upper-cased texts.
 bool DBTextMatch(const std::string& Value, const std::string& Key, bool CaseInsensitive, bool Partial);
+
+}  // namespace korin

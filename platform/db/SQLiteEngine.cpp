@@ -1,10 +1,12 @@
-#include "platform/db/SQLiteEngine.h"
+#include "korin/platform/db/SQLiteEngine.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 
-#include "platform/db/DBText.h"
+#include "korin/platform/db/DBText.h"
+
+namespace korin {
 
 namespace {
 
@@ -335,3 +337,5 @@ Variant ToStorage(const Variant& Value, TFieldType Type)
         return Value;
     }
 }
+
+}  // namespace korin

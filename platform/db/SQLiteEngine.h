@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/DB.h"
+#include "korin/platform/db/DB.h"
+
+namespace korin {
 
 // A prepared statement. Errors raise EDatabaseError with the engine's message.
 class TSQLiteStatement {
@@ -66,3 +68,5 @@ std::string QuoteIdent(const std::string& Name);
 [[noreturn]] void RaiseEngineError(sqlite3* Db);
 // Registers the functions datasets use in SQL (korin_match) on a connection.
 void RegisterEngineFunctions(sqlite3* Db);
+
+}  // namespace korin

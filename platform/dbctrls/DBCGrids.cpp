@@ -1,14 +1,16 @@
-#include "platform/dbctrls/DBCGrids.h"
+#include "korin/platform/dbctrls/DBCGrids.h"
 
 #include <algorithm>
 
-#include "platform/dbctrls/DBCtrlUtils.h"
-#include "platform/dbctrls/DBCtrls.h"
-#include "platform/dbctrls/KCtrls.h"
-#include "platform/gui/Canvas.h"
-#include "platform/gui/Draw3D.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/Render.h"
+#include "korin/platform/dbctrls/DBCtrlUtils.h"
+#include "korin/platform/dbctrls/DBCtrls.h"
+#include "korin/platform/dbctrls/KCtrls.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/Draw3D.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/Render.h"
+
+namespace korin {
 
 // ---------------------------------------------------------------------------------------
 // TDBCtrlPanel
@@ -389,3 +391,5 @@ void TDBCtrlGrid::Paint()
         c.LineTo(r.Right, r.Bottom - 1);
     }
 }
+
+}  // namespace korin

@@ -10,8 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/DB.h"
-#include "platform/gui/Controls.h"
+#include "korin/platform/db/DB.h"
+#include "korin/platform/gui/Controls.h"
+
+namespace korin {
 
 class TDBCtrlGrid;
 
@@ -118,3 +120,5 @@ private:
 // PgUp, PgDn, Ctrl+Home, Ctrl+End, Ctrl+Delete) go to the grid, so that moving through
 // the records works from inside a row. True (and Key cleared) when the grid took the key.
 bool ForwardPanelKey(TControl* Control, std::uint16_t& Key, TShiftState Shift);
+
+}  // namespace korin

@@ -1,8 +1,10 @@
-#include "platform/dbctrls/DBCtrlUtils.h"
+#include "korin/platform/dbctrls/DBCtrlUtils.h"
 
 #include <algorithm>
 
-#include "platform/gui/Draw3D.h"
+#include "korin/platform/gui/Draw3D.h"
+
+namespace korin {
 
 TDataSetRows::TDataSetRows(TDataSet* DataSet) : FDataSet(DataSet)
 {
@@ -109,3 +111,5 @@ std::string EncodeUtf8(char32_t c)
     }
     return s;
 }
+
+}  // namespace korin

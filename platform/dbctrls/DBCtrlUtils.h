@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/DB.h"
-#include "platform/gui/Canvas.h"
-#include "platform/gui/Controls.h"
+#include "korin/platform/db/DB.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/Controls.h"
+
+namespace korin {
 
 // The records of an open dataset as its engine holds them, in cursor order, read without
 // moving the cursor or telling its links (grids and lookup lists show many rows while the
@@ -36,3 +38,5 @@ void PaintCellText(TCanvas& Canvas, const TRect& R, const std::string& Text, boo
 void PaintDropButton(TCanvas& Canvas, const TRect& R, bool Down);
 void PaintCheckMark(TCanvas& Canvas, const TRect& Box, bool Checked, bool Grayed, bool Flat);
 void PaintRadioMark(TCanvas& Canvas, const TRect& Box, bool Checked);
+
+}  // namespace korin

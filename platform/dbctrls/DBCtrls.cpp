@@ -1,16 +1,18 @@
-#include "platform/dbctrls/DBCtrls.h"
+#include "korin/platform/dbctrls/DBCtrls.h"
 
 #include <algorithm>
 
-#include "platform/core/DateUtils.h"
-#include "platform/dbctrls/DBCGrids.h"
-#include "platform/dbctrls/DBCtrlUtils.h"
-#include "platform/gui/StdCtrls.h"
-#include "platform/gui/Canvas.h"
-#include "platform/gui/Draw3D.h"
-#include "platform/gui/DropDownList.h"
-#include "platform/gui/Popups.h"
-#include "platform/gui/DrawText.h"
+#include "korin/platform/core/DateUtils.h"
+#include "korin/platform/dbctrls/DBCGrids.h"
+#include "korin/platform/dbctrls/DBCtrlUtils.h"
+#include "korin/platform/gui/StdCtrls.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/Draw3D.h"
+#include "korin/platform/gui/DropDownList.h"
+#include "korin/platform/gui/Popups.h"
+#include "korin/platform/gui/DrawText.h"
+
+namespace korin {
 
 // ---------------------------------------------------------------------------------------
 // TFieldDataLink
@@ -1186,3 +1188,5 @@ void TDBLookupComboBox::Paint()
     c.Font().Assign(Font());
     PaintCellText(c, Rect(r.Left, r.Top, button.Left, r.Bottom), DisplayText(), false, taLeftJustify);
 }
+
+}  // namespace korin

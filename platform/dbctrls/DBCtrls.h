@@ -14,10 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/DB.h"
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/ComCtrls.h"
-#include "platform/gui/Controls.h"
+#include "korin/platform/db/DB.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/ComCtrls.h"
+#include "korin/platform/gui/Controls.h"
+
+namespace korin {
 
 // ---------------------------------------------------------------------------------------
 // Field data link
@@ -454,3 +456,5 @@ private:
     TListWindow* FList = nullptr;
     int FDropDownRows = 7;
 };
+
+}  // namespace korin

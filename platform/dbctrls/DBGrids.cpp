@@ -1,11 +1,13 @@
-#include "platform/dbctrls/DBGrids.h"
+#include "korin/platform/dbctrls/DBGrids.h"
 
 #include <algorithm>
 
-#include "platform/dbctrls/DBCtrlUtils.h"
-#include "platform/dbctrls/DBCtrls.h"
-#include "platform/gui/Canvas.h"
-#include "platform/gui/Forms.h"
+#include "korin/platform/dbctrls/DBCtrlUtils.h"
+#include "korin/platform/dbctrls/DBCtrls.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/Forms.h"
+
+namespace korin {
 
 // ---------------------------------------------------------------------------------------
 // Columns
@@ -710,3 +712,5 @@ void TCustomDBGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawSt
     }
     PaintCellText(c, ARect, text, selected, col->Alignment());
 }
+
+}  // namespace korin

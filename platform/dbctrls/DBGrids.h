@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/DB.h"
-#include "platform/dbctrls/Grids.h"
+#include "korin/platform/db/DB.h"
+#include "korin/platform/dbctrls/Grids.h"
+
+namespace korin {
 
 class TCustomDBGrid;
 
@@ -179,3 +181,5 @@ class TDBGrid : public TCustomDBGrid {
 public:
     explicit TDBGrid(TComponent* AOwner) : TCustomDBGrid(AOwner) {}
 };
+
+}  // namespace korin

@@ -1,10 +1,12 @@
-#include "platform/dbctrls/Grids.h"
+#include "korin/platform/dbctrls/Grids.h"
 
 #include <algorithm>
 
-#include "platform/dbctrls/DBCtrlUtils.h"
-#include "platform/gui/Canvas.h"
-#include "platform/gui/Draw3D.h"
+#include "korin/platform/dbctrls/DBCtrlUtils.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/Draw3D.h"
+
+namespace korin {
 
 TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner)
 {
@@ -375,3 +377,5 @@ void TStringGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawStat
     PaintCellText(*Canvas(), ARect, Cells(ACol, ARow), (AState & gdSelected) != 0 && !(AState & gdFixed), taLeftJustify);
     TCustomGrid::DrawCell(ACol, ARow, ARect, AState);
 }
+
+}  // namespace korin

@@ -7,7 +7,9 @@
 #include <functional>
 #include <vector>
 
-#include "platform/gui/Controls.h"
+#include "korin/platform/gui/Controls.h"
+
+namespace korin {
 
 enum TGridDrawStateFlag : std::uint32_t { gdSelected = 1u << 0, gdFocused = 1u << 1, gdFixed = 1u << 2 };
 using TGridDrawState = std::uint32_t;
@@ -121,3 +123,5 @@ protected:
 private:
     std::vector<std::vector<std::string>> FCells;
 };
+
+}  // namespace korin

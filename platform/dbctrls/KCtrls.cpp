@@ -1,10 +1,12 @@
-#include "platform/dbctrls/KCtrls.h"
+#include "korin/platform/dbctrls/KCtrls.h"
 
 #include <algorithm>
 #include <charconv>
 
-#include "platform/dbctrls/DBCtrlUtils.h"
-#include "platform/gui/Canvas.h"
+#include "korin/platform/dbctrls/DBCtrlUtils.h"
+#include "korin/platform/gui/Canvas.h"
+
+namespace korin {
 
 void TKDBComboBox::KeyPress(char32_t& Key)
 {
@@ -100,3 +102,5 @@ void TDBKGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState A
     }
     TCustomDBGrid::DrawCell(ACol, ARow, ARect, AState);
 }
+
+}  // namespace korin

@@ -3,8 +3,10 @@
 // numbers and a data grid.
 #include <cstdint>
 
-#include "platform/dbctrls/DBCtrls.h"
-#include "platform/dbctrls/DBGrids.h"
+#include "korin/platform/dbctrls/DBCtrls.h"
+#include "korin/platform/dbctrls/DBGrids.h"
+
+namespace korin {
 
 // A data-aware combo box that, while AutoDropDown is set, drops its list down as soon as
 // the user types into it.
@@ -65,3 +67,5 @@ protected:
 private:
     bool FStriped = false;
 };
+
+}  // namespace korin

@@ -1,12 +1,14 @@
-#include "platform/dbctrls/Registration.h"
+#include "korin/platform/dbctrls/Registration.h"
 
-#include "platform/core/TypInfo.h"
-#include "platform/db/DBTables.h"
-#include "platform/dbctrls/DBCGrids.h"
-#include "platform/dbctrls/DBCtrls.h"
-#include "platform/dbctrls/DBGrids.h"
-#include "platform/dbctrls/KCtrls.h"
-#include "platform/gui/Registration.h"
+#include "korin/platform/core/TypInfo.h"
+#include "korin/platform/db/DBTables.h"
+#include "korin/platform/dbctrls/DBCGrids.h"
+#include "korin/platform/dbctrls/DBCtrls.h"
+#include "korin/platform/dbctrls/DBGrids.h"
+#include "korin/platform/dbctrls/KCtrls.h"
+#include "korin/platform/gui/Registration.h"
+
+namespace korin {
 
 namespace {
 
@@ -273,3 +275,5 @@ void RegisterDbControlClasses()
 
 // Registered as soon as the data-aware control layer is linked in.
 static const bool g_dbControlsRegistered = (RegisterDbControlClasses(), true);
+
+}  // namespace korin

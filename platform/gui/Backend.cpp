@@ -1,4 +1,6 @@
-#include "platform/gui/Backend.h"
+#include "korin/platform/gui/Backend.h"
+
+namespace korin {
 
 bool THeadlessBackend::DeliverInput(TApplication& App, bool Wait)
 {
@@ -12,3 +14,5 @@ bool THeadlessBackend::DeliverInput(TApplication& App, bool Wait)
     e(App);
     return true;
 }
+
+}  // namespace korin

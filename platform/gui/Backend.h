@@ -5,7 +5,9 @@
 #include <deque>
 #include <functional>
 
-#include "platform/core/Exception.h"
+#include "korin/platform/core/Exception.h"
+
+namespace korin {
 
 class TApplication;
 class TCustomForm;
@@ -47,3 +49,5 @@ class EScriptExhausted : public Exception {
 public:
     using Exception::Exception;
 };
+
+}  // namespace korin

@@ -1,4 +1,4 @@
-#include "platform/gui/Bitmap.h"
+#include "korin/platform/gui/Bitmap.h"
 
 #include <cairo.h>
 
@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/core/Resources.h"
+#include "korin/platform/core/Resources.h"
+
+namespace korin {
 
 namespace {
 
@@ -300,3 +302,5 @@ cairo_surface_t* TBitmap::CreateDrawSurface() const
     cairo_surface_mark_dirty(s);
     return s;
 }
+
+}  // namespace korin

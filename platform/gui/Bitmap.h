@@ -5,9 +5,12 @@
 #include <span>
 #include <string>
 
-#include "platform/gui/Canvas.h"
+#include "korin/platform/gui/Canvas.h"
 
-typedef struct _cairo_surface cairo_surface_t;
+typedef struct _cairo_surface cairo_surface_t;  // the C library's own type
+
+namespace korin {
+
 
 enum TTransparentMode { tmAuto, tmFixed };
 
@@ -77,3 +80,5 @@ private:
     TTransparentMode FTransparentMode = tmAuto;
     TColor FTransparentColor = clDefault;
 };
+
+}  // namespace korin

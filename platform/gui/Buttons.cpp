@@ -1,10 +1,12 @@
-#include "platform/gui/Buttons.h"
+#include "korin/platform/gui/Buttons.h"
 
 #include <algorithm>
 
-#include "platform/gui/Draw3D.h"
-#include "platform/gui/DrawText.h"
-#include "platform/gui/ImageList.h"
+#include "korin/platform/gui/Draw3D.h"
+#include "korin/platform/gui/DrawText.h"
+#include "korin/platform/gui/ImageList.h"
+
+namespace korin {
 
 // ---------------------------------------------------------------- glyph helpers
 
@@ -400,3 +402,5 @@ void TBitBtn::PaintContent(TCanvas& c, const TRect& Inside)
                        state == bsDisabled && FNumGlyphs < 2);
     DrawCaption(c, Caption(), textRect, Enabled(), 0);
 }
+
+}  // namespace korin

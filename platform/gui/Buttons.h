@@ -8,15 +8,15 @@
 // bottom-left pixel gives the colour that is left undrawn.
 #include <string>
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/Controls.h"
-#include "platform/gui/StdCtrls.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/StdCtrls.h"
+
+namespace korin {
 
 // Up; disabled; held down by the mouse; down and staying down (a group button).
-enum class TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
-using enum TButtonState;
-enum class TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
-using enum TButtonLayout;
+enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
+enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 // Lays out a glyph image and a caption inside Client: the pair is centred (Margin -1) or
 // starts Margin pixels from the glyph's side; Spacing pixels between them (-1: the caption is
@@ -106,8 +106,7 @@ private:
     TButtonState FState = bsUp;
 };
 
-enum class TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore };
-using enum TBitBtnKind;
+enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore };
 
 // A push button with a glyph left of (or around) its caption.
 class TBitBtn : public TButton {
@@ -144,3 +143,5 @@ private:
     int FSpacing = 4;
     TBitBtnKind FKind = bkCustom;
 };
+
+}  // namespace korin

@@ -1,4 +1,4 @@
-#include "platform/gui/Canvas.h"
+#include "korin/platform/gui/Canvas.h"
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
@@ -10,8 +10,10 @@
 #include <set>
 #include <strings.h>
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/TextLayout.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/TextLayout.h"
+
+namespace korin {
 
 // ---- Device contexts ----------------------------------------------------------------
 
@@ -447,7 +449,7 @@ void TCanvas::LineTo(int X, int Y)
     FPenPos = TPoint{X, Y};
 }
 
-void TCanvas::DrawFocusRect(const TRect& R) { ::DrawFocusRect(RequireHandle(), R); }
+void TCanvas::DrawFocusRect(const TRect& R) { korin::DrawFocusRect(RequireHandle(), R); }
 
 // ---- Text ---------------------------------------------------------------------------
 
@@ -571,11 +573,11 @@ TRect TCanvas::ClipRect()
 
 void TCanvas::SetClipRegion(HRGN Rgn) { SelectClipRgn(RequireHandle(), Rgn); }
 
-void TCanvas::IntersectClipRect(const TRect& R) { ::IntersectClipRect(RequireHandle(), R.Left, R.Top, R.Right, R.Bottom); }
+void TCanvas::IntersectClipRect(const TRect& R) { korin::IntersectClipRect(RequireHandle(), R.Left, R.Top, R.Right, R.Bottom); }
 
 int TCanvas::SaveDC()
 {
-    int depth = ::SaveDC(RequireHandle());
+    int depth = korin::SaveDC(RequireHandle());
     FSaved.push_back(TSavedState{depth, FBrush.Color(), FBrush.Style(), FPen.Color(), FPen.Width(), FPen.Style(), FFont.Name(),
                                  FFont.Height(), FFont.Style(), FFont.Color(), FPenPos, FTextFlags});
     return depth;
@@ -586,7 +588,7 @@ bool TCanvas::RestoreDC(int Saved)
     HDC dc = RequireHandle();
     int depth = static_cast<int>(dc->Stack.size());
     int target = Saved < 0 ? depth + Saved + 1 : Saved;
-    if (!::RestoreDC(dc, Saved))
+    if (!korin::RestoreDC(dc, Saved))
         return false;
     while (!FSaved.empty() && FSaved.back().Depth >= target) {
         if (FSaved.back().Depth == target) {
@@ -642,3 +644,5 @@ void TCanvas::SetPixel(int X, int Y, TColor Color)
     SetColor(cr, Color);
     FillPixels(cr, {TRect{X, Y, X + 1, Y + 1}});
 }
+
+}  // namespace korin

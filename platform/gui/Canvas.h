@@ -16,12 +16,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Exception.h"
-#include "platform/gui/Graphics.h"
-#include "platform/gui/Region.h"
-#include "platform/gui/Types.h"
+#include "korin/platform/core/Exception.h"
+#include "korin/platform/gui/Graphics.h"
+#include "korin/platform/gui/Region.h"
+#include "korin/platform/gui/Types.h"
 
-typedef struct _cairo cairo_t;
+typedef struct _cairo cairo_t;  // the C library's own type
+
+namespace korin {
+
 class TBitmap;
 
 struct TSize {
@@ -229,3 +232,5 @@ private:
     int FLockCount = 0;
     std::vector<TSavedState> FSaved;
 };
+
+}  // namespace korin

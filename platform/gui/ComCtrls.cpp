@@ -1,18 +1,20 @@
-#include "platform/gui/ComCtrls.h"
+#include "korin/platform/gui/ComCtrls.h"
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 
-#include "platform/core/Resources.h"
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/Canvas.h"
-#include "platform/gui/Draw3D.h"
-#include "platform/gui/DropDownList.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/ImageList.h"
-#include "platform/gui/Popups.h"
-#include "platform/gui/Timers.h"
+#include "korin/platform/core/Resources.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/Draw3D.h"
+#include "korin/platform/gui/DropDownList.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/ImageList.h"
+#include "korin/platform/gui/Popups.h"
+#include "korin/platform/gui/Timers.h"
+
+namespace korin {
 
 namespace {
 
@@ -1138,3 +1140,5 @@ void TAnimate::Paint()
     }
     Canvas()->Draw(x, y, *FFrames[static_cast<size_t>(FCurrent)]);
 }
+
+}  // namespace korin

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/Controls.h"
-#include "platform/gui/Keyboard.h"
+#include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/Keyboard.h"
+
+namespace korin {
 
 class TBitmap;
 class TCustomImageList;
@@ -66,8 +68,7 @@ private:
 
 // ---------------------------------------------------------------- TComboBox
 
-enum class TComboBoxStyle { csDropDown, csSimple, csDropDownList };
-using enum TComboBoxStyle;
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
 
 // A text field with a list that drops down below it. The list is a popup window
 // (Popups.h) that captures the mouse while it is down: a click on an item picks it, a
@@ -132,8 +133,7 @@ public:
 
 // ---------------------------------------------------------------- TToolBar
 
-enum class TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
-using enum TToolButtonStyle;
+enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
 
 class TToolBar;
 
@@ -385,3 +385,5 @@ private:
     int FInterval = 100;
     TTimer* FTimer = nullptr;
 };
+
+}  // namespace korin

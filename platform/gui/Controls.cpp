@@ -1,12 +1,14 @@
-#include "platform/gui/Controls.h"
+#include "korin/platform/gui/Controls.h"
 
 #include <algorithm>
 #include <unordered_map>
 
-#include "platform/gui/Forms.h"
-#include "platform/gui/Keyboard.h"
-#include "platform/gui/Region.h"
-#include "platform/gui/Subclass.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/Keyboard.h"
+#include "korin/platform/gui/Region.h"
+#include "korin/platform/gui/Subclass.h"
+
+namespace korin {
 
 TSysLocale SysLocale;
 
@@ -141,7 +143,7 @@ void TControl::VisibleChanged()
     if (!FVisible && g_focus) {
         auto* self = dynamic_cast<TWinControl*>(this);
         if (self && (g_focus == self || self->ContainsControl(g_focus)))
-            ::SetFocus(0);
+            korin::SetFocus(0);
     }
     if (FParent) {
         FParent->Invalidate();
@@ -696,7 +698,7 @@ void TWinControl::SetFocus()
 {
     if (!CanFocus())
         throw EInvalidOperation("Cannot focus a disabled or invisible window");
-    ::SetFocus(Handle());
+    korin::SetFocus(Handle());
 }
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
@@ -1021,3 +1023,5 @@ void SetCaptureControl(TControl* Control)
 }
 
 void ReleaseCapture() { SetCaptureControl(nullptr); }
+
+}  // namespace korin

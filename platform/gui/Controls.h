@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Component.h"
-#include "platform/gui/Graphics.h"
-#include "platform/gui/Messages.h"
-#include "platform/gui/Types.h"
+#include "korin/platform/core/Component.h"
+#include "korin/platform/gui/Graphics.h"
+#include "korin/platform/gui/Messages.h"
+#include "korin/platform/gui/Types.h"
+
+namespace korin {
 
 class TCanvas;
 class TWinControl;
@@ -23,12 +25,9 @@ class TControlSubclass;
 struct TRegionData;
 using HRGN = TRegionData*;
 
-enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
-using enum TAlign;
-enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
-using enum TBiDiMode;
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
-using enum TAlignment;
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 using TKeyEvent = std::function<void(TObject* Sender, std::uint16_t& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char32_t& Key)>;
@@ -364,3 +363,5 @@ class EInvalidOperation : public Exception {
 public:
     using Exception::Exception;
 };
+
+}  // namespace korin

@@ -1,4 +1,6 @@
-#include "platform/gui/Draw3D.h"
+#include "korin/platform/gui/Draw3D.h"
+
+namespace korin {
 
 namespace {
 
@@ -107,3 +109,5 @@ TRect DrawButtonFace(TCanvas& Canvas, const TRect& Client, bool IsDown, bool IsF
     Canvas.Brush().SetStyle(style);
     return r;
 }
+
+}  // namespace korin

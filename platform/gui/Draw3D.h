@@ -1,6 +1,8 @@
 #pragma once
 // Bevels and button faces for the standard controls.
-#include "platform/gui/Canvas.h"
+#include "korin/platform/gui/Canvas.h"
+
+namespace korin {
 
 // Draws Width nested 1-pixel frames: top and left edges in TopColor, bottom and right in
 // BottomColor (which also takes the top-right and bottom-left corner pixels). Rect shrinks
@@ -39,3 +41,5 @@ void DrawEdge(TCanvas& Canvas, TRect& R, unsigned Edge, unsigned Flags);
 // caption, moved 1 pixel right and down when the button is down.
 TRect DrawButtonFace(TCanvas& Canvas, const TRect& Client, bool IsDown, bool IsFlat = false, bool IsHot = false,
                      bool IsDefault = false, TColor FaceColor = clBtnFace);
+
+}  // namespace korin

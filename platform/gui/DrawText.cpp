@@ -1,4 +1,4 @@
-#include "platform/gui/DrawText.h"
+#include "korin/platform/gui/DrawText.h"
 
 #include <cairo.h>
 
@@ -6,7 +6,9 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/gui/TextLayout.h"
+#include "korin/platform/gui/TextLayout.h"
+
+namespace korin {
 
 namespace {
 
@@ -173,3 +175,5 @@ int DrawText(TCanvas& Canvas, const std::string& Text, TRect& R, unsigned Flags)
     cairo_restore(cr);
     return height;
 }
+
+}  // namespace korin

@@ -3,7 +3,9 @@
 // prefixes, ellipsis), drawn with a canvas's font.
 #include <string>
 
-#include "platform/gui/Canvas.h"
+#include "korin/platform/gui/Canvas.h"
+
+namespace korin {
 
 constexpr unsigned DT_TOP = 0x0;
 constexpr unsigned DT_LEFT = 0x0;
@@ -28,3 +30,5 @@ constexpr unsigned DT_HIDEPREFIX = 0x100000;
 // Text is clipped to R unless DT_NOCLIP; with an OPAQUE background mode and a solid brush
 // the text's cells are filled with the brush colour.
 int DrawText(TCanvas& Canvas, const std::string& Text, TRect& R, unsigned Flags);
+
+}  // namespace korin

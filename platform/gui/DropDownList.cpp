@@ -1,8 +1,10 @@
-#include "platform/gui/DropDownList.h"
+#include "korin/platform/gui/DropDownList.h"
 
 #include <algorithm>
 
-#include "platform/gui/Popups.h"
+#include "korin/platform/gui/Popups.h"
+
+namespace korin {
 
 TDropDownList::TDropDownList(TControl* Source) : TCustomControl(nullptr), FSource(Source)
 {
@@ -99,3 +101,5 @@ void TDropDownList::WndProc(TMessage& m)
     }
     TCustomControl::WndProc(m);
 }
+
+}  // namespace korin

@@ -1,7 +1,9 @@
 #pragma once
 // The list a drop-down control (a combo box, a lookup combo box) shows below itself.
-#include "platform/gui/Canvas.h"
-#include "platform/gui/Controls.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/Controls.h"
+
+namespace korin {
 
 // A popup window (Popups.h) of rows of equal height that holds the mouse capture while it
 // is down. The owning control creates it, places it, captures the mouse for it and frees
@@ -55,3 +57,5 @@ private:
     bool FPressedInside = false;
     bool FEntered = false;
 };
+
+}  // namespace korin

@@ -1,10 +1,12 @@
-#include "platform/gui/ExtCtrls.h"
+#include "korin/platform/gui/ExtCtrls.h"
 
 #include <algorithm>
 
-#include "platform/gui/Canvas.h"
-#include "platform/gui/Draw3D.h"
-#include "platform/gui/DrawText.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/Draw3D.h"
+#include "korin/platform/gui/DrawText.h"
+
+namespace korin {
 
 // ---------------------------------------------------------------- TCustomPanel
 
@@ -195,3 +197,5 @@ void TBevel::Paint()
         break;
     }
 }
+
+}  // namespace korin

@@ -1,11 +1,12 @@
 #pragma once
 // Panels and bevels.
-#include "platform/gui/Controls.h"
+#include "korin/platform/gui/Controls.h"
+
+namespace korin {
 
 // How a panel's bevel is cut: not at all, sunk into the surface, raised from it, or as
 // empty space of the bevel's width.
-enum class TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
-using enum TBevelCut;
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 
 // A container with an outer bevel, a border, an inner bevel and a centred caption. Bars
 // and toolbars derive from it: they override Paint (calling PaintBevels for the frame) and
@@ -58,10 +59,8 @@ public:
     explicit TPanel(TComponent* AOwner);
 };
 
-enum class TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
-using enum TBevelShape;
-enum class TBevelStyle { bsLowered, bsRaised };
-using enum TBevelStyle;
+enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+enum TBevelStyle { bsLowered, bsRaised };
 
 // A box, an etched frame or a line, lowered into the surface or raised from it.
 class TBevel : public TGraphicControl {
@@ -79,3 +78,5 @@ private:
     TBevelShape FShape = bsBox;
     TBevelStyle FStyle = bsLowered;
 };
+
+}  // namespace korin

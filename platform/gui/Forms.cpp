@@ -1,16 +1,18 @@
-#include "platform/gui/Forms.h"
+#include "korin/platform/gui/Forms.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/gui/Backend.h"
-#include "platform/gui/Canvas.h"
-#include "platform/gui/HintWindow.h"
-#include "platform/gui/Keyboard.h"
-#include "platform/gui/Popups.h"
-#include "platform/gui/Registration.h"
-#include "platform/gui/StdCtrls.h"
-#include "platform/gui/Timers.h"
+#include "korin/platform/gui/Backend.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/HintWindow.h"
+#include "korin/platform/gui/Keyboard.h"
+#include "korin/platform/gui/Popups.h"
+#include "korin/platform/gui/Registration.h"
+#include "korin/platform/gui/StdCtrls.h"
+#include "korin/platform/gui/Timers.h"
+
+namespace korin {
 
 namespace {
 TApplication* g_application = nullptr;
@@ -242,7 +244,7 @@ void TCustomForm::SetFocus()
 {
     if (!CanFocus())
         throw EInvalidOperation("Cannot focus a disabled or invisible window");
-    ::SetFocus(Handle());
+    korin::SetFocus(Handle());
 }
 
 void TCustomForm::SetVisible(bool Value)
@@ -263,7 +265,7 @@ void TCustomForm::SetVisible(bool Value)
         else
             SelectFirst();
         if (!GetFocus() || GetParentForm(FindControl(GetFocus())) != this)
-            ::SetFocus(Handle());
+            korin::SetFocus(Handle());
         if (OnActivate)
             OnActivate(this);
     } else {
@@ -271,7 +273,7 @@ void TCustomForm::SetVisible(bool Value)
         TWinControl* focused = f ? FindControl(f) : nullptr;
         TWinControl::SetVisible(false);
         if (focused && (focused == this || ContainsControl(focused)))
-            ::SetFocus(0);
+            korin::SetFocus(0);
         Application->Backend().FormHidden(this);
         DoHide();
     }
@@ -297,7 +299,7 @@ TModalResult TCustomForm::ShowModal()
             f->FModal = false;
             f->SetVisible(false);
             if (saved && FindControl(saved) && FindControl(saved)->CanFocus())
-                ::SetFocus(saved);
+                korin::SetFocus(saved);
         }
     } cleanup{this, savedFocus};
     FModalResult = mrNone;
@@ -434,7 +436,7 @@ void TApplication::Reset()
 {
     FQueue.clear();
     FBackend = std::make_unique<THeadlessBackend>();
-    ::SetFocus(0);
+    korin::SetFocus(0);
     ReleaseCapture();
     ResetKeyState();
     FTerminated = false;
@@ -897,3 +899,5 @@ int MessageBox(HWND, const std::string& Text, const std::string& Caption, std::u
 }
 
 void ShowMessage(const std::string& Text) { Application->MessageBox(Text, Application->Title(), MB_OK); }
+
+}  // namespace korin

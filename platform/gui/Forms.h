@@ -12,17 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/Controls.h"
+#include "korin/platform/gui/Controls.h"
+
+namespace korin {
 
 class TBackend;
 class TTimer;
 
-enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
-using enum TFormBorderStyle;
-enum class TPosition { poDesigned, poDefault, poScreenCenter, poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
-using enum TPosition;
-enum class TCloseAction { caNone, caHide, caFree, caMinimize };
-using enum TCloseAction;
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TPosition { poDesigned, poDefault, poScreenCenter, poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;
@@ -307,3 +306,5 @@ bool KillMessage(HWND Window, std::uint32_t Msg);
 // A message box owned by a window (0 for none).
 int MessageBox(HWND Owner, const std::string& Text, const std::string& Caption, std::uint32_t Flags);
 void ShowMessage(const std::string& Text);
+
+}  // namespace korin

@@ -1,6 +1,8 @@
-#include "platform/gui/Graphics.h"
+#include "korin/platform/gui/Graphics.h"
 
 #include <cmath>
+
+namespace korin {
 
 TColor ColorToRGB(TColor Color)
 {
@@ -37,3 +39,5 @@ void TFont::Assign(const TFont& other)
     if (changed)
         Changed();
 }
+
+}  // namespace korin

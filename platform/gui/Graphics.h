@@ -4,7 +4,9 @@
 #include <functional>
 #include <string>
 
-#include "platform/core/Object.h"
+#include "korin/platform/core/Object.h"
+
+namespace korin {
 
 // 0x00BBGGRR for plain colours; 0xFF0000nn for the system colour number nn.
 using TColor = std::uint32_t;
@@ -95,3 +97,5 @@ private:
     TFontStyles FStyle = 0;
     TColor FColor = clWindowText;
 };
+
+}  // namespace korin

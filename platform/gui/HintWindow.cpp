@@ -1,9 +1,11 @@
-#include "platform/gui/HintWindow.h"
+#include "korin/platform/gui/HintWindow.h"
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/DrawText.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/Popups.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/DrawText.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/Popups.h"
+
+namespace korin {
 
 THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner)
 {
@@ -82,3 +84,5 @@ void THintWindow::Paint()
     SetBkMode(c.Handle(), TRANSPARENT);
     DrawText(c, Caption(), r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
 }
+
+}  // namespace korin

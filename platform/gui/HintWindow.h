@@ -4,7 +4,9 @@
 // (remove the border) and shape it with a window region.
 #include <string>
 
-#include "platform/gui/Controls.h"
+#include "korin/platform/gui/Controls.h"
+
+namespace korin {
 
 class THintWindow : public TCustomControl {
 public:
@@ -32,3 +34,5 @@ protected:
     // the hint font's colour on the window's colour (clInfoBk).
     void Paint() override;
 };
+
+}  // namespace korin

@@ -1,9 +1,11 @@
-#include "platform/gui/ImageList.h"
+#include "korin/platform/gui/ImageList.h"
 
 #include <cairo.h>
 
 #include <algorithm>
 #include <cstdint>
+
+namespace korin {
 
 namespace {
 
@@ -217,3 +219,5 @@ void TCustomImageList::Change()
     if (OnChange)
         OnChange(this);
 }
+
+}  // namespace korin

@@ -3,10 +3,13 @@
 // change links that tell their users when the list changes.
 #include <vector>
 
-#include "platform/core/Component.h"
-#include "platform/gui/Bitmap.h"
+#include "korin/platform/core/Component.h"
+#include "korin/platform/gui/Bitmap.h"
 
-typedef struct _cairo_surface cairo_surface_t;
+typedef struct _cairo_surface cairo_surface_t;  // the C library's own type
+
+namespace korin {
+
 class TCustomImageList;
 
 // A user's subscription to an image list's changes. The list calls Change (which fires
@@ -85,3 +88,5 @@ class TImageList : public TCustomImageList {
 public:
     using TCustomImageList::TCustomImageList;
 };
+
+}  // namespace korin

@@ -1,11 +1,13 @@
-#include "platform/gui/Input.h"
+#include "korin/platform/gui/Input.h"
 
 #include <stdexcept>
 
-#include "platform/gui/Backend.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/Keyboard.h"
-#include "platform/gui/Popups.h"
+#include "korin/platform/gui/Backend.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/Keyboard.h"
+#include "korin/platform/gui/Popups.h"
+
+namespace korin {
 
 namespace {
 
@@ -182,3 +184,5 @@ void RunScript(const std::function<void(TInputScript&)>& Build)
     Build(s);
     Application->ProcessMessages();
 }
+
+}  // namespace korin

@@ -7,8 +7,10 @@
 #include <functional>
 #include <string>
 
-#include "platform/gui/Controls.h"
-#include "platform/gui/Messages.h"
+#include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/Messages.h"
+
+namespace korin {
 
 class TInputScript {
 public:
@@ -36,3 +38,5 @@ public:
 
 // Queues a script and processes messages until nothing is left.
 void RunScript(const std::function<void(TInputScript&)>& Build);
+
+}  // namespace korin

@@ -1,4 +1,4 @@
-#include "platform/gui/Keyboard.h"
+#include "korin/platform/gui/Keyboard.h"
 
 #include <algorithm>
 #include <array>
@@ -6,6 +6,8 @@
 #include <memory>
 #include <pthread.h>
 #include <vector>
+
+namespace korin {
 
 namespace {
 
@@ -220,3 +222,5 @@ bool CallKeyboardHooks(WPARAM vk, LPARAM flags)
 }
 
 int KeyboardHookCount() { return static_cast<int>(g_hooks.size()); }
+
+}  // namespace korin

@@ -5,8 +5,10 @@
 #include <functional>
 #include <string>
 
-#include "platform/gui/Messages.h"
-#include "platform/gui/Types.h"
+#include "korin/platform/gui/Messages.h"
+#include "korin/platform/gui/Types.h"
+
+namespace korin {
 
 // A shortcut: a virtual-key code with modifier bits.
 using TShortCut = std::uint16_t;
@@ -53,3 +55,5 @@ std::uint32_t GetCurrentThreadId();
 // Runs the hook chain for one keyboard message; true when a hook discarded it.
 bool CallKeyboardHooks(WPARAM VirtualKey, LPARAM KeyFlags);
 int KeyboardHookCount();
+
+}  // namespace korin

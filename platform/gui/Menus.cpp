@@ -1,12 +1,14 @@
-#include "platform/gui/Menus.h"
+#include "korin/platform/gui/Menus.h"
 
 #include <algorithm>
 
-#include "platform/gui/Canvas.h"
-#include "platform/gui/DrawText.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/Popups.h"
-#include "platform/gui/StdCtrls.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/DrawText.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/Popups.h"
+#include "korin/platform/gui/StdCtrls.h"
+
+namespace korin {
 
 // ---------------------------------------------------------------- TMenuItem
 
@@ -360,3 +362,5 @@ bool TPopupMenu::HandleKey(std::uint16_t Key, bool Up)
     }
     return true;
 }
+
+}  // namespace korin

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Component.h"
-#include "platform/gui/Controls.h"
-#include "platform/gui/Keyboard.h"
+#include "korin/platform/core/Component.h"
+#include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/Keyboard.h"
+
+namespace korin {
 
 class TPopupListWindow;
 
@@ -103,3 +105,5 @@ private:
     TPopupListWindow* FWindow = nullptr;
     HHOOK FHook = 0;
 };
+
+}  // namespace korin

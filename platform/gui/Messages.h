@@ -2,6 +2,8 @@
 // Window messages: the record every window procedure receives, and the message numbers.
 #include <cstdint>
 
+namespace korin {
+
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
@@ -177,3 +179,5 @@ constexpr WPARAM MK_RBUTTON = 0x0002;
 constexpr WPARAM MK_SHIFT = 0x0004;
 constexpr WPARAM MK_CONTROL = 0x0008;
 constexpr WPARAM MK_MBUTTON = 0x0010;
+
+}  // namespace korin

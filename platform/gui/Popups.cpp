@@ -1,10 +1,12 @@
-#include "platform/gui/Popups.h"
+#include "korin/platform/gui/Popups.h"
 
 #include <algorithm>
 
-#include "platform/gui/Forms.h"
-#include "platform/gui/Region.h"
-#include "platform/gui/Render.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/Region.h"
+#include "korin/platform/gui/Render.h"
+
+namespace korin {
 
 namespace {
 std::vector<TWinControl*>& Registry()
@@ -107,3 +109,5 @@ void SaveWindowWithPopupsToPNG(TWinControl* Window, const std::string& Path, boo
 {
     RenderWindowWithPopups(Window, WithFrame)->SaveToPNG(Path);
 }
+
+}  // namespace korin

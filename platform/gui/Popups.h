@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/Controls.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/Controls.h"
+
+namespace korin {
 
 void RegisterPopupWindow(TWinControl* Window);
 void UnregisterPopupWindow(TWinControl* Window);
@@ -31,3 +33,5 @@ TWinControl* TopLevelWindow(const TControl* Control);
 // with its dropped-down list, open menu or hint, as the screen shows it.
 std::unique_ptr<TBitmap> RenderWindowWithPopups(TWinControl* Window, bool WithFrame = true);
 void SaveWindowWithPopupsToPNG(TWinControl* Window, const std::string& Path, bool WithFrame = true);
+
+}  // namespace korin

@@ -1,9 +1,11 @@
-#include "platform/gui/Region.h"
+#include "korin/platform/gui/Region.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
+
+namespace korin {
 
 namespace {
 // Half-open horizontal span [first, second).
@@ -285,3 +287,5 @@ HRGN CopyRgn(HRGN Rgn)
         r->Bands = Rgn->Bands;
     return r;
 }
+
+}  // namespace korin

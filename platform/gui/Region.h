@@ -14,7 +14,9 @@
 // large rectangle costs one band and an ellipse one band per distinct row.
 #include <vector>
 
-#include "platform/gui/Types.h"
+#include "korin/platform/gui/Types.h"
+
+namespace korin {
 
 struct TRegionData;
 using HRGN = TRegionData*;
@@ -56,3 +58,5 @@ bool DeleteObject(HRGN Rgn);
 std::vector<TRect> RegionRects(HRGN Rgn);
 // A new region holding the same pixels.
 HRGN CopyRgn(HRGN Rgn);
+
+}  // namespace korin

@@ -1,11 +1,13 @@
-#include "platform/gui/Registration.h"
+#include "korin/platform/gui/Registration.h"
 
-#include "platform/gui/Buttons.h"
-#include "platform/gui/ComCtrls.h"
-#include "platform/gui/ExtCtrls.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/ImageList.h"
-#include "platform/gui/StdCtrls.h"
+#include "korin/platform/gui/Buttons.h"
+#include "korin/platform/gui/ComCtrls.h"
+#include "korin/platform/gui/ExtCtrls.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/ImageList.h"
+#include "korin/platform/gui/StdCtrls.h"
+
+namespace korin {
 
 TIdentMapPtr ColorIdents()
 {
@@ -235,3 +237,5 @@ static void RegisterCommonControls()
 
 // Registered as soon as the window layer is linked in.
 static const bool g_guiRegistered = (RegisterGuiClasses(), true);
+
+}  // namespace korin

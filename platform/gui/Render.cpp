@@ -1,10 +1,12 @@
-#include "platform/gui/Render.h"
+#include "korin/platform/gui/Render.h"
 
 #include <cairo.h>
 
-#include "platform/gui/Canvas.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/Region.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/Region.h"
+
+namespace korin {
 
 namespace {
 
@@ -127,3 +129,5 @@ void SaveWindowToPNG(TWinControl* Window, const std::string& Path, bool WithFram
 {
     RenderWindow(Window, WithFrame)->SaveToPNG(Path);
 }
+
+}  // namespace korin

@@ -6,8 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/Controls.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/Controls.h"
+
+namespace korin {
 
 // The whole window as shown on screen: for a form with a border, the frame and caption
 // bar too.
@@ -15,3 +17,5 @@ std::unique_ptr<TBitmap> RenderWindow(TWinControl* Window, bool WithFrame = true
 void SaveWindowToPNG(TWinControl* Window, const std::string& Path, bool WithFrame = true);
 // Paints a control and everything on it onto Canvas at (X, Y).
 void PaintControlAt(TControl* Control, TCanvas& Canvas, int X, int Y);
+
+}  // namespace korin

@@ -1,12 +1,14 @@
-#include "platform/gui/StdCtrls.h"
+#include "korin/platform/gui/StdCtrls.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "platform/gui/Canvas.h"
-#include "platform/gui/Draw3D.h"
-#include "platform/gui/DrawText.h"
-#include "platform/gui/Keyboard.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/Draw3D.h"
+#include "korin/platform/gui/DrawText.h"
+#include "korin/platform/gui/Keyboard.h"
+
+namespace korin {
 
 namespace {
 
@@ -1070,3 +1072,5 @@ void TGroupBox::Paint()
     c.FillRect(Rect(text.Left - 2, 0, text.Right + 2, th));
     DrawControlText(c, Caption(), text, DT_SINGLELINE | DT_NOCLIP, Enabled());
 }
+
+}  // namespace korin

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/Controls.h"
-#include "platform/gui/Forms.h"
+#include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/Forms.h"
+
+namespace korin {
 
 // Makes the standard controls (buttons with glyphs, edit boxes, memos, check and radio
 // buttons, group boxes, panels, bevels) known to the form reader and writer. Runs when the
@@ -258,8 +260,7 @@ private:
     bool FInternalChange = false;
 };
 
-enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
-using enum TCheckBoxState;
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
 // A check box. A click or the space bar steps the state (unchecked, checked, then grayed
 // when AllowGrayed); OnClick fires whenever the state changes, also when it is set from
@@ -320,3 +321,5 @@ protected:
     // Aligned children stay inside the frame, below the caption.
     void AlignControls(TControl* AControl, TRect& Rect) override;
 };
+
+}  // namespace korin

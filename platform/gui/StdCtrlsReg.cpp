@@ -3,11 +3,13 @@
 // on (TControl, TWinControl, TButton, …) are registered by RegisterGuiClasses first.
 #include <cstdint>
 
-#include "platform/core/TypInfo.h"
-#include "platform/gui/Buttons.h"
-#include "platform/gui/ExtCtrls.h"
-#include "platform/gui/Registration.h"
-#include "platform/gui/StdCtrls.h"
+#include "korin/platform/core/TypInfo.h"
+#include "korin/platform/gui/Buttons.h"
+#include "korin/platform/gui/ExtCtrls.h"
+#include "korin/platform/gui/Registration.h"
+#include "korin/platform/gui/StdCtrls.h"
+
+namespace korin {
 
 namespace {
 
@@ -127,3 +129,5 @@ void RegisterStandardControls()
         .Enum<TBevelStyle>("Style", {"bsLowered", "bsRaised"}, &TBevel::Style, &TBevel::SetStyle)
         .Default(bsLowered);
 }
+
+}  // namespace korin

@@ -1,6 +1,8 @@
-#include "platform/gui/Subclass.h"
+#include "korin/platform/gui/Subclass.h"
 
 #include <algorithm>
+
+namespace korin {
 
 TControlSubclass::~TControlSubclass()
 {
@@ -43,3 +45,5 @@ void LoadAllControlsInAList(TWinControl* Parent, std::vector<TWinControl*>& List
         LoadAllControlsInAList(w, List, Filter);
     }
 }
+
+}  // namespace korin

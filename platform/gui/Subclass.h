@@ -8,7 +8,9 @@
 #include <functional>
 #include <vector>
 
-#include "platform/gui/Controls.h"
+#include "korin/platform/gui/Controls.h"
+
+namespace korin {
 
 class TControlSubclass : public TObject {
 public:
@@ -37,3 +39,5 @@ void UnRegisterSubclass(TControl* Control, TControlSubclass* Subclass);
 // z-order), for which Filter answers true.
 void LoadAllControlsInAList(TWinControl* Parent, std::vector<TWinControl*>& List,
                             const std::function<bool(TWinControl*)>& Filter);
+
+}  // namespace korin

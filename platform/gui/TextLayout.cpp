@@ -1,10 +1,12 @@
-#include "platform/gui/TextLayout.h"
+#include "korin/platform/gui/TextLayout.h"
 
 #include <cmath>
 #include <map>
 #include <set>
 #include <strings.h>
 #include <tuple>
+
+namespace korin {
 
 namespace {
 
@@ -154,3 +156,5 @@ void TTextLayout::Show(cairo_t* cr, int X, int Y) const
     pango_cairo_show_layout(cr, FLayout);
     cairo_new_path(cr);
 }
+
+}  // namespace korin

@@ -5,7 +5,9 @@
 
 #include <string>
 
-#include "platform/gui/Canvas.h"
+#include "korin/platform/gui/Canvas.h"
+
+namespace korin {
 
 // The Pango context all text is laid out in: its own font map at 96 dpi, hinting off,
 // metrics unhinted, greyscale antialiasing; one context per base direction.
@@ -33,3 +35,5 @@ public:
 private:
     PangoLayout* FLayout;
 };
+
+}  // namespace korin

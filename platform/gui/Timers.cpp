@@ -1,6 +1,8 @@
-#include "platform/gui/Timers.h"
+#include "korin/platform/gui/Timers.h"
 
-#include "platform/gui/Forms.h"
+#include "korin/platform/gui/Forms.h"
+
+namespace korin {
 
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner)
 {
@@ -38,3 +40,5 @@ void TTimer::Fire()
     if (OnTimer)
         OnTimer(this);
 }
+
+}  // namespace korin

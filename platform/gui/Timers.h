@@ -1,7 +1,9 @@
 #pragma once
 // TTimer: fires OnTimer every Interval milliseconds of the application's clock, between
 // messages, while Enabled. Setting Interval or Enabled restarts the count.
-#include "platform/core/Component.h"
+#include "korin/platform/core/Component.h"
+
+namespace korin {
 
 class TTimer : public TComponent {
 public:
@@ -25,3 +27,5 @@ private:
     int FInterval = 1000;
     double FDue = 0;
 };
+
+}  // namespace korin

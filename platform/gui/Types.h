@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace korin {
+
 struct TPoint {
     int x = 0;
     int y = 0;
@@ -49,5 +51,6 @@ enum TShiftStateFlag : std::uint8_t {
 };
 using TShiftState = std::uint8_t;
 
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
-using enum TMouseButton;
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+
+}  // namespace korin

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/DB.h"
-#include "platform/db/DBTables.h"
+#include "korin/platform/db/DB.h"
+#include "korin/platform/db/DBTables.h"
 #include "tests/support/TempDir.h"
+
+namespace korin {
 
 // Runs SQL on its own connection to a file.
 class TRawDb {
@@ -131,3 +133,5 @@ protected:
         return t;
     }
 };
+
+}  // namespace korin

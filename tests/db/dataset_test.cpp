@@ -1,5 +1,7 @@
 #include "tests/db/DbFixture.h"
 
+using namespace korin;
+
 namespace {
 
 // A table on customers with a data source and a recording link.

@@ -1,5 +1,7 @@
-#include "platform/db/DBText.h"
+#include "korin/platform/db/DBText.h"
 #include "tests/db/DbFixture.h"
+
+using namespace korin;
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "tests/db/DbFixture.h"
 
+using namespace korin;
+
 namespace {
 
 class TablesTest : public DbTest {

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "platform/core/DateUtils.h"
-#include "platform/core/StringList.h"
-#include "platform/core/Variant.h"
+#include "korin/platform/core/DateUtils.h"
+#include "korin/platform/core/StringList.h"
+#include "korin/platform/core/Variant.h"
+
+using namespace korin;
 
 TEST(Variant, NullSemanticsOfEquality)
 {

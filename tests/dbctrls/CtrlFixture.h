@@ -8,10 +8,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/db/DBTables.h"
-#include "platform/gui/Forms.h"
+#include "korin/platform/db/DBTables.h"
+#include "korin/platform/gui/Forms.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/TempDir.h"
+
+namespace korin {
 
 class TRawSql {
 public:
@@ -93,3 +95,5 @@ protected:
     TTable* Table = nullptr;
     TDataSource* Source = nullptr;
 };
+
+}  // namespace korin

@@ -1,9 +1,11 @@
 // Field controls over a real table: what they show, how they follow the dataset, and how
 // typing and picking reach the database.
-#include "platform/dbctrls/DBCtrls.h"
-#include "platform/dbctrls/KCtrls.h"
-#include "platform/gui/Render.h"
+#include "korin/platform/dbctrls/DBCtrls.h"
+#include "korin/platform/dbctrls/KCtrls.h"
+#include "korin/platform/gui/Render.h"
 #include "tests/dbctrls/CtrlFixture.h"
+
+using namespace korin;
 
 namespace {
 

@@ -1,13 +1,15 @@
 // Editing details of single controls: memo lines, empty values, clicks in lists, spin
 // limits, what a form file keeps of a data-aware control, and controls without data.
-#include "platform/core/FormFiles.h"
-#include "platform/dbctrls/DBCGrids.h"
-#include "platform/dbctrls/DBCtrls.h"
-#include "platform/dbctrls/DBGrids.h"
-#include "platform/dbctrls/KCtrls.h"
-#include "platform/dbctrls/Registration.h"
-#include "platform/gui/Render.h"
+#include "korin/platform/core/FormFiles.h"
+#include "korin/platform/dbctrls/DBCGrids.h"
+#include "korin/platform/dbctrls/DBCtrls.h"
+#include "korin/platform/dbctrls/DBGrids.h"
+#include "korin/platform/dbctrls/KCtrls.h"
+#include "korin/platform/dbctrls/Registration.h"
+#include "korin/platform/gui/Render.h"
 #include "tests/dbctrls/CtrlFixture.h"
+
+using namespace korin;
 
 TEST_F(CtrlTest, MemoTakesNewLinesAndPostsThem)
 {

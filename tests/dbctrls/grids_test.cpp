@@ -1,14 +1,16 @@
 // Data grids and the control grid over a real table: keys move the dataset, columns fire
 // their events, cells edit, the control grid's panel holds its row's controls and its
 // delete asks first.
-#include "platform/core/FormFiles.h"
-#include "platform/dbctrls/DBCGrids.h"
-#include "platform/dbctrls/DBCtrls.h"
-#include "platform/dbctrls/DBGrids.h"
-#include "platform/dbctrls/KCtrls.h"
-#include "platform/dbctrls/Registration.h"
-#include "platform/gui/Render.h"
+#include "korin/platform/core/FormFiles.h"
+#include "korin/platform/dbctrls/DBCGrids.h"
+#include "korin/platform/dbctrls/DBCtrls.h"
+#include "korin/platform/dbctrls/DBGrids.h"
+#include "korin/platform/dbctrls/KCtrls.h"
+#include "korin/platform/dbctrls/Registration.h"
+#include "korin/platform/gui/Render.h"
 #include "tests/dbctrls/CtrlFixture.h"
+
+using namespace korin;
 
 namespace {
 

@@ -1,7 +1,9 @@
 // The field data link's notifications, and grids without data.
-#include "platform/dbctrls/DBCtrls.h"
-#include "platform/dbctrls/Grids.h"
+#include "korin/platform/dbctrls/DBCtrls.h"
+#include "korin/platform/dbctrls/Grids.h"
 #include "tests/dbctrls/CtrlFixture.h"
+
+using namespace korin;
 
 TEST_F(CtrlTest, FieldLinkReportsDataEditingAndUpdatesInOrder)
 {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "examples/demo/SampleDb.h"
-#include "platform/db/DBTables.h"
+#include "korin/platform/db/DBTables.h"
 #include "tests/dbctrls/CtrlFixture.h"
+
+using namespace korin;
 
 TEST(SampleDatabase, IsMadeOnceWithTheSameRowsEverywhere)
 {

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/core/Exception.h"
-#include "query/Qparser.h"
+#include "korin/platform/core/Exception.h"
+#include "korin/query/Qparser.h"
+
+using namespace korin;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The first byte picks the placements to try; the rest is the statement.

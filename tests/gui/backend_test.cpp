@@ -6,11 +6,13 @@
 #include <optional>
 #include <string>
 
-#include "platform/backend/SdlBackend.h"
-#include "platform/gui/Messages.h"
+#include "korin/platform/backend/SdlBackend.h"
+#include "korin/platform/gui/Messages.h"
 
 #ifdef KORIN_HAVE_SDL2
 #include <SDL.h>
+
+using namespace korin;
 #endif
 
 namespace {

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/Buttons.h"
-#include "platform/gui/Render.h"
+#include "korin/platform/gui/Buttons.h"
+#include "korin/platform/gui/Render.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/Canvas.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/Canvas.h"
+
+using namespace korin;
 
 namespace {
 

@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/ComCtrls.h"
-#include "platform/gui/ImageList.h"
-#include "platform/gui/Popups.h"
-#include "platform/gui/Render.h"
-#include "platform/gui/StdCtrls.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/ComCtrls.h"
+#include "korin/platform/gui/ImageList.h"
+#include "korin/platform/gui/Popups.h"
+#include "korin/platform/gui/Render.h"
+#include "korin/platform/gui/StdCtrls.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

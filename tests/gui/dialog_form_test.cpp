@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "platform/core/FormFiles.h"
-#include "platform/gui/Registration.h"
-#include "platform/gui/StdCtrls.h"
+#include "korin/platform/core/FormFiles.h"
+#include "korin/platform/gui/Registration.h"
+#include "korin/platform/gui/StdCtrls.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/DropDownList.h"
-#include "platform/gui/Popups.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/DropDownList.h"
+#include "korin/platform/gui/Popups.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "platform/gui/Buttons.h"
-#include "platform/gui/HintWindow.h"
+#include "korin/platform/gui/Buttons.h"
+#include "korin/platform/gui/HintWindow.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/ImageList.h"
+#include "korin/platform/gui/ImageList.h"
+
+using namespace korin;
 
 namespace {
 

@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/FormFiles.h"
-#include "platform/core/Resources.h"
-#include "platform/gui/Registration.h"
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/Canvas.h"
+#include "korin/platform/core/FormFiles.h"
+#include "korin/platform/core/Resources.h"
+#include "korin/platform/gui/Registration.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/Canvas.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

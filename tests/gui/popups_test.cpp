@@ -4,14 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/HintWindow.h"
-#include "platform/gui/Menus.h"
-#include "platform/gui/Popups.h"
-#include "platform/gui/Region.h"
-#include "platform/gui/Render.h"
-#include "platform/gui/StdCtrls.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/HintWindow.h"
+#include "korin/platform/gui/Menus.h"
+#include "korin/platform/gui/Popups.h"
+#include "korin/platform/gui/Region.h"
+#include "korin/platform/gui/Render.h"
+#include "korin/platform/gui/StdCtrls.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

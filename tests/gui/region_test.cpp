@@ -1,8 +1,10 @@
 // Regions: exact pixel membership, combining, and clipping a canvas to a region.
 #include <gtest/gtest.h>
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/Region.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/Region.h"
+
+using namespace korin;
 
 namespace {
 

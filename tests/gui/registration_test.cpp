@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "platform/core/FormFiles.h"
-#include "platform/core/TypInfo.h"
-#include "platform/gui/ComCtrls.h"
-#include "platform/gui/Registration.h"
+#include "korin/platform/core/FormFiles.h"
+#include "korin/platform/core/TypInfo.h"
+#include "korin/platform/gui/ComCtrls.h"
+#include "korin/platform/gui/Registration.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

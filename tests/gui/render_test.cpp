@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "platform/gui/Canvas.h"
-#include "platform/gui/Region.h"
-#include "platform/gui/Render.h"
+#include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/Region.h"
+#include "korin/platform/gui/Render.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

@@ -1,10 +1,12 @@
 // Renders a sheet of drawing samples to a PNG beside the test program, for a person to look at.
 #include <gtest/gtest.h>
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/Draw3D.h"
-#include "platform/gui/DrawText.h"
-#include "platform/gui/ImageList.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/Draw3D.h"
+#include "korin/platform/gui/DrawText.h"
+#include "korin/platform/gui/ImageList.h"
+
+using namespace korin;
 
 namespace {
 

@@ -4,11 +4,13 @@
 
 #include <string>
 
-#include "platform/core/FormFiles.h"
-#include "platform/gui/Buttons.h"
-#include "platform/gui/ExtCtrls.h"
-#include "platform/gui/StdCtrls.h"
+#include "korin/platform/core/FormFiles.h"
+#include "korin/platform/gui/Buttons.h"
+#include "korin/platform/gui/ExtCtrls.h"
+#include "korin/platform/gui/StdCtrls.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

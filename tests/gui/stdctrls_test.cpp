@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/DrawText.h"
-#include "platform/gui/ExtCtrls.h"
-#include "platform/gui/Render.h"
-#include "platform/gui/StdCtrls.h"
+#include "korin/platform/gui/DrawText.h"
+#include "korin/platform/gui/ExtCtrls.h"
+#include "korin/platform/gui/Render.h"
+#include "korin/platform/gui/StdCtrls.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

@@ -1,9 +1,11 @@
 // DrawText layout, accelerator prefixes, right-to-left reading, and the bevel helpers.
 #include <gtest/gtest.h>
 
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/Draw3D.h"
-#include "platform/gui/DrawText.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/Draw3D.h"
+#include "korin/platform/gui/DrawText.h"
+
+using namespace korin;
 
 namespace {
 

@@ -6,14 +6,16 @@
 
 #include <string>
 
-#include "nav/Vdbnav.h"
-#include "nav/Vdbnavbuf.h"
-#include "platform/db/DB.h"
-#include "platform/db/DBTables.h"
-#include "platform/gui/Forms.h"
+#include "korin/nav/Vdbnav.h"
+#include "korin/nav/Vdbnavbuf.h"
+#include "korin/platform/db/DB.h"
+#include "korin/platform/db/DBTables.h"
+#include "korin/platform/gui/Forms.h"
 #include "tests/db/DbFixture.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/TempDir.h"
+
+namespace korin {
 
 class NavActTest : public AppTest {
 protected:
@@ -85,3 +87,5 @@ protected:
     }
     std::string Row(int Id) { return Raw->Rows("SELECT * FROM items WHERE id = " + std::to_string(Id)); }
 };
+
+}  // namespace korin

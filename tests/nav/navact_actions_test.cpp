@@ -1,9 +1,11 @@
 // Navigate and the dataset actions, through clicks on the buttons and direct calls, on a
 // real SQLite file checked through a second connection.
-#include "platform/core/DateUtils.h"
+#include "korin/platform/core/DateUtils.h"
 #include "tests/nav/NavActFixture.h"
-#include "platform/dbctrls/DBCGrids.h"
-#include "platform/dbctrls/DBCtrls.h"
+#include "korin/platform/dbctrls/DBCGrids.h"
+#include "korin/platform/dbctrls/DBCtrls.h"
+
+using namespace korin;
 
 namespace {
 

@@ -1,8 +1,10 @@
 // The record buffer: snapshots of a record taken, compared and written back by name.
 #include <gtest/gtest.h>
 
-#include "nav/Vdbnavbuf.h"
+#include "korin/nav/Vdbnavbuf.h"
 #include "tests/db/DbFixture.h"
+
+using namespace korin;
 
 namespace {
 

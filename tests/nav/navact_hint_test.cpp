@@ -1,9 +1,11 @@
 // Button hints and the balloon hint window: texts, shape, placement, colours and its
 // two-second life on the virtual clock.
-#include "nav/Vdbnavhint.h"
-#include "platform/gui/Bitmap.h"
-#include "platform/gui/Render.h"
+#include "korin/nav/Vdbnavhint.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/Render.h"
 #include "tests/nav/NavActFixture.h"
+
+using namespace korin;
 
 namespace {
 

@@ -2,6 +2,8 @@
 // changes; PASTE RECORD's memory; FIND NEXT following FindActive.
 #include "tests/nav/NavActFixture.h"
 
+using namespace korin;
+
 namespace {
 
 class StatesTest : public NavActTest {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "nav/Vdbnav.h"
-#include "platform/db/DBTables.h"
-#include "platform/gui/Forms.h"
+#include "korin/nav/Vdbnav.h"
+#include "korin/platform/db/DBTables.h"
+#include "korin/platform/gui/Forms.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/TempDir.h"
+
+using namespace korin;
 
 namespace {
 

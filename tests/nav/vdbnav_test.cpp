@@ -2,13 +2,15 @@
 // virtual clock, layout arithmetic, properties, registration and form files.
 #include <gtest/gtest.h>
 
-#include "nav/Vdbnav.h"
-#include "platform/core/FormFiles.h"
-#include "platform/core/Registry.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/Render.h"
-#include "platform/gui/StdCtrls.h"
+#include "korin/nav/Vdbnav.h"
+#include "korin/platform/core/FormFiles.h"
+#include "korin/platform/core/Registry.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/Render.h"
+#include "korin/platform/gui/StdCtrls.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

@@ -1,10 +1,12 @@
 // The button tables, the button set and the glyph resources.
 #include <gtest/gtest.h>
 
-#include "nav/Vdbnav.h"
-#include "nav/Vdbnavbtn.h"
-#include "platform/core/Resources.h"
-#include "platform/gui/Bitmap.h"
+#include "korin/nav/Vdbnav.h"
+#include "korin/nav/Vdbnavbtn.h"
+#include "korin/platform/core/Resources.h"
+#include "korin/platform/gui/Bitmap.h"
+
+using namespace korin;
 
 TEST(NavButtonSet, StoredMasksDecode)
 {

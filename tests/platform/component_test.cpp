@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Component.h"
+#include "korin/platform/core/Component.h"
+
+using namespace korin;
 
 namespace {
 

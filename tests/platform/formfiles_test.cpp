@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Component.h"
-#include "platform/core/FormFiles.h"
-#include "platform/core/Resources.h"
-#include "platform/core/TypInfo.h"
+#include "korin/platform/core/Component.h"
+#include "korin/platform/core/FormFiles.h"
+#include "korin/platform/core/Resources.h"
+#include "korin/platform/core/TypInfo.h"
+
+using namespace korin;
 
 namespace {
 

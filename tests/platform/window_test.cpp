@@ -3,12 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/Backend.h"
-#include "platform/gui/Keyboard.h"
-#include "platform/gui/StdCtrls.h"
-#include "platform/gui/Subclass.h"
-#include "platform/gui/Timers.h"
+#include "korin/platform/gui/Backend.h"
+#include "korin/platform/gui/Keyboard.h"
+#include "korin/platform/gui/StdCtrls.h"
+#include "korin/platform/gui/Subclass.h"
+#include "korin/platform/gui/Timers.h"
 #include "tests/support/AppFixture.h"
+
+using namespace korin;
 
 namespace {
 

@@ -6,8 +6,10 @@
 #include <set>
 #include <string>
 
-#include "platform/core/Exception.h"
-#include "query/Qparser.h"
+#include "korin/platform/core/Exception.h"
+#include "korin/query/Qparser.h"
+
+using namespace korin;
 
 namespace {
 

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "query/Qparser.h"
+#include "korin/query/Qparser.h"
+
+using namespace korin;
 
 namespace {
 

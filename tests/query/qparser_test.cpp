@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Exception.h"
-#include "query/Qparser.h"
+#include "korin/platform/core/Exception.h"
+#include "korin/query/Qparser.h"
+
+using namespace korin;
 
 namespace {
 

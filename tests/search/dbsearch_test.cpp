@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/FormFiles.h"
-#include "platform/db/DB.h"
-#include "platform/db/DBTables.h"
-#include "platform/gui/Forms.h"
-#include "search/Dbsearch.h"
-#include "search/Sercheng.h"
+#include "korin/platform/core/FormFiles.h"
+#include "korin/platform/db/DB.h"
+#include "korin/platform/db/DBTables.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/search/Dbsearch.h"
+#include "korin/search/Sercheng.h"
 #include "tests/support/TempDir.h"
+
+using namespace korin;
 
 namespace {
 

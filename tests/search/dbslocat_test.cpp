@@ -4,16 +4,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/DBTables.h"
-#include "platform/gui/Buttons.h"
-#include "platform/gui/ComCtrls.h"
-#include "platform/gui/ExtCtrls.h"
-#include "platform/gui/StdCtrls.h"
-#include "search/Dbsearch.h"
-#include "search/Dbslocat.h"
-#include "search/Sercheng.h"
+#include "korin/platform/db/DBTables.h"
+#include "korin/platform/gui/Buttons.h"
+#include "korin/platform/gui/ComCtrls.h"
+#include "korin/platform/gui/ExtCtrls.h"
+#include "korin/platform/gui/StdCtrls.h"
+#include "korin/search/Dbsearch.h"
+#include "korin/search/Dbslocat.h"
+#include "korin/search/Sercheng.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/TempDir.h"
+
+using namespace korin;
 
 namespace {
 

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "search/Sercheng.h"
+#include "korin/search/Sercheng.h"
+
+using namespace korin;
 
 namespace {
 

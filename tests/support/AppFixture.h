@@ -3,8 +3,10 @@
 // queue, no focus, headless backend with the virtual clock at 0.
 #include <gtest/gtest.h>
 
-#include "platform/gui/Forms.h"
-#include "platform/gui/Input.h"
+#include "korin/platform/gui/Forms.h"
+#include "korin/platform/gui/Input.h"
+
+namespace korin {
 
 class AppTest : public ::testing::Test {
 protected:
@@ -12,3 +14,5 @@ protected:
     void TearDown() override { Application->Reset(); }
     TInputScript input;
 };
+
+}  // namespace korin

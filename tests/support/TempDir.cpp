@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+namespace korin {
+
 TTempDir::TTempDir()
 {
     std::string tmpl = (std::filesystem::temp_directory_path() / "korin-test-XXXXXX").string();
@@ -18,3 +20,5 @@ TTempDir::~TTempDir()
     std::filesystem::permissions(FPath, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(FPath, ec);
 }
+
+}  // namespace korin

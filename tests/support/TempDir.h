@@ -2,6 +2,8 @@
 // A temporary folder for one test, removed with everything in it when the object goes.
 #include <string>
 
+namespace korin {
+
 class TTempDir {
 public:
     TTempDir();
@@ -16,3 +18,5 @@ public:
 private:
     std::string FPath;
 };
+
+}  // namespace korin
