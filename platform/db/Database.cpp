@@ -1,0 +1,151 @@
+#include "korin/platform/db/DBTables.h"
+
+#include <algorithm>
+
+#include "korin/platform/db/SQLText.h"
+#include "korin/platform/db/SQLiteEngine.h"
+
+namespace korin {
+
+using namespace dbsql;
+
+TDatabase::TDatabase(TComponent* AOwner) : TComponent(AOwner)
+{
+    if (gSessionAlive)
+        Session->FDatabases.push_back(this);
+}
+
+TDatabase::~TDatabase()
+{
+    BeforeDestruction();
+    Close();
+    if (gSessionAlive) {
+        auto& v = Session->FDatabases;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+}
+
+void TDatabase::CheckInactive() const
+{
+    if (Connected())
+        throw EDatabaseError("Cannot perform this operation on an open database");
+}
+
+void TDatabase::SetDatabaseName(const std::string& Value)
+{
+    if (Value == FDatabaseName)
+        return;
+    CheckInactive();
+    FDatabaseName = Value;
+}
+
+void TDatabase::SetAliasName(const std::string& Value)
+{
+    if (Value == FAliasName)
+        return;
+    CheckInactive();
+    FAliasName = Value;
+}
+
+void TDatabase::SetReadOnly(bool Value)
+{
+    if (Value == FReadOnly)
+        return;
+    CheckInactive();
+    FReadOnly = Value;
+}
+
+std::string TDatabase::FileName() const
+{
+    if (!FAliasName.empty())
+        return Session->GetAliasPath(FAliasName);
+    if (Session->IsAlias(FDatabaseName))
+        return Session->GetAliasPath(FDatabaseName);
+    return FDatabaseName;
+}
+
+TDBDataSet* TDatabase::DataSets(int Index) const
+{
+    if (Index < 0 || Index >= DataSetCount())
+        throw EDatabaseError("List index out of bounds (" + std::to_string(Index) + ")");
+    return FDataSets[static_cast<size_t>(Index)];
+}
+
+void TDatabase::SetConnected(bool Value)
+{
+    if (Value == Connected())
+        return;
+    if (Value) {
+        if (BeforeConnect)
+            BeforeConnect(this);
+        std::string path = FileName();
+        if (Trim(path).empty())
+            throw EDatabaseError("Database name missing");
+        Session->SetActive(true);
+        int flags = FReadOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | (FCreateIfMissing ? SQLITE_OPEN_CREATE : 0));
+        sqlite3* h = nullptr;
+        int rc = sqlite3_open_v2(path.c_str(), &h, flags, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(h, "PRAGMA schema_version", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) {
+            std::string msg = h ? sqlite3_errmsg(h) : "out of memory";
+            sqlite3_close_v2(h);
+            throw EDatabaseError("Cannot open database '" + path + "': " + msg);
+        }
+        RegisterEngineFunctions(h);
+        FReadOnlyFile = sqlite3_db_readonly(h, "main") == 1;
+        FHandle = h;
+        if (AfterConnect)
+            AfterConnect(this);
+    } else {
+        if (BeforeDisconnect)
+            BeforeDisconnect(this);
+        // Keep this object alive while its datasets let go of it.
+        ++FRefCount;
+        std::vector<TDBDataSet*> sets = FDataSets;
+        for (TDBDataSet* d : sets)
+            d->Close();
+        FRefCount = 0;
+        sqlite3_close_v2(FHandle);
+        FHandle = nullptr;
+        FReadOnlyFile = false;
+        if (AfterDisconnect)
+            AfterDisconnect(this);
+    }
+}
+
+int TDatabase::Execute(const std::string& SQL)
+{
+    if (!Connected())
+        Open();
+    const char* p = SQL.c_str();
+    const char* end = p + SQL.size();
+    int changes = 0;
+    while (p < end) {
+        sqlite3_stmt* st = nullptr;
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(FHandle, p, static_cast<int>(end - p), &st, &tail) != SQLITE_OK)
+            RaiseEngineError(FHandle);
+        p = tail;
+        if (!st)
+            continue;
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) {
+            std::string msg = sqlite3_errmsg(FHandle);
+            sqlite3_finalize(st);
+            throw EDatabaseError(msg);
+        }
+        changes = sqlite3_changes(FHandle);
+        sqlite3_finalize(st);
+    }
+    return changes;
+}
+
+void TDatabase::StartTransaction() { Execute("BEGIN"); }
+void TDatabase::Commit() { Execute("COMMIT"); }
+void TDatabase::Rollback() { Execute("ROLLBACK"); }
+bool TDatabase::InTransaction() const { return FHandle && sqlite3_get_autocommit(FHandle) == 0; }
+
+}  // namespace korin
