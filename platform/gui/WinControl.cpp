@@ -27,6 +27,10 @@ TWinControl::~TWinControl()
     }
     if (g_focus == this)
         g_focus = nullptr;
+    // Leave the parent while still a window, so that the form forgets it as its
+    // focused and active control (TControl's destructor sees only a TControl).
+    if (Parent())
+        Parent()->RemoveControl(this);
     DestroyHandle();
     if (FRegion)
         DeleteObject(FRegion);
