@@ -1,4 +1,6 @@
 #include "korin/nav/Vdbnav.h"
+#include "korin/capture/DBControls.h"
+#include "korin/capture/DefaultControls.h"
 #include "korin/nav/Vdbnavbuf.h"
 #include "korin/nav/Vdbnavhint.h"
 
@@ -76,8 +78,8 @@ TVandroDBNavigator::TVandroDBNavigator(TComponent* AOwner, bool ASetupMode)
     FFindOptions.reset(new TCustomdbSearch(nullptr));
     FFindOptions->SetMultiCharPattern("*");
     FFindOptions->SetSingleCharPattern('%');
-    // The control lists are created with control tracking; until then the navigator
-    // holds none.
+    FDBControls = new TDBControlsList(this);
+    FDefaultControls = new TDefaultControlList(this);
     FCopyBuffer = new TRecordBuffer;
     FDittoBuffer = new TRecordBuffer;
 
@@ -116,6 +118,12 @@ TVandroDBNavigator::~TVandroDBNavigator()
     }
     FFindOptions.reset();
     FDataLink.reset();
+    // The default controls go first; freeing the registry gives every captured control
+    // back its window procedure route and handlers, last captured first.
+    delete std::exchange(FDefaultControls, nullptr);
+    delete std::exchange(FDBControls, nullptr);
+    CurrentControl = nullptr;
+    CurrentField = nullptr;
     delete std::exchange(FCopyBuffer, nullptr);
     delete std::exchange(FDittoBuffer, nullptr);
     // The buttons and the drop-down timer go with the owned components.
@@ -195,10 +203,33 @@ void TVandroDBNavigator::Loaded()
 void TVandroDBNavigator::Notification(TComponent* AComponent, TOperation Operation)
 {
     TCustomPanel::Notification(AComponent, Operation);
-    if (Operation != opRemove || !Is<TWinControl>(AComponent))
+    if (Operation != opRemove || !AComponent)
         return;
-    // Leaving the captured-control and default-control lists, and detaching a removed
-    // status bar, come with control tracking and the status bar link.
+    if (AComponent == CurrentControl) {
+        CurrentControl = nullptr;
+        CurrentField = nullptr;
+    }
+    if (auto* source = As<TDataSource>(AComponent)) {
+        if (FDefaultControls)
+            FDefaultControls->RemoveDataSource(source);
+        return;
+    }
+    auto* control = As<TWinControl>(AComponent);
+    if (!control) {
+        // Deleted without Free(): only its TComponent part is left, and with the rest of
+        // it its window procedure route went too. Its link is dropped untouched.
+        if (FDBControls)
+            FDBControls->ForgetDBControl(AComponent);
+        if (FDefaultControls)
+            FDefaultControls->RemoveControl(static_cast<TWinControl*>(AComponent));
+        return;
+    }
+    if (FDBControls)
+        FDBControls->RemoveDBControl(control);
+    if (FDefaultControls)
+        FDefaultControls->RemoveControl(control);
+    if (IsStatusBar(control))
+        AttachStatusBar(nullptr);
 }
 
 void TVandroDBNavigator::ReInitialize()
@@ -226,9 +257,8 @@ int TVandroDBNavigator::FGetPageRows() const
 {
     if (InState(csDesigning))
         return FPageRows;
-    // A multi-row current control pages by its own row count; reading that count comes
-    // with control introspection, so every control pages by the stored value for now.
-    int n = FPageRows;
+    // A multi-row current control pages by the rows it shows.
+    int n = GetDBControlEntity(CurrentControl) == oeSingleRow ? FPageRows : GetControlRowCount(CurrentControl);
     return n > 1 ? n - 1 : n;
 }
 
@@ -526,6 +556,10 @@ void TVandroDBNavigator::WMKillFocus(TMessage& Message)
 
 // Placeholder until incremental search lands: only keeps the flag.
 void TVandroDBNavigator::ISearchMode(bool Value) { FISearchActive = Value; }
+// Placeholder until incremental search lands: the character is not searched for.
+void TVandroDBNavigator::ISearchDoChar(char32_t&) {}
+// Placeholder until incremental search lands: the key is not handled.
+void TVandroDBNavigator::ISearchDoKey(std::uint16_t&, TShiftState) {}
 // Placeholder until filter application lands: there is never a filter to apply or release.
 void TVandroDBNavigator::ApplyFilter(TNavigatorFilterAction) {}
 // Placeholder until query application lands: there is never a query to apply or release.
@@ -534,8 +568,6 @@ void TVandroDBNavigator::ApplyQuery(TNavigatorQueryAction) {}
 void TVandroDBNavigator::AttachStatusBar(TKStatusBar* Value) { FStatusBar = Value; }
 // Placeholder until the status bar link lands: tells no bar anything yet.
 void TVandroDBNavigator::SB_DSChanged() {}
-// Placeholder until control tracking lands: captures no controls yet.
-void TVandroDBNavigator::LoadDBControls() {}
 // Placeholder until the status bar link lands: the session's start-up event is not hooked yet.
 void TVandroDBNavigator::HookSession() {}
 

@@ -5,10 +5,12 @@
 // At most one navigator may sit on a form, and its owner must be a form. The buttons are
 // laid out in one row (or one column when Vertical) of equal buttons that fill the
 // navigator exactly; see HorzAdjustSize for the arithmetic.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "korin/capture/DBAware.h"
 #include "korin/nav/NavPlatform.h"
 #include "korin/nav/Vdbnavbtn.h"
 #include "korin/platform/core/Exception.h"
@@ -160,10 +162,21 @@ public:
     TCustomHintWindow* HintWindow() const { return FHintWindow; }
     bool FindActive() const { return FFindActive; }
     void SetFindActive(bool Value) { FFindActive = Value; }
+    // The shortcut tables the keyboard dispatch looks keys up in: the single-row table
+    // while the current control shows one record, the multi-row table otherwise (also
+    // the table the button hints show). The setters replace a whole table; an empty
+    // entry means the button has no shortcut.
     TShortCutArray MultiRowShortCuts;
     TShortCutArray SingleRowShortCuts;
+    void SetMultiRowShortCuts(const TShortCutArray& Value) { MultiRowShortCuts = Value; }
+    void SetSingleRowShortCuts(const TShortCutArray& Value) { SingleRowShortCuts = Value; }
+    // The captured control that last received the focus, and its field then (a grid's:
+    // the field of its selected column). Both go back to null when they are destroyed.
     TWinControl* CurrentControl = nullptr;
     TField* CurrentField = nullptr;
+    bool ISearchActive() const { return FISearchActive; }
+    TDBControlsList* DBControls() const { return FDBControls; }
+    TDefaultControlList* DefaultControls() const { return FDefaultControls; }
     TRecordBuffer* DittoBuffer() const { return FDittoBuffer; }
     TRecordBuffer* CopyBuffer() const { return FCopyBuffer; }
 
@@ -228,14 +241,54 @@ public:
     // Shows the balloon "No more matches!" beside the last visible button.
     virtual void DoCustomHint();
 
-    // Operations built with filter and query, the status bar link and control tracking.
-    // Until those land they do nothing.
+    // Operations built with incremental search, filter and query and the status bar
+    // link. Until those land they do nothing.
     virtual void ISearchMode(bool Value);
+    virtual void ISearchDoChar(char32_t& Key);
+    virtual void ISearchDoKey(std::uint16_t& Key, TShiftState Shift);
     virtual void ApplyFilter(TNavigatorFilterAction Action);
     virtual void ApplyQuery(TNavigatorQueryAction Action);
     void AttachStatusBar(TKStatusBar* Value);
     void SB_DSChanged();
+
+    // ---- control tracking ----
+    // Rebuilds the registry: every data-aware control of the form is captured and every
+    // data source it shows gets a default control; attaches the form's first status bar
+    // when none is set; recomputes the button states.
     void LoadDBControls();
+    // Every message of a captured control passes here before the control sees it: key
+    // messages run the shortcuts, focus messages follow the focus.
+    void BeforeWndProc(TMessage& Message);
+    void AfterWndProc(TMessage& Message) {}
+    // The first captured control (registry order) whose field has Field's name (without
+    // regard to case) and belongs to the same dataset as Field; null when none.
+    TWinControl* FindControlWithDataField(TField* Field);
+    // The last direct child of Parent (a control grid's panel) whose field has Field's
+    // name, without regard to case.
+    TWinControl* FindInParentControlWithDataField(TWinControl* Parent, TField* Field);
+    // The current record of the current dataset by its index fields, as Locate takes it.
+    void GetIndexInfo(std::string& KeyFields, Variant& KeyValues);
+    // A captured control received the focus (CM_ENTER): it becomes the current control
+    // and, when it shows another data source, the navigator switches to that one.
+    void ControlEnter(TObject* Sender);
+    // OnColEnter of every captured data-aware grid.
+    virtual void ColumnEnter(TObject* Sender);
+
+    // ---- keyboard ----
+    // A key typed in a captured control (also the OnKeyDown of captured combo boxes):
+    // a shortcut runs its button and the key is swallowed (Key 0).
+    void CKeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shift);
+    void CKeyPress(TObject* Sender, char32_t& Key);
+    // Focuses the next control in Sender's tab order that shows the navigator's data
+    // source, wrapping around.
+    void DBControlKeyDown(TObject* Sender);
+    // Moves a TDBGrid to its next cell; after the last column to the next record
+    // (appending at the end).
+    void DBGrKeyDown(TObject* Sender);
+    // Focus the control of the first (last) field of Control's record; in a grid, select
+    // its first (last) visible column.
+    void DoFirstField(TWinControl* Control);
+    void DoLastField(TWinControl* Control);
     // Called before an insert; does nothing.
     void NavigatorBeforeInsert() {}
 
@@ -264,6 +317,17 @@ protected:
 private:
     void RepaintFocusedButton();
     void HookSession();
+    void DoFieldJump(TWinControl* Control, bool Forward);
+    // Neutralises a key message: removes the pending key messages of the current control
+    // from the queue and empties the record.
+    void KillKeyMessage(TMessage& Message);
+    // The fetch-progress handler of a connection-layer dataset: given back when the
+    // navigator leaves its data source, installed when it takes one. Placeholders until
+    // the connection layer's fetch progress lands.
+    void ReleaseFetchProgress(TDataSource* OldSource);
+    void HookFetchProgress(TDataSource* NewSource);
+    // CurrentField when it still belongs to the current control's dataset, else null.
+    TField* LiveCurrentField() const;
 
     std::unique_ptr<TVandroNavDataLink> FDataLink;
     TDBControlsList* FDBControls = nullptr;
