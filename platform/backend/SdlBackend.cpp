@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "korin/platform/gui/Clipboard.h"
 #include "korin/platform/gui/Forms.h"
 #include "korin/platform/gui/Keyboard.h"
 #include "korin/platform/gui/Popups.h"
@@ -148,7 +149,22 @@ std::uint16_t SdlKeyToVirtualKey(std::int32_t k)
     return 0;
 }
 
+// The desktop's clipboard, shared with other programs while the window system runs.
+class TSdlClipboard : public TClipboard {
+public:
+    std::string AsText() const override
+    {
+        char* s = SDL_GetClipboardText();
+        std::string out = s ? s : "";
+        SDL_free(s);
+        return out;
+    }
+    void SetAsText(const std::string& Value) override { SDL_SetClipboardText(Value.c_str()); }
+};
+
 struct TSdlBackend::TImpl {
+    TSdlClipboard Clipboard;
+    TClipboard* PreviousClipboard = nullptr;
     struct TWindow {
         SDL_Window* Window = nullptr;
         bool Popup = false;
@@ -323,6 +339,7 @@ TSdlBackend::TSdlBackend() : FImpl(std::make_unique<TImpl>())
     // Closing a window asks its form to close; the application decides when to quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_StartTextInput();
+    FImpl->PreviousClipboard = SetClipboard(&FImpl->Clipboard);
 }
 
 TSdlBackend::~TSdlBackend()
@@ -336,6 +353,7 @@ TSdlBackend::~TSdlBackend()
     if (FImpl->Wait)
         SDL_FreeCursor(FImpl->Wait);
     SDL_StopTextInput();
+    SetClipboard(FImpl->PreviousClipboard);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 

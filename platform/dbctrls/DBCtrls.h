@@ -18,6 +18,7 @@
 #include "korin/platform/gui/Bitmap.h"
 #include "korin/platform/gui/ComCtrls.h"
 #include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/TextEditor.h"
 
 namespace korin {
 
@@ -127,27 +128,44 @@ protected:
 // Text controls
 
 // A text field bound to a field: single-line (TDBEdit, TDBSpinEdit) or multi-line
-// (TDBMemo). The caret is a byte offset into the UTF-8 text, always on a character
-// boundary. While the control has the focus it shows the field's edit text.
-class TDBEditControl : public TDBFieldControl<TCustomControl> {
+// (TDBMemo), on the standard text-editing engine (TextEditor.h): the caret and the
+// selection count code points, Shift with the caret keys and a mouse drag select, a click
+// places the caret, a long text scrolls, and Ctrl+A/C/X/V select all, copy, cut and paste.
+// What a data edit adds: every change first asks the dataset to edit (a refusal keeps
+// the text as it is), a record move or a field change shows the field's text without
+// counting as a change, and getting the focus selects nothing (the caret stays at the
+// end of the text). While the control has the focus it shows the field's edit text.
+class TDBEditControl : public TDBFieldControl<TCustomControl>, private TTextEditorHost {
 public:
-    explicit TDBEditControl(TComponent* AOwner);
+    explicit TDBEditControl(TComponent* AOwner) : TDBEditControl(AOwner, false) {}
 
-    int SelStart() const { return FCaret; }
-    void SetSelStart(int Value);
-    int MaxLength() const { return FMaxLength; }
-    void SetMaxLength(int Value) { FMaxLength = Value < 0 ? 0 : Value; }
+    // Caret and selection, in code points.
+    int SelStart() const { return FEditor.SelStart(); }
+    void SetSelStart(int Value) { FEditor.SetSelStart(Value); }
+    int SelLength() const { return FEditor.SelLength(); }
+    void SetSelLength(int Value) { FEditor.SetSelLength(Value); }
+    std::string SelText() const { return FEditor.SelText(); }
+    void SelectAll() { FEditor.SelectAll(); }
+    int MaxLength() const { return FEditor.MaxLength(); }
+    void SetMaxLength(int Value) { FEditor.SetMaxLength(Value); }
     // The text differs from what the field holds (the user changed it).
     bool Modified() const { return FDataLink.IsModified(); }
-    TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment Value);
+    TAlignment Alignment() const { return FEditor.Alignment(); }
+    void SetAlignment(TAlignment Value) { FEditor.SetAlignment(Value); }
+    // Pixels of text scrolled out on the left.
+    int ScrollX() const { return FEditor.ScrollX(); }
 
     TNotifyEvent OnChange;
 
 protected:
+    TDBEditControl(TComponent* AOwner, bool MultiLine);
     void Paint() override;
+    void TextChanged() override;
     void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
     void KeyPress(char32_t& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     LRESULT DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
     bool FocusOnClick() const override { return true; }
     void DoExit() override;
@@ -155,23 +173,24 @@ protected:
     virtual bool IsValidChar(char32_t Ch) const;
     // The text was changed by the user.
     virtual void Change();
-    // Replaces the text without marking a user change.
+    // Replaces the text without marking a user change; the caret goes to its end.
     void ShowText(const std::string& Value);
-    void InsertText(const std::string& Utf8);
-    bool FMultiLine = false;
+    TTextEditor FEditor;
     int FRightMargin = 0;  // pixels at the right kept free of text (spin buttons)
 
 private:
+    bool TextEditBegin() override;
+    void TextEdited() override;
+    TRect TextEditArea() const override;
+    const TFont& TextEditFont() const override { return Font(); }
+    void TextEditInvalidate() override { Invalidate(); }
+    void TextEditCapture(bool Capture) override { SetMouseCapture(Capture); }
+    void SetControlText(const std::string& Value);
     void DataChange(TObject*);
     void EditingChange(TObject*);
     void UpdateData(TObject*);
-    void DeleteBack();
-    void DeleteForward();
-    bool BeginUserEdit();
 
-    int FCaret = 0;
-    int FMaxLength = 0;
-    TAlignment FAlignment = taLeftJustify;
+    bool FInternalChange = false;
 };
 
 // A single-line data-aware edit.
@@ -184,17 +203,13 @@ public:
 class TDBMemo : public TDBEditControl {
 public:
     explicit TDBMemo(TComponent* AOwner);
-    bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool Value) { FWordWrap = Value; Invalidate(); }
+    bool WordWrap() const { return FEditor.WordWrap(); }
+    void SetWordWrap(bool Value) { FEditor.SetWordWrap(Value); }
     // The text as lines.
     std::vector<std::string> Lines() const;
 
 protected:
     LRESULT DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS; }
-    void Paint() override;
-
-private:
-    bool FWordWrap = true;
 };
 
 // ---------------------------------------------------------------------------------------

@@ -2,57 +2,14 @@
 
 #include <algorithm>
 
-#include "korin/platform/core/DateUtils.h"
 #include "korin/platform/dbctrls/DBCGrids.h"
 #include "korin/platform/dbctrls/DBCtrlUtils.h"
 #include "korin/platform/gui/Canvas.h"
-#include "korin/platform/gui/Draw3D.h"
-#include "korin/platform/gui/DrawText.h"
-#include "korin/platform/gui/DropDownList.h"
-#include "korin/platform/gui/Popups.h"
-#include "korin/platform/gui/StdCtrls.h"
 
 namespace korin {
 
-// ---------------------------------------------------------------------------------------
-// UTF-8 helpers
-
-static bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-static int PrevCharStart(const std::string& s, int pos)
-{
-    if (pos <= 0)
-        return 0;
-    --pos;
-    while (pos > 0 && IsContinuation(s[pos]))
-        --pos;
-    return pos;
-}
-
-static int NextCharEnd(const std::string& s, int pos)
-{
-    int n = static_cast<int>(s.size());
-    if (pos >= n)
-        return n;
-    ++pos;
-    while (pos < n && IsContinuation(s[pos]))
-        ++pos;
-    return pos;
-}
-
-static int CharCount(const std::string& s)
-{
-    int n = 0;
-    for (char c : s)
-        if (!IsContinuation(c))
-            ++n;
-    return n;
-}
-
-// ---------------------------------------------------------------------------------------
-// TDBEditControl
-
-TDBEditControl::TDBEditControl(TComponent* AOwner) : TDBFieldControl<TCustomControl>(AOwner)
+TDBEditControl::TDBEditControl(TComponent* AOwner, bool MultiLine)
+    : TDBFieldControl<TCustomControl>(AOwner), FEditor(*this, MultiLine)
 {
     SetTabStop(true);
     SetColor(clWindow);
@@ -62,30 +19,36 @@ TDBEditControl::TDBEditControl(TComponent* AOwner) : TDBFieldControl<TCustomCont
     FDataLink.OnUpdateData = [this](TObject*) { UpdateData(this); };
 }
 
-void TDBEditControl::SetSelStart(int Value)
+void TDBEditControl::SetControlText(const std::string& Value)
 {
-    int n = static_cast<int>(Text().size());
-    Value = std::clamp(Value, 0, n);
-    while (Value > 0 && Value < n && IsContinuation(Text()[Value]))
-        --Value;
-    FCaret = Value;
-    Invalidate();
-}
-
-void TDBEditControl::SetAlignment(TAlignment Value)
-{
-    FAlignment = Value;
-    Invalidate();
+    FInternalChange = true;
+    try {
+        SetText(Value);
+    } catch (...) {
+        FInternalChange = false;
+        throw;
+    }
+    FInternalChange = false;
 }
 
 void TDBEditControl::ShowText(const std::string& Value)
 {
-    if (Value != Text()) {
-        SetText(Value);
-        FCaret = static_cast<int>(Value.size());
+    if (Value != FEditor.Text()) {
+        FEditor.SetText(Value);
+        FEditor.SetSelStart(FEditor.TextLength());
     }
-    FCaret = std::min(FCaret, static_cast<int>(Text().size()));
+    SetControlText(FEditor.Text());
     Invalidate();
+}
+
+void TDBEditControl::TextChanged()
+{
+    // Text set from code is shown as a record move shows it: not as the user's change.
+    if (!FInternalChange) {
+        FEditor.SetText(Text());
+        FEditor.SetSelStart(FEditor.TextLength());
+    }
+    TDBFieldControl<TCustomControl>::TextChanged();
 }
 
 void TDBEditControl::DataChange(TObject*)
@@ -131,79 +94,36 @@ void TDBEditControl::Change()
         OnChange(this);
 }
 
-bool TDBEditControl::BeginUserEdit()
+bool TDBEditControl::TextEditBegin()
 {
     return FDataLink.Edit();
 }
 
-void TDBEditControl::InsertText(const std::string& Utf8)
+void TDBEditControl::TextEdited()
 {
-    std::string t = Text();
-    int caret = std::min(FCaret, static_cast<int>(t.size()));
-    t.insert(static_cast<size_t>(caret), Utf8);
-    FCaret = caret + static_cast<int>(Utf8.size());
-    SetText(t);
+    SetControlText(FEditor.Text());
     Change();
 }
 
-void TDBEditControl::DeleteBack()
+TRect TDBEditControl::TextEditArea() const
 {
-    if (FCaret <= 0)
-        return;
-    std::string t = Text();
-    int from = PrevCharStart(t, FCaret);
-    t.erase(static_cast<size_t>(from), static_cast<size_t>(FCaret - from));
-    FCaret = from;
-    SetText(t);
-    Change();
-}
-
-void TDBEditControl::DeleteForward()
-{
-    std::string t = Text();
-    if (FCaret >= static_cast<int>(t.size()))
-        return;
-    int to = NextCharEnd(t, FCaret);
-    t.erase(static_cast<size_t>(FCaret), static_cast<size_t>(to - FCaret));
-    SetText(t);
-    Change();
+    TRect r = ClientRect();
+    InflateRect(r, -2, -2);  // the sunken field frame
+    if (FEditor.MultiLine()) {
+        InflateRect(r, -2, -1);
+    } else {
+        r.Left += 2;
+        r.Right -= 2 + FRightMargin;
+    }
+    return r;
 }
 
 void TDBEditControl::KeyDown(std::uint16_t& Key, TShiftState Shift)
 {
     if (ForwardPanelKey(this, Key, Shift))
         return;
-    const std::string& t = Text();
-    switch (Key) {
-    case VK_LEFT:
-        FCaret = PrevCharStart(t, FCaret);
-        break;
-    case VK_RIGHT:
-        FCaret = NextCharEnd(t, FCaret);
-        break;
-    case VK_HOME:
-        if (FMultiLine && !(Shift & ssCtrl)) {
-            size_t p = FCaret > 0 ? t.rfind('\n', static_cast<size_t>(FCaret - 1)) : std::string::npos;
-            FCaret = p == std::string::npos ? 0 : static_cast<int>(p) + 1;
-        } else
-            FCaret = 0;
-        break;
-    case VK_END:
-        if (FMultiLine && !(Shift & ssCtrl)) {
-            size_t p = t.find('\n', static_cast<size_t>(FCaret));
-            FCaret = p == std::string::npos ? static_cast<int>(t.size()) : static_cast<int>(p);
-        } else
-            FCaret = static_cast<int>(t.size());
-        break;
-    case VK_DELETE:
-        if (BeginUserEdit())
-            DeleteForward();
-        break;
-    default:
-        return;
-    }
-    Key = 0;
-    Invalidate();
+    if (FEditor.KeyDown(Key, Shift))
+        Key = 0;
 }
 
 void TDBEditControl::KeyPress(char32_t& Key)
@@ -216,30 +136,38 @@ void TDBEditControl::KeyPress(char32_t& Key)
         }
         return;
     }
-    if (Key == 8) {
-        if (BeginUserEdit())
-            DeleteBack();
-        Key = 0;
-        return;
-    }
     if (Key == '\r' || Key == '\n') {
-        if (FMultiLine && BeginUserEdit())
-            InsertText("\n");
+        if (FEditor.MultiLine())
+            FEditor.KeyPress('\r');
         Key = 0;
         return;
     }
-    if (Key < 32)
-        return;
-    if (!IsValidChar(Key) || !BeginUserEdit()) {
+    if (Key >= 32 && !IsValidChar(Key)) {
         Key = 0;
         return;
     }
-    if (FMaxLength > 0 && CharCount(Text()) >= FMaxLength) {
+    if (FEditor.KeyPress(Key))
         Key = 0;
-        return;
-    }
-    InsertText(EncodeUtf8(Key));
-    Key = 0;
+}
+
+void TDBEditControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (Button == mbLeft && X < TextEditArea().Right)
+        FEditor.MouseDown(X, Y, Shift);
+    TDBFieldControl<TCustomControl>::MouseDown(Button, Shift, X, Y);
+}
+
+void TDBEditControl::MouseMove(TShiftState Shift, int X, int Y)
+{
+    FEditor.MouseMove(X, Y);
+    TDBFieldControl<TCustomControl>::MouseMove(Shift, X, Y);
+}
+
+void TDBEditControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (Button == mbLeft)
+        FEditor.MouseUp();
+    TDBFieldControl<TCustomControl>::MouseUp(Button, Shift, X, Y);
 }
 
 void TDBEditControl::DoExit()
@@ -255,25 +183,7 @@ void TDBEditControl::Paint()
     TCanvas& c = *Canvas();
     TRect r = ClientRect();
     PaintFieldFrame(c, r, Enabled() ? Color() : clBtnFace);
-    r.Right -= FRightMargin;
-    c.Font().Assign(Font());
-    c.Brush().SetStyle(bsClear);
-    const std::string& t = Text();
-    int th = c.TextHeight(t.empty() ? std::string("Ag") : t);
-    int y = r.Top + std::max(0, (r.Height() - th) / 2);
-    int x = r.Left + 2;
-    int w = c.TextWidth(t);
-    if (FAlignment == taRightJustify)
-        x = r.Right - 2 - w;
-    else if (FAlignment == taCenter)
-        x = r.Left + (r.Width() - w) / 2;
-    c.TextRect(r, x, y, t);
-    if (Focused()) {
-        int cx = x + c.TextWidth(t.substr(0, static_cast<size_t>(FCaret)));
-        c.Pen().SetColor(clWindowText);
-        c.MoveTo(cx, y);
-        c.LineTo(cx, y + th);
-    }
+    FEditor.Paint(c, Focused(), Font().Color());
 }
 
 TDBEdit::TDBEdit(TComponent* AOwner) : TDBEditControl(AOwner) {}

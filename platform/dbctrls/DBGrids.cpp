@@ -30,7 +30,33 @@ private:
 // ---------------------------------------------------------------------------------------
 // TCustomDBGrid
 
-TCustomDBGrid::TCustomDBGrid(TComponent* AOwner) : TCustomGrid(AOwner), FDataLink(std::make_unique<TGridDataLink>(this))
+// The grid as the host of its cell editor: a change asks the dataset to edit the selected
+// field, and the text runs in the selected cell.
+class TCustomDBGrid::TInplaceHost : public TTextEditorHost {
+public:
+    explicit TInplaceHost(TCustomDBGrid* Grid) : FGrid(Grid) {}
+    bool TextEditBegin() override
+    {
+        return FGrid->FEditorMode && FGrid->CanEditSelected() && (FGrid->FDataLink->Editing() || FGrid->BeginCellEdit());
+    }
+    void TextEdited() override
+    {
+        FGrid->FEditModified = true;
+        FGrid->FEditText = FGrid->FEditor->Text();
+        FGrid->Invalidate();
+    }
+    TRect TextEditArea() const override { return FGrid->EditorRect(); }
+    const TFont& TextEditFont() const override { return FGrid->Font(); }
+    void TextEditInvalidate() override { FGrid->Invalidate(); }
+    void TextEditCapture(bool Capture) override { FGrid->SetMouseCapture(Capture); }
+
+private:
+    TCustomDBGrid* FGrid;
+};
+
+TCustomDBGrid::TCustomDBGrid(TComponent* AOwner)
+    : TCustomGrid(AOwner), FDataLink(std::make_unique<TGridDataLink>(this)),
+      FInplaceHost(std::make_unique<TInplaceHost>(this)), FEditor(std::make_unique<TTextEditor>(*FInplaceHost, false))
 {
     SetBounds(0, 0, 320, 120);
     SetDefaultRowHeight(18);
@@ -197,18 +223,18 @@ void TCustomDBGrid::DataChanged()
         FInserting = false;
         FTopRecord = 0;
     }
+    UpdateLayout();
     if (FEditorMode && !FEditModified) {
         TField* f = SelectedField();
-        FEditText = f ? f->Text() : std::string();
+        ShowEditText(f ? f->Text() : std::string());
     }
-    UpdateLayout();
 }
 
 void TCustomDBGrid::RecordChanged(TField* Field)
 {
     if (FEditorMode && !FEditModified && (!Field || Field == SelectedField())) {
         TField* f = SelectedField();
-        FEditText = f ? f->Text() : std::string();
+        ShowEditText(f ? f->Text() : std::string());
     }
     Invalidate();
 }
@@ -264,15 +290,31 @@ void TCustomDBGrid::SetEditorMode(bool Value)
     FEditorMode = true;
     FEditModified = false;
     TField* f = SelectedField();
-    FEditText = f ? f->Text() : std::string();
+    ShowEditText(f ? f->Text() : std::string());
     Invalidate();
+}
+
+void TCustomDBGrid::ShowEditText(const std::string& Value)
+{
+    FEditText = Value;
+    FEditor->SetText(Value);
+    FEditor->SetSelStart(FEditor->TextLength());
+}
+
+TRect TCustomDBGrid::EditorRect() const
+{
+    TRect r = CellRect(IndicatorOffset() + FSelectedIndex, Row());
+    r.Left += 2;  // where the cell's text starts
+    r.Right -= 2;
+    return r;
 }
 
 void TCustomDBGrid::HideEditor()
 {
     FEditorMode = false;
     FEditModified = false;
-    FEditText.clear();
+    FEditor->MouseUp();
+    ShowEditText("");
     Invalidate();
 }
 
@@ -321,7 +363,36 @@ bool TCustomDBGrid::SelectCell(int ACol, int ARow)
 
 void TCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    // A click in the cell being edited places the editor's caret; a drag selects.
+    if (FEditorMode && Button == mbLeft) {
+        TGridCoord cell = MouseCoord(X, Y);
+        if (cell.X == IndicatorOffset() + FSelectedIndex && cell.Y == Row()) {
+            if (!Focused())
+                SetFocus();
+            FEditor->MouseDown(X, Y, Shift);
+            return;
+        }
+    }
     TCustomGrid::MouseDown(Button, Shift, X, Y);
+}
+
+void TCustomDBGrid::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (FEditor->Selecting()) {
+        FEditor->MouseMove(X, Y);
+        return;
+    }
+    TCustomGrid::MouseMove(Shift, X, Y);
+}
+
+void TCustomDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (FEditor->Selecting()) {
+        if (Button == mbLeft)
+            FEditor->MouseUp();
+        return;
+    }
+    TCustomGrid::MouseUp(Button, Shift, X, Y);
 }
 
 LRESULT TCustomDBGrid::DialogCode() const
@@ -338,6 +409,15 @@ void TCustomDBGrid::KeyDown(std::uint16_t& Key, TShiftState Shift)
 {
     TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
     bool ctrl = (Shift & ssCtrl) != 0;
+    if (FEditorMode && !ctrl && EditorTakesKey(Key, Shift)) {
+        FEditor->KeyDown(Key, Shift);
+        Key = 0;
+        return;
+    }
+    if (FEditorMode && (Key == VK_INSERT || (Key == VK_DELETE && (Shift & ssShift))) && FEditor->KeyDown(Key, Shift)) {
+        Key = 0;
+        return;
+    }
     int last = std::max(0, VisibleColumnCount() - 1);
     switch (Key) {
     case VK_UP:
@@ -428,15 +508,10 @@ void TCustomDBGrid::KeyDown(std::uint16_t& Key, TShiftState Shift)
 
 void TCustomDBGrid::KeyPress(char32_t& Key)
 {
-    if (Key == 8) {
-        if (FEditorMode && !FEditText.empty()) {
-            size_t n = FEditText.size() - 1;
-            while (n > 0 && (static_cast<unsigned char>(FEditText[n]) & 0xC0) == 0x80)
-                --n;
-            FEditText.erase(n);
-            FEditModified = true;
-            Invalidate();
-        }
+    // Backspace and the clipboard keys (Ctrl+A, C, V, X) are the editor's.
+    if (Key == 8 || Key == 1 || Key == 3 || Key == 22 || Key == 24) {
+        if (FEditorMode)
+            FEditor->KeyPress(Key);
         Key = 0;
         return;
     }
@@ -449,12 +524,29 @@ void TCustomDBGrid::KeyPress(char32_t& Key)
             return;
         }
         FEditorMode = true;
-        FEditText.clear();
+        ShowEditText("");
     }
-    FEditText += EncodeUtf8(Key);
-    FEditModified = true;
-    Invalidate();
+    FEditor->KeyPress(Key);
     Key = 0;
+}
+
+bool TCustomDBGrid::EditorTakesKey(std::uint16_t Key, TShiftState Shift) const
+{
+    // The caret keys move inside the editor; Left at its start and Right at its end
+    // (without a selection) still move to the next column.
+    bool plain = !(Shift & ssShift) && FEditor->SelLength() == 0;
+    switch (Key) {
+    case VK_LEFT:
+        return !(plain && FEditor->CaretPos() == 0);
+    case VK_RIGHT:
+        return !(plain && FEditor->CaretPos() == FEditor->TextLength());
+    case VK_HOME:
+    case VK_END:
+        return true;
+    case VK_DELETE:
+        return !(Shift & ssShift);
+    }
+    return false;
 }
 
 void TCustomDBGrid::DoExit()
@@ -556,11 +648,7 @@ void TCustomDBGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawSt
     if (editing) {
         c.Brush().SetColor(clWindow);
         c.FillRect(ARect);
-        PaintCellText(c, ARect, text, false, taLeftJustify);
-        int x = ARect.Left + 2 + c.TextWidth(text);
-        c.Pen().SetColor(clWindowText);
-        c.MoveTo(x, ARect.Top + 2);
-        c.LineTo(x, ARect.Bottom - 2);
+        FEditor->Paint(c, Focused(), clWindowText);
         return;
     }
     PaintCellText(c, ARect, text, selected, col->Alignment());

@@ -14,6 +14,7 @@
 
 #include "korin/platform/db/DB.h"
 #include "korin/platform/dbctrls/Grids.h"
+#include "korin/platform/gui/TextEditor.h"
 
 namespace korin {
 
@@ -115,6 +116,9 @@ public:
     bool EditorMode() const { return FEditorMode; }
     void SetEditorMode(bool Value);
     const std::string& EditorText() const { return FEditText; }
+    // The in-place editor of the selected cell: the standard text-editing engine, with
+    // its caret and selection (empty outside editor mode).
+    const TTextEditor& InplaceEditor() const { return *FEditor; }
     // The record shown in a data row (0-based rows below the titles), -1 when none;
     // the new record being inserted shows as the current row.
     int RowRecord(int DataRow) const;
@@ -132,6 +136,8 @@ protected:
     void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
     void KeyPress(char32_t& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     LRESULT DialogCode() const override;
     void DoExit() override;
     void Resize() override;
@@ -150,6 +156,8 @@ protected:
 private:
     class TGridDataLink;
     friend class TGridDataLink;
+    class TInplaceHost;
+    friend class TInplaceHost;
     friend class TColumn;
     friend class TDBGridColumns;
     int IndicatorOffset() const { return (FOptions & dgIndicator) ? 1 : 0; }
@@ -161,6 +169,11 @@ private:
     bool BeginCellEdit();
     void HideEditor();
     bool CanEditSelected() const;
+    // Shows a text in the cell editor without counting it as the user's change; the
+    // caret goes to its end.
+    void ShowEditText(const std::string& Value);
+    TRect EditorRect() const;
+    bool EditorTakesKey(std::uint16_t Key, TShiftState Shift) const;
 
     std::unique_ptr<TGridDataLink> FDataLink;
     TDBGridColumns FColumns{this};
@@ -172,7 +185,9 @@ private:
     bool FInserting = false;
     bool FEditorMode = false;
     bool FEditModified = false;
-    std::string FEditText;
+    std::string FEditText;  // the editor's text, kept for EditorText
+    std::unique_ptr<TInplaceHost> FInplaceHost;
+    std::unique_ptr<TTextEditor> FEditor;
     bool FInLayout = false;
     int FSelectedIndex = 0;
 };

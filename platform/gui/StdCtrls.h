@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/TextEditor.h"
 #include "korin/platform/gui/Forms.h"
 
 namespace korin {
@@ -125,20 +126,23 @@ private:
     TWinControl* FFocusControl = nullptr;
 };
 
-// A one-line edit box. The text is UTF-8; the caret and the selection count code points.
-// Typing replaces the selection; Backspace and Delete remove the selection or one
-// character; Left/Right/Home/End move the caret, with Shift extending the selection.
+// A one-line edit box on the text-editing engine (TextEditor.h). The text is UTF-8; the
+// caret and the selection count code points. Typing replaces the selection; Backspace
+// and Delete remove the selection or one character; Left/Right/Home/End move the caret,
+// with Shift extending the selection; a click places the caret and a drag selects;
+// Ctrl+A selects all, Ctrl+C/X/V (and Ctrl+Insert, Shift+Delete, Shift+Insert) copy, cut
+// and paste. A text wider than the box scrolls sideways to keep the caret in view.
 // OnChange fires after every change of the text, typed or set; a ReadOnly box refuses
 // edits from the keyboard but still moves its caret.
-class TCustomEdit : public TWinControl {
+class TCustomEdit : public TWinControl, private TTextEditorHost {
 public:
     explicit TCustomEdit(TComponent* AOwner);
 
-    bool ReadOnly() const { return FReadOnly; }
-    void SetReadOnly(bool v) { FReadOnly = v; }
+    bool ReadOnly() const { return FEditor.ReadOnly(); }
+    void SetReadOnly(bool v) { FEditor.SetReadOnly(v); }
     // The longest text the user can type, in code points (0: no limit).
-    int MaxLength() const { return FMaxLength; }
-    void SetMaxLength(int v) { FMaxLength = v < 0 ? 0 : v; }
+    int MaxLength() const { return FEditor.MaxLength(); }
+    void SetMaxLength(int v) { FEditor.SetMaxLength(v); }
     // Select the whole text whenever the box gets the focus.
     bool AutoSelect() const { return FAutoSelect; }
     void SetAutoSelect(bool v) { FAutoSelect = v; }
@@ -148,19 +152,24 @@ public:
 
     // Caret and selection, in code points. SetSelStart moves the caret and empties the
     // selection; SetSelLength selects from SelStart.
-    int SelStart() const;
-    void SetSelStart(int v);
-    int SelLength() const;
-    void SetSelLength(int v);
-    int CaretPos() const { return FCaret; }
-    std::string SelText() const;
+    int SelStart() const { return FEditor.SelStart(); }
+    void SetSelStart(int v) { FEditor.SetSelStart(v); }
+    int SelLength() const { return FEditor.SelLength(); }
+    void SetSelLength(int v) { FEditor.SetSelLength(v); }
+    int CaretPos() const { return FEditor.CaretPos(); }
+    std::string SelText() const { return FEditor.SelText(); }
     // Replaces the selection (inserts at the caret), leaving the caret after the new text.
-    void SetSelText(const std::string& v);
-    void SelectAll();
+    void SetSelText(const std::string& v) { FEditor.ReplaceSelection(v, false); }
+    void SelectAll() { FEditor.SelectAll(); }
     void ClearSelection() { SetSelText(""); }
     void Clear() { SetText(""); }
+    void CopyToClipboard() { FEditor.CopyToClipboard(); }
+    void CutToClipboard() { FEditor.CutToClipboard(); }
+    void PasteFromClipboard() { FEditor.PasteFromClipboard(); }
     // Number of code points in the text.
-    int TextLength() const;
+    int TextLength() const { return FEditor.TextLength(); }
+    // Pixels of text scrolled out on the left.
+    int ScrollX() const { return FEditor.ScrollX(); }
 
     TNotifyEvent OnChange;
 
@@ -179,23 +188,20 @@ protected:
     // The area inside the frame where the text runs.
     TRect TextArea() const;
     // The code point nearest to an x coordinate of the client area.
-    int CharFromX(int X) const;
+    int CharFromX(int X) const { return FEditor.PosFromPoint(X, 0); }
 
 private:
-    void MoveCaret(int Pos, bool Extend);
-    void ReplaceRange(int From, int To, const std::string& With);
-    void ScrollToCaret();
-    int PrefixWidth(int CodePoints) const;
+    bool TextEditBegin() override { return true; }
+    void TextEdited() override;
+    TRect TextEditArea() const override { return TextArea(); }
+    const TFont& TextEditFont() const override { return Font(); }
+    void TextEditInvalidate() override { Invalidate(); }
+    void TextEditCapture(bool Capture) override { SetMouseCapture(Capture); }
 
-    bool FReadOnly = false;
-    int FMaxLength = 0;
+    TTextEditor FEditor{*this, false};
     bool FAutoSelect = true;
     bool FModified = false;
-    int FCaret = 0;   // code points
-    int FAnchor = 0;  // the other end of the selection
-    int FScrollX = 0; // pixels of text scrolled out on the left
     bool FInternalChange = false;
-    bool FSelecting = false;
 };
 
 class TEdit : public TCustomEdit {
@@ -203,12 +209,14 @@ public:
     using TCustomEdit::TCustomEdit;
 };
 
-// A multi-line edit box. Lines are kept as a list of strings; Text joins them with "\r\n"
-// (and SetText accepts "\r\n", "\n" or "\r" between lines). The caret is a line and a
-// column (code points); there is no selection and no word wrap: long lines are clipped.
-// Enter breaks the line (WantReturns; otherwise Enter goes to the dialog), Tab goes to the
-// dialog unless WantTabs.
-class TMemo : public TWinControl {
+// A multi-line edit box on the same engine. Lines are kept as a list of strings; Text
+// joins them with "\r\n" (and SetText accepts "\r\n", "\n" or "\r" between lines). The
+// caret is a line and a column (code points); the selection, mouse and clipboard keys
+// work as in the one-line box, Up/Down/PgUp/PgDn move by rows and Ctrl+Home/End go to
+// the ends of the text. There is no word wrap: long lines scroll sideways. Enter breaks
+// the line (WantReturns; otherwise Enter goes to the dialog), Tab goes to the dialog
+// unless WantTabs.
+class TMemo : public TWinControl, private TTextEditorHost {
 public:
     explicit TMemo(TComponent* AOwner);
 
@@ -218,17 +226,24 @@ public:
     int LineCount() const { return static_cast<int>(Lines().size()); }
     void Clear() { SetText(""); }
 
-    bool ReadOnly() const { return FReadOnly; }
-    void SetReadOnly(bool v) { FReadOnly = v; }
-    bool WantReturns() const { return FWantReturns; }
-    void SetWantReturns(bool v) { FWantReturns = v; }
-    bool WantTabs() const { return FWantTabs; }
-    void SetWantTabs(bool v) { FWantTabs = v; }
+    bool ReadOnly() const { return FEditor.ReadOnly(); }
+    void SetReadOnly(bool v) { FEditor.SetReadOnly(v); }
+    bool WantReturns() const { return FEditor.WantReturns(); }
+    void SetWantReturns(bool v) { FEditor.SetWantReturns(v); }
+    bool WantTabs() const { return FEditor.WantTabs(); }
+    void SetWantTabs(bool v) { FEditor.SetWantTabs(v); }
     bool Modified() const { return FModified; }
     void SetModified(bool v) { FModified = v; }
     // The caret: line index and code point within the line.
-    TPoint CaretPos() const { return Point(FCol, FRow); }
-    void SetCaretPos(TPoint P);
+    TPoint CaretPos() const { return FEditor.CaretPoint(); }
+    void SetCaretPos(TPoint P) { FEditor.SetCaretPoint(P); }
+    // The selection over the whole text, in code points (a line break counts one).
+    int SelStart() const { return FEditor.SelStart(); }
+    void SetSelStart(int v) { FEditor.SetSelStart(v); }
+    int SelLength() const { return FEditor.SelLength(); }
+    void SetSelLength(int v) { FEditor.SetSelLength(v); }
+    std::string SelText() const { return FEditor.SelText(); }
+    void SelectAll() { FEditor.SelectAll(); }
 
     TNotifyEvent OnChange;
 
@@ -240,22 +255,21 @@ protected:
     void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
     void KeyPress(char32_t& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     LRESULT DialogCode() const override { return DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTALLKEYS; }
     bool FocusOnClick() const override { return true; }
     virtual void Change();
 
 private:
-    void Commit();
-    int LineHeight() const;
-    void ScrollToCaret();
+    bool TextEditBegin() override { return true; }
+    void TextEdited() override;
+    TRect TextEditArea() const override;
+    const TFont& TextEditFont() const override { return Font(); }
+    void TextEditInvalidate() override { Invalidate(); }
+    void TextEditCapture(bool Capture) override { SetMouseCapture(Capture); }
 
-    std::vector<std::string> FRows{std::string()};  // never empty while editing
-    int FRow = 0;
-    int FCol = 0;
-    int FTopRow = 0;
-    bool FReadOnly = false;
-    bool FWantReturns = true;
-    bool FWantTabs = false;
+    TTextEditor FEditor{*this, true};
     bool FModified = false;
     bool FInternalChange = false;
 };
