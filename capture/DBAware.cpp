@@ -71,7 +71,7 @@ TDataSource* GetDataSource(TWinControl* Control)
         ReadSource<TDBLookupComboBox>(Control, result);
         ReadSource<TDBCtrlGrid>(Control, result);
         ReadSource<TDBSpinEdit>(Control, result);
-    } catch (const std::exception&) {
+    } catch (const Exception&) {
         result = nullptr;
     }
     return result;
@@ -100,7 +100,7 @@ TField* GetDataField(TWinControl* Control)
         ReadField<TDBRadioGroup>(Control, result);
         ReadField<TDBLookupListBox>(Control, result);
         ReadField<TDBLookupComboBox>(Control, result);
-    } catch (const std::exception&) {
+    } catch (const Exception&) {
         result = nullptr;
     }
     return result;

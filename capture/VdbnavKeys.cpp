@@ -122,7 +122,7 @@ void TVandroDBNavigator::DBGrKeyDown(TObject* Sender)
                 if (ds->Modified()) {
                     try {
                         ds->Post();
-                    } catch (const std::exception&) {
+                    } catch (const Exception&) {
                     }
                 } else {
                     ds->Cancel();
@@ -205,7 +205,7 @@ void TVandroDBNavigator::DoFieldJump(TWinControl* Control, bool Forward)
             }
             return false;
         });
-    } catch (const std::exception&) {
+    } catch (const Exception&) {
     }
 }
 

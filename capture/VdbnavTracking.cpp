@@ -159,7 +159,7 @@ void TVandroDBNavigator::ControlEnter(TObject* Sender)
             ISearchMode(false);
             ResetFind();
         }
-    } catch (const std::exception&) {
+    } catch (const Exception&) {
     }
     if (GetDataField(control) != CurrentField) {
         CurrentControl = nullptr;
@@ -197,7 +197,7 @@ void TVandroDBNavigator::ColumnEnter(TObject* Sender)
     try {
         ISearchMode(false);
         ResetFind();
-    } catch (const std::exception&) {
+    } catch (const Exception&) {
     }
     CurrentControl = nullptr;
     CurrentField = nullptr;

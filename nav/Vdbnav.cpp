@@ -455,6 +455,9 @@ void TVandroDBNavigator::SetVertical(bool Value)
 {
     FVertical = Value;
     int w = Width(), h = Height();
+    // Only the switch to a column turns a wide navigator upright. Switching back keeps
+    // the size and lays a row out in it: the navigator does not remember the width its
+    // row had, and a form that set both sizes itself must not see them swapped.
     if (Value && w > h)
         std::swap(w, h);
     SetWidth(w);

@@ -80,7 +80,10 @@ void Restore(TObject* o, const TSnap& s)
                 s.Prop->Set(o, s.Value);
             break;
         }
-    } catch (...) {
+    } catch (const Exception&) {
+        // A setter that refuses its old value back leaves that one property as the file
+        // set it; the read is failing anyway and reports its own error. Anything else
+        // (out of memory, a fault in the setter) is not ours to swallow.
     }
 }
 
@@ -248,7 +251,8 @@ void BuildInto(TObjectNode& Tree, TComponent* Root, bool FreshRoot)
             if (Root->Name() != oldName) {
                 try {
                     Root->SetName(oldName);
-                } catch (...) {
+                } catch (const Exception&) {
+                    // The old name was taken meanwhile; the read's own error is reported.
                 }
             }
             Root->SetLoading(wasLoading);

@@ -33,6 +33,10 @@ void TDBEditControl::SetControlText(const std::string& Value)
 
 void TDBEditControl::ShowText(const std::string& Value)
 {
+    // The caret goes to the end of a new value, not the start as in a plain edit box:
+    // typing into a data field after a record move goes on from what it holds. The same
+    // value leaves the caret and selection alone (a dataset re-reading its record while
+    // going into edit state must not move them under the user).
     if (Value != FEditor.Text()) {
         FEditor.SetText(Value);
         FEditor.SetSelStart(FEditor.TextLength());

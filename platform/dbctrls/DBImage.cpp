@@ -34,7 +34,8 @@ void TDBImage::DataChange(TObject*)
             try {
                 FPicture.LoadFromBMP(std::span<const unsigned char>(
                     reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
-            } catch (const std::exception&) {
+            } catch (const EInvalidGraphic&) {
+                // A damaged image shows as none; the field keeps its bytes.
                 FPicture.SetSize(0, 0);
             }
         }

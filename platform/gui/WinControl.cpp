@@ -23,6 +23,8 @@ TWinControl::~TWinControl()
     while (!FControls.empty()) {
         TControl* c = FControls.back();
         RemoveControl(c);
+        // Free(), not delete: the removal notifications go out while the child is still
+        // whole, so a receiver (a navigator, a data link) can still ask what it is.
         c->Free();
     }
     if (g_focus == this)

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -166,8 +167,14 @@ public:
     {
         if (v < 0)
             throw Exception("Tag must not be negative");
+        if (v == 0 && RestoreFault == 1)
+            throw Exception("Tag cannot go back");
+        if (v == 0 && RestoreFault == 2)
+            throw std::bad_alloc();
         Tag = v;
     }
+    // How putting Tag back to 0 fails: 0 not at all, 1 refused, 2 out of memory.
+    static inline int RestoreFault = 0;
     std::int64_t Tag = 0;
     std::string Hint;
 };
@@ -449,6 +456,25 @@ TEST_F(FormFiles, RefusedFilesNameTheLineAndLeaveNothingBehind)
         EXPECT_FALSE(form->InState(csLoading));
         EXPECT_TRUE(g_loaded.empty());
     }
+}
+
+TEST_F(FormFiles, UndoingARefusedReadSwallowsRefusalsButNotOutOfMemory)
+{
+    const char* text = "object P: TTestPicky\n  Tag = 5\n  object B: TTestControl\n    OnClick = Missing\n  end\nend\n";
+    TOwned<TTestPicky> root(new TTestPicky(nullptr));
+    // A setter refusing its old value back: the read's own error is what the caller sees.
+    TTestPicky::RestoreFault = 1;
+    EXPECT_THROW(ReadComponentText(text, root.get()), EReadError);
+    EXPECT_EQ(root->ComponentCount(), 0);
+    // Running out of memory on the way back is not swallowed.
+    TTestPicky::RestoreFault = 2;
+    root->Tag = 0;
+    EXPECT_THROW(ReadComponentText(text, root.get()), std::bad_alloc);
+    EXPECT_EQ(root->ComponentCount(), 0);
+    TTestPicky::RestoreFault = 0;
+    root->Tag = 0;
+    EXPECT_THROW(ReadComponentText(text, root.get()), EReadError);
+    EXPECT_EQ(root->Tag, 0);
 }
 
 TEST_F(FormFiles, CreatingFromARefusedFileLeavesTheOwnerAsItWas)
