@@ -4,6 +4,7 @@
 #include "korin/nav/Vdbnavbuf.h"
 #include "korin/nav/Vdbnavhint.h"
 
+#include <climits>
 #include <cstdlib>
 #include <utility>
 
@@ -80,8 +81,8 @@ TVandroDBNavigator::TVandroDBNavigator(TComponent* AOwner, bool ASetupMode)
     FFindOptions->SetSingleCharPattern('%');
     FDBControls = new TDBControlsList(this);
     FDefaultControls = new TDefaultControlList(this);
-    FCopyBuffer = new TRecordBuffer;
-    FDittoBuffer = new TRecordBuffer;
+    FCopyBuffer = std::make_unique<TRecordBuffer>();
+    FDittoBuffer = std::make_unique<TRecordBuffer>();
 
     MultiRowShortCuts = DefaultShortCuts;
     SingleRowShortCuts = DefaultSShortCuts;
@@ -107,10 +108,9 @@ TVandroDBNavigator::TVandroDBNavigator(TComponent* AOwner, bool ASetupMode)
 
 TVandroDBNavigator::~TVandroDBNavigator()
 {
+    // Free() has taken the navigator apart already; a navigator deleted directly gets
+    // this class's own releases here.
     BeforeDestruction();
-    AttachStatusBar(nullptr);
-    ApplyQuery(nqaRelease);
-    ApplyFilter(nfaRelease);
     FButtonsCreated = false;
     if (FAutoRepeatTimer) {
         TTimer* t = std::exchange(FAutoRepeatTimer, nullptr);
@@ -124,9 +124,19 @@ TVandroDBNavigator::~TVandroDBNavigator()
     delete std::exchange(FDBControls, nullptr);
     CurrentControl = nullptr;
     CurrentField = nullptr;
-    delete std::exchange(FCopyBuffer, nullptr);
-    delete std::exchange(FDittoBuffer, nullptr);
+    FCopyBuffer.reset();
+    FDittoBuffer.reset();
     // The buttons and the drop-down timer go with the owned components.
+}
+
+void TVandroDBNavigator::BeforeDestruction()
+{
+    if (!InState(csDestroying)) {
+        AttachStatusBar(nullptr);
+        ApplyQuery(nqaRelease);
+        ApplyFilter(nfaRelease);
+    }
+    TCustomPanel::BeforeDestruction();
 }
 
 bool TVandroDBNavigator::IsAnyPreviousInstance(TComponent* AOwner) const
@@ -246,11 +256,8 @@ TDataSource* TVandroDBNavigator::FGetDataSource() const
 
 void TVandroDBNavigator::FSetDataSource(TDataSource* Value)
 {
-    if (!FDataLink || Value == FDataLink->DataSource())
-        return;
-    FDataLink->SetDataSource(Value);
-    if (Value)
-        Value->FreeNotification(this);
+    if (FDataLink)
+        FDataLink->SetDataSourceFor(this, Value);
 }
 
 int TVandroDBNavigator::FGetPageRows() const
@@ -264,7 +271,9 @@ int TVandroDBNavigator::FGetPageRows() const
 
 void TVandroDBNavigator::SetPageRows(int Value)
 {
-    FPageRows = std::abs(Value);
+    // The size of a negative value; the one negative int without a positive counterpart
+    // (a form file may hold it) becomes the largest page there is.
+    FPageRows = Value == INT_MIN ? INT_MAX : std::abs(Value);
 }
 
 void TVandroDBNavigator::SetFlatButtons(bool Value)

@@ -94,6 +94,9 @@ public:
 
     // Component lifecycle.
     void Loaded() override;
+    // Detaches the status bar and releases an applied query and filter while the whole
+    // object, a derived class's part included, still exists.
+    void BeforeDestruction() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     void WndProc(TMessage& Message) override;
@@ -177,8 +180,8 @@ public:
     bool ISearchActive() const { return FISearchActive; }
     TDBControlsList* DBControls() const { return FDBControls; }
     TDefaultControlList* DefaultControls() const { return FDefaultControls; }
-    TRecordBuffer* DittoBuffer() const { return FDittoBuffer; }
-    TRecordBuffer* CopyBuffer() const { return FCopyBuffer; }
+    TRecordBuffer* DittoBuffer() const { return FDittoBuffer.get(); }
+    TRecordBuffer* CopyBuffer() const { return FCopyBuffer.get(); }
 
     // Layout: W and H are the proposed size; on return they hold the size the navigator
     // should take, and the buttons have been placed.
@@ -236,8 +239,9 @@ public:
     void ClearCopyRecBuffer();
 
     // Button hints: the hint text, and " - " with the multi-row shortcut when
-    // ShowShortCuts is set ("FIRST - Home").
-    virtual void InitHints();
+    // ShowShortCuts is set ("FIRST - Home"). Not virtual: the constructor composes the
+    // hints, and a call from a constructor could never reach a derived class's version.
+    void InitHints();
     // Shows the balloon "No more matches!" beside the last visible button.
     virtual void DoCustomHint();
 
@@ -307,7 +311,8 @@ public:
 
 protected:
     void CreateWindowHandle(const TCreateParams& Params) override;
-    virtual void InitButtons();
+    // Creates the 25 buttons; run by the constructor, hence not virtual.
+    void InitButtons();
     void HorzAdjustSize(int& W, int& H);
     void VertAdjustSize(int& W, int& H);
     void WMSize(TMessage& Message);
@@ -349,8 +354,8 @@ private:
     int FVisibleCount = 16;
     bool FISearchActive = false;
     bool FChangeControlFocus = true;
-    TRecordBuffer* FDittoBuffer = nullptr;
-    TRecordBuffer* FCopyBuffer = nullptr;
+    std::unique_ptr<TRecordBuffer> FDittoBuffer;
+    std::unique_ptr<TRecordBuffer> FCopyBuffer;
     TColor FButtonsColor = clBtnFace;
     TButtonImageSize FButtonImageSize = bis16;
     bool FSetupMode = false;

@@ -1,7 +1,5 @@
 // The dispatcher every navigator button press ends in, and the actions that act on the
 // dataset directly.
-#include <exception>
-
 #include "korin/nav/Vdbnav.h"
 #include "korin/nav/Vdbnavbuf.h"
 #include "korin/platform/core/DateUtils.h"
@@ -16,12 +14,7 @@ void TVandroDBNavigator::Navigate(TVNavigateBtn Button)
     TDataSource* source = DataSource();
     if (!source)
         return;
-    TDataSet* ds = nullptr;
-    try {
-        ds = source->DataSet();
-    } catch (const std::exception&) {
-        ds = nullptr;
-    }
+    TDataSet* ds = source->DataSet();
     if (!ds || ds->ControlsDisabled())
         return;
     // The application may veto any press, also of a disabled button.
@@ -139,16 +132,16 @@ void TVandroDBNavigator::NavigateRefresh(TDataSet* DS)
             DS->SetActive(false);
             DS->SetActive(true);
             DS->Locate(keyFields, keyValues, 0);
-        } catch (const std::exception&) {
+        } catch (const EDatabaseError&) {
         }
         return;
     }
     try {
         DS->Refresh();
-    } catch (const std::exception&) {
+    } catch (const EDatabaseError&) {
         try {
             DS->Resync(0);
-        } catch (const std::exception&) {
+        } catch (const EDatabaseError&) {
         }
     }
 }
@@ -175,7 +168,7 @@ void TVandroDBNavigator::NavigateCopyRec(TDataSet* DS)
         DS->UpdateCursorPos();
         FCopyBuffer->Copy(DS);
         ChangeButtonState(vnbPasteRec, true);
-    } catch (const std::exception&) {
+    } catch (const EDatabaseError&) {
         ChangeButtonState(vnbPasteRec, false);
     }
 }
@@ -184,7 +177,7 @@ void TVandroDBNavigator::NavigatePasteRec(TDataSet* DS)
 {
     try {
         FCopyBuffer->Paste(DS);
-    } catch (const std::exception&) {
+    } catch (const EDatabaseError&) {
     }
 }
 

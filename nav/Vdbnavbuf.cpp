@@ -1,7 +1,5 @@
 #include "korin/nav/Vdbnavbuf.h"
 
-#include <exception>
-
 #include "korin/platform/db/DB.h"
 
 namespace korin {
@@ -58,7 +56,7 @@ void TRecordBuffer::Copy(TDataSet* DataSet)
             entry->FieldName = f->FieldName();
             entry->Value = f->Value();
             FItems.push_back(std::move(entry));
-        } catch (const std::exception&) {
+        } catch (const EDatabaseError&) {
         }
     }
 }

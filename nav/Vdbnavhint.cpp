@@ -1,7 +1,5 @@
 #include "korin/nav/Vdbnavhint.h"
 
-#include <exception>
-
 #include "korin/nav/Vdbnav.h"
 #include "korin/platform/gui/Bitmap.h"
 #include "korin/platform/gui/DrawText.h"
@@ -69,7 +67,7 @@ void TCustomHintWindow::ActivateHint(const TRect& Rect, const std::string& AHint
     if (Active()) {
         try {
             ReleaseHandle();
-        } catch (const std::exception&) {
+        } catch (const Exception&) {
         }
     }
     FHideTimer->SetEnabled(false);

@@ -85,8 +85,10 @@ public:
     const std::any* FindMethod(const std::string& Name) const;
 
     // Sends the removal notifications once; called by Free() and, at the latest, by
-    // the destructors of the platform's base classes.
-    void BeforeDestruction();
+    // the destructors of the platform's base classes. Free() calls it while the whole
+    // object still exists, so an override can undo what needs a derived class's own
+    // versions of virtual functions; it calls the inherited one at its end.
+    virtual void BeforeDestruction();
 
 protected:
     void SetState(TComponentState flags, bool on)
