@@ -1,6 +1,7 @@
 #include "korin/search/Dbsearch.h"
 
 #include <cstring>
+#include <typeinfo>
 #include <vector>
 
 #include "korin/platform/core/TypInfo.h"
@@ -15,14 +16,21 @@ namespace {
 
 // Everything the sequential walk changes outside the dataset's position — the mouse
 // cursor, the disabled controls and the bookmark of the starting record — is put back
-// by this guard on every way out, an engine error included.
+// by this guard on every way out: an engine error during the walk, and one while taking
+// the bookmark or going back to it, included.
 class TWalkGuard {
 public:
     explicit TWalkGuard(TDataSet* D) : FDataSet(D)
     {
         FOldCursor = SetCursor(LoadCursor(0, IDC_WAIT));
         FDataSet->DisableControls();
-        FBookmark = FDataSet->GetBookmark();
+        try {
+            FBookmark = FDataSet->GetBookmark();
+        } catch (...) {
+            FDataSet->EnableControls();
+            SetCursor(FOldCursor);
+            throw;
+        }
     }
     ~TWalkGuard()
     {
@@ -32,21 +40,31 @@ public:
         // original error pass.
         try {
             Finish(false);
-        } catch (...) {
+        } catch (const EDatabaseError&) {
         }
     }
     // Success stays on the current record; failure returns to the starting record.
     void Finish(bool Found)
     {
         FDone = true;
-        FDataSet->EnableControls();
-        if (!Found && FBookmark.Valid && FDataSet->BookmarkValid(FBookmark))
-            FDataSet->GotoBookmark(FBookmark);
+        try {
+            FDataSet->EnableControls();
+            if (!Found && FBookmark.Valid && FDataSet->BookmarkValid(FBookmark))
+                FDataSet->GotoBookmark(FBookmark);
+        } catch (...) {
+            Release();
+            throw;
+        }
+        Release();
+    }
+
+private:
+    void Release()
+    {
         FDataSet->FreeBookmark(FBookmark);
         SetCursor(FOldCursor);
     }
 
-private:
     TDataSet* FDataSet;
     HCURSOR FOldCursor = crDefault;
     TBookmark FBookmark;
@@ -221,8 +239,8 @@ void TCustomdbSearch::DoLocate(const TLocateInfo& Info)
     if (!field)
         throw EDBSearchPatternNotFound("VDBNAV: Search Field not in table!");
 
-    if (UseIndexedRoute(dataSet, field, info, pattern))
-        LocateIndexed(static_cast<TTable*>(dataSet), field, info);
+    if (TTable* table = IndexedRouteTable(dataSet, field, info, pattern))
+        LocateIndexed(table, field, info);
     else
         LocateSequential(dataSet, field, info);
 }
@@ -231,28 +249,29 @@ void TCustomdbSearch::DoLocate(const TLocateInfo& Info)
 // reached, so it is walked) of a local database (TDatabase::IsSQLBased: a server database
 // is walked too), searched for a plain text case-sensitively, when one of its indexes is
 // led by the search field. A key search compares exactly, so a search that ignores case
-// or expands wildcards walks the records instead.
-bool TCustomdbSearch::UseIndexedRoute(TDataSet* DataSet, TField* Field, const TLocateInfo& Info,
-                                      const std::string& Pattern) const
+// or expands wildcards walks the records instead. The table when the route applies,
+// else null.
+TTable* TCustomdbSearch::IndexedRouteTable(TDataSet* DataSet, TField* Field, const TLocateInfo& Info,
+                                          const std::string& Pattern) const
 {
     if (!Info.ExactMatch && IsPatternWild(Pattern))
-        return false;
-    if (DataSet->ClassName() != "TTable")
-        return false;
-    auto* table = static_cast<TTable*>(DataSet);
+        return nullptr;
+    auto* table = dynamic_cast<TTable*>(DataSet);
+    if (!table || typeid(*table) != typeid(TTable))
+        return nullptr;
     if (table->Database() && table->Database()->IsSQLBased())
-        return false;
+        return nullptr;
     bool isText = Field->DataType() == ftString || Field->DataType() == ftWideString || Field->DataType() == ftMemo ||
                   Field->DataType() == ftFmtMemo;
     if (!Info.CaseSensitive && isText)
-        return false;
+        return nullptr;
     table->IndexDefs()->Update();
     for (int i = 0; i < table->IndexDefs()->Count(); ++i) {
         std::vector<std::string> fields = SplitFieldNames(table->IndexDefs()->Items(i)->Fields());
         if (!fields.empty() && SameName(fields[0], Field->FieldName()))
-            return true;
+            return table;
     }
-    return false;
+    return nullptr;
 }
 
 // Indexed route. A find positions the table with FindKey in the search field's order and

@@ -99,7 +99,8 @@ public:
 private:
     void LocateIndexed(TTable* Table, TField* Field, const TLocateInfo& Info);
     void LocateSequential(TDataSet* DataSet, TField* Field, const TLocateInfo& Info);
-    bool UseIndexedRoute(TDataSet* DataSet, TField* Field, const TLocateInfo& Info, const std::string& Pattern) const;
+    TTable* IndexedRouteTable(TDataSet* DataSet, TField* Field, const TLocateInfo& Info,
+                              const std::string& Pattern) const;
 
     TLocateInfo FLocateInfo;
     TDataSource* FDataSource = nullptr;

@@ -173,8 +173,10 @@ public:
     void SetKeepConnection(bool Value) { FKeepConnection = Value; }
     // Made by the session for a dataset that named a file or an alias.
     bool Temporary() const { return FTemporary; }
-    // SQLite is a local engine.
-    bool IsSQLBased() const { return false; }
+    // Whether the database is reached through a database server rather than a local
+    // file: never for SQLite. Virtual so that a database class of another engine can say
+    // so; the search engine walks the records of such a database instead of keying.
+    virtual bool IsSQLBased() const { return false; }
 
     int DataSetCount() const { return static_cast<int>(FDataSets.size()); }
     TDBDataSet* DataSets(int Index) const;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,11 +32,40 @@ void Exec(const std::string& path, const std::string& sql)
         throw std::runtime_error(msg);
 }
 
-// A table that is not exactly TTable: always searched record by record.
+// A table that is not exactly TTable: always searched record by record. It can be told
+// to fail in the engine when a bookmark is taken.
 class TMyTable : public TTable {
 public:
     using TTable::TTable;
+    bool FailKeys = false;
+
+protected:
+    std::int64_t InternalRecordKey(int Index) const override
+    {
+        if (FailKeys)
+            throw EDatabaseError("key lost");
+        return TTable::InternalRecordKey(Index);
+    }
 };
+
+// A database that says it is reached through a server.
+class TServerDatabase : public TDatabase {
+public:
+    using TDatabase::TDatabase;
+    bool IsSQLBased() const override { return true; }
+};
+
+}  // namespace
+
+// An application's own dataset class that happens to be called TTable.
+namespace app {
+class TTable : public korin::TQuery {
+public:
+    using TQuery::TQuery;
+};
+}  // namespace app
+
+namespace {
 
 // people: names in id order Smith, Jones, Brown, Smithers, Jones, Зоя; an index on name.
 class DbSearchTest : public ::testing::Test {
@@ -420,3 +450,87 @@ TEST_F(DbSearchTest, PropertiesAndOneShotFlags)
 }
 
 }  // namespace
+
+TEST_F(DbSearchTest, ADatasetOfAnotherClassNamedTTableIsWalked)
+{
+    auto* q = new app::TTable(Owner.get());
+    EXPECT_EQ(q->ClassName(), "TTable");
+    q->SetDatabaseName(Path);
+    q->SQL()->Add("SELECT id, name FROM people ORDER BY id DESC");
+    q->Open();
+    q->AfterScroll = [this](TDataSet*) { Scrolls.push_back("scroll"); };
+    Source->SetDataSet(q);
+    Search->SetDataSource(Source);
+    Search->DoLocate(Info("name", "Jones", true, true));
+    EXPECT_EQ(Id(q), 5);
+    EXPECT_FALSE(Scrolls.empty());
+}
+
+TEST_F(DbSearchTest, WalkPutsCursorAndControlsBackWhenTheBookmarkFails)
+{
+    // Taking the bookmark fails.
+    auto* t = Open<TMyTable>();
+    t->SetRecNo(3);
+    t->FailKeys = true;
+    EXPECT_EQ(Fail(Info("name", "Jones")), "key lost");
+    t->FailKeys = false;
+    EXPECT_EQ(GetCursor(), crDefault);
+    EXPECT_FALSE(t->ControlsDisabled());
+
+    // Going back to it fails (the walk ended at the end of the table).
+    t->BeforeScroll = [](TDataSet* d) {
+        if (d->EOF())
+            throw EDatabaseError("cannot go back");
+    };
+    EXPECT_EQ(Fail(Info("name", "Nobody*")), "cannot go back");
+    EXPECT_EQ(GetCursor(), crDefault);
+    EXPECT_FALSE(t->ControlsDisabled());
+
+    // An error of the walk itself, then one going back: the walk's error passes.
+    t->BeforeScroll = nullptr;
+    t->SetRecNo(2);
+    t->BeforeScroll = [](TDataSet* d) { throw EDatabaseError(d->EOF() ? "cannot go back" : "walk failed"); };
+    EXPECT_EQ(Fail(Info("name", "Nobody*")), "walk failed");
+    EXPECT_EQ(GetCursor(), crDefault);
+    EXPECT_FALSE(t->ControlsDisabled());
+}
+
+TEST_F(DbSearchTest, IndexedFindNextPutsBackANamedIndexOrFieldOrder)
+{
+    Exec(Path, "CREATE INDEX by_city ON people(city);");
+    TTable* t = Open();
+    // By city: Berlin (Jones 2), Oslo, Paris, Paris, Rome (Jones 5), Москва.
+    t->SetIndexName("by_city");
+    t->First();
+    ASSERT_EQ(Id(t), 2);
+    Search->DoLocate(Next(Info("name", "Jones", true, true)));
+    EXPECT_EQ(Id(t), 5);
+    EXPECT_EQ(t->IndexName(), "by_city");
+    EXPECT_EQ(t->IndexFieldNames(), "");
+    EXPECT_EQ(t->RecNo(), 5);
+    EXPECT_EQ(Fail(Next(Info("name", "Jones", true, true))), "No more matches!");
+    EXPECT_EQ(t->IndexName(), "by_city");
+    EXPECT_EQ(Id(t), 5);
+
+    t->SetIndexFieldNames("city");
+    t->First();
+    Search->DoLocate(Next(Info("name", "Jones", true, true)));
+    EXPECT_EQ(Id(t), 5);
+    EXPECT_EQ(t->IndexFieldNames(), "city");
+    EXPECT_EQ(t->RecNo(), 5);
+}
+
+TEST_F(DbSearchTest, AServerDatabaseIsWalked)
+{
+    auto* db = new TServerDatabase(Owner.get());
+    db->SetDatabaseName(Path);
+    TTable* t = Open();
+    ASSERT_EQ(t->Database(), db);
+    t->Last();
+    Scrolls.clear();
+    Search->DoLocate(Info("name", "Jones", true, true));
+    EXPECT_EQ(Id(t), 2);
+    EXPECT_EQ(t->IndexFieldNames(), "");
+    EXPECT_FALSE(Scrolls.empty());
+    EXPECT_EQ(Fail(Info("name", "Green", true, true)), "Search pattern: Green not found in field: name");
+}

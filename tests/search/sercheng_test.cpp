@@ -199,3 +199,23 @@ TEST_F(Wildcards, MatchingUtf8Texts) {
     EXPECT_TRUE(CompareUtf8Strings("Москва", "МОСКВА", false, false));
     EXPECT_TRUE(CompareUtf8Strings("x中y", "x%y", true, true));
 }
+
+TEST(Sercheng, OverlongSequencesBecomeQuestionMarks) {
+    // Longer-than-needed forms of 'A', of NUL and of U+FFFF: never the character itself.
+    EXPECT_EQ(Utf8ToCp1251("a\xE0\x81\x81" "b"), "a???b");
+    EXPECT_EQ(Utf8ToCp1251("\xC1\x81"), "??");
+    EXPECT_EQ(Utf8ToCp1251("\xE0\x80\x80"), "???");
+    EXPECT_EQ(Utf8ToCp1251("\xF0\x8F\xBF\xBF"), "????");
+    // The shortest forms next to them convert.
+    EXPECT_EQ(Utf8ToCp1251("\xD0\x90\xE2\x82\xAC"), "\xC0\x88");
+}
+
+TEST_F(Wildcards, ATailPatternRejectsTrailingSpaces) {
+    Use("..", '@');
+    EXPECT_FALSE(Match("xxab ", "..ab"));
+    EXPECT_FALSE(Match("xxab  \r\n", "..ab"));
+    EXPECT_TRUE(Match("xxab\r\n\t", "..ab"));
+    EXPECT_TRUE(Match("xxab\x1F", "..ab"));
+    // The first occurrence decides.
+    EXPECT_FALSE(Match("abxxab", "..ab"));
+}
