@@ -271,6 +271,9 @@ protected:
     // Re-reads the record list (keeps the current filter) and returns to the record of
     // Key when it is still there, else to the record at the same position.
     void ReloadKeepingPosition(bool Notify);
+    // Describes the source again after its order changed while open, so that posting
+    // knows whether new records still simply go to the end.
+    void DescribeSourceAgain() { FSource = DescribeSource(); }
 
 private:
     void BuildList(const std::string& Filter, std::vector<std::int64_t>& Keys,

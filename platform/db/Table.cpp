@@ -230,6 +230,7 @@ void TTable::ChangeOrder()
         return;
     }
     CheckBrowseMode();
+    DescribeSourceAgain();
     ReloadKeepingPosition(true);
     FieldsCreated();
 }

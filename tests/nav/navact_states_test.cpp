@@ -164,3 +164,23 @@ TEST_F(StatesTest, ChangeButtonStateSwitchesOneButtonAndTheSet)
 }
 
 }  // namespace
+
+TEST_F(StatesTest, PasteRecordGoesOffOnADatasetThatCannotBeModified)
+{
+    ClickButton(vnbCopyRec);
+    EXPECT_TRUE(nav->Buttons(vnbPasteRec)->Enabled());
+    TTable* ro = new TTable(form);
+    ro->SetDatabaseName(Path);
+    ro->SetTableName("items");
+    ro->SetReadOnly(true);
+    ro->Open();
+    UseDataSet(ro);
+    EXPECT_FALSE(nav->Buttons(vnbPasteRec)->Enabled());
+
+    // Copied there, it is on until the next notification puts the rule in force.
+    nav->Navigate(vnbCopyRec);
+    EXPECT_TRUE(nav->Buttons(vnbPasteRec)->Enabled());
+    ro->Next();
+    EXPECT_FALSE(nav->Buttons(vnbPasteRec)->Enabled());
+    EXPECT_EQ(Shown(), Browse - Changes);
+}

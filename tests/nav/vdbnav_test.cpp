@@ -572,3 +572,30 @@ TEST_F(NavTest, WindowCreationTurnsAVerticalNavigatorUpright)
     EXPECT_EQ(nav->Width(), 20);
     EXPECT_EQ(nav->Height(), 342);
 }
+
+TEST_F(NavTest, VerticalHeightsFreeStandingAndDocked)
+{
+    TVandroDBNavigator* nav = MakeNav();
+    nav->SetVisible(ClassicVisibleButtons);
+    nav->SetVertical(true);
+    // Free-standing: the height shrinks to whole buttons.
+    nav->SetBounds(0, 0, 20, 327);
+    EXPECT_EQ(nav->Height(), 320);
+    EXPECT_EQ(nav->ButtonHeight(), 32);
+    EXPECT_EQ(nav->Buttons(vnbRefresh)->BoundsRect(), Bounds(0, 288, 20, 32));
+
+    // Docked: the height stays, and the three spare pixels go one each to buttons spread
+    // along the column.
+    form->SetClientHeight(323);
+    nav->SetAlign(alLeft);
+    EXPECT_EQ(nav->Height(), 323);
+    std::vector<int> heights, tops;
+    for (TVNavigateBtn b : AllNavButtons())
+        if (nav->Buttons(b)->Visible()) {
+            heights.push_back(nav->Buttons(b)->Height());
+            tops.push_back(nav->Buttons(b)->Top());
+        }
+    EXPECT_EQ(heights, (std::vector<int>{32, 33, 32, 32, 32, 33, 32, 32, 33, 32}));
+    EXPECT_EQ(tops, (std::vector<int>{0, 32, 65, 97, 129, 161, 194, 226, 258, 291}));
+    EXPECT_EQ(nav->Buttons(vnbRefresh)->Width(), nav->Width());
+}

@@ -275,3 +275,59 @@ TEST(QParserPlace, MalformedStatementsFailCleanly) {
     for (int i = 0; i < 100; ++i) shallow += " UNION SELECT 1";
     EXPECT_EQ(Place(shallow, "1=1", "").afterWhere, shallow + " WHERE (1=1)");
 }
+
+TEST(QParserScan, AThousandNestedSelectsAreTheLimit) {
+    auto chain = [](int selects) {
+        std::string sql = "SELECT 1";
+        for (int i = 1; i < selects; ++i) sql += " UNION SELECT 1";
+        return sql;
+    };
+    TQParser thousand(chain(1000));
+    EXPECT_EQ(ExceptionText([&] { thousand.ScanQuery(); }), "<no exception>");
+    std::string result;
+    thousand.PlaceWHERECondition("1=1", result);
+    EXPECT_EQ(result, chain(1000) + " WHERE (1=1)");
+    TQParser more(chain(1001));
+    EXPECT_EQ(ExceptionText([&] { more.ScanQuery(); }), "Statement nested too deeply!");
+    EXPECT_EQ(ExceptionText([&] { more.PlaceWHERECondition("1=1", result); }), "Can't place the condition!");
+}
+
+TEST(QParserScan, AnExistingWhereWithNothingInIt) {
+    TQParser p("SELECT * FROM T WHERE ORDER BY B");
+    p.ScanQuery();
+    EXPECT_EQ(p.WhereInsertPos(), 22);
+    EXPECT_EQ(p.WhereEnd(), 22);
+    EXPECT_EQ(p.OrderByEnd(), 31);
+    EXPECT_FALSE(p.MissingClauses().Contains(ckWHERE));
+    std::string result;
+    p.PlaceWHERECondition("X>2", result);
+    EXPECT_EQ(result, "SELECT * FROM T WHERE () AND (X>2) ORDER BY B");
+}
+
+TEST(QParserScan, ANestedSelectMeetingASecondFrom) {
+    // The nested statement ends at its second FROM; back at the top, that FROM's place
+    // is where the new WHERE would go.
+    TQParser one("SELECT a FROM t SELECT b FROM u FROM v WHERE z");
+    one.ScanQuery();
+    EXPECT_EQ(one.FromPos(), 37);
+    EXPECT_EQ(one.WhereInsertPos(), 45);
+    EXPECT_EQ(one.WhereEnd(), 46);
+    EXPECT_EQ(one.SelectNesting(), 0);
+    std::string result;
+    one.PlaceWHERECondition("X>2", result);
+    EXPECT_EQ(result, "SELECT a FROM t SELECT b FROM u FROM v WHERE (z) AND (X>2) ");
+
+    // Two levels down, the second FROM only closes the inner level.
+    TQParser two("SELECT a FROM t SELECT b FROM u SELECT c FROM w FROM x WHERE z");
+    two.ScanQuery();
+    EXPECT_EQ(two.FromPos(), 14);
+    EXPECT_EQ(two.WhereInsertPos(), 14);
+    EXPECT_EQ(two.SelectNesting(), 1);
+    EXPECT_TRUE(two.MissingClauses().Contains(ckWHERE));
+
+    TQParser three("SELECT a FROM t SELECT b FROM u SELECT c FROM w FROM x FROM y WHERE z");
+    three.ScanQuery();
+    EXPECT_EQ(three.FromPos(), 60);
+    EXPECT_EQ(three.WhereInsertPos(), 68);
+    EXPECT_EQ(three.SelectNesting(), 0);
+}
