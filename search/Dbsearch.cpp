@@ -345,6 +345,9 @@ void TCustomdbSearch::LocateSequential(TDataSet* DataSet, TField* Field, const T
     auto* memo = Field->DataType() == ftMemo ? As<TBlobField>(Field) : nullptr;
 
     TWalkGuard guard(DataSet);
+    // The application may stop a long walk (Esc, or a cancel request): the guard then
+    // returns to the starting record.
+    TEngineWork work;
     bool found = false;
     bool atEnd = false;
     if (Info.FindNext) {
@@ -362,6 +365,7 @@ void TCustomdbSearch::LocateSequential(TDataSet* DataSet, TField* Field, const T
         }
         if (found)
             break;
+        work.Tick();
         DataSet->Next();
         atEnd = DataSet->EOF();
     }

@@ -45,10 +45,19 @@ class TDataSet;
 class TDataSource;
 class TDataLink;
 
-// Errors of datasets and of the database engine (engine errors carry its message).
+// Errors of datasets and of the database engine. Engine errors carry the engine's
+// message and its extended result code (SQLITE_CONSTRAINT_CHECK, SQLITE_BUSY, …); errors
+// the datasets raise themselves carry 0.
 class EDatabaseError : public Exception {
 public:
-    using Exception::Exception;
+    explicit EDatabaseError(std::string Message, int ErrorCode = 0)
+        : Exception(std::move(Message)), FErrorCode(ErrorCode)
+    {
+    }
+    int ErrorCode() const noexcept { return FErrorCode; }
+
+private:
+    int FErrorCode;
 };
 
 enum TFieldType {

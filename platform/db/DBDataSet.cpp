@@ -13,6 +13,9 @@ namespace {
 
 // Reading a result reports progress every this many rows.
 constexpr size_t kProgressRows = 16384;
+// A fully read result stops with an error rather than fill the memory (values and
+// their texts together, roughly).
+constexpr size_t kMaxCachedBytes = size_t{512} << 20;
 
 }  // namespace
 
@@ -38,6 +41,7 @@ void TDBDataSet::CheckFilterText(const std::string& Filter) const
 {
     if (Filter.empty())
         return;
+    CheckSQLText(Filter);
     // The filter is one expression: no statement separators, balanced parentheses.
     int depth = 0;
     bool bad = false;
@@ -62,8 +66,9 @@ void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>&
     sqlite3* db = FDatabase->Handle();
     Keys.clear();
     Rows.clear();
+    TEngineWaitScope wait(db);
     if (FKeyset) {
-        TSQLiteStatement st(db, FSource.KeysetSQL(Filter, ""));
+        TSQLiteStatement st(db, FSource.KeysetSQL(Filter, ""), sgReadOnly);
         if (!st.ReadOnly() || st.HasTail())
             throw EDatabaseError("Invalid filter expression: " + Filter);
         const_cast<TDBDataSet*>(this)->BindParams(st);
@@ -76,15 +81,21 @@ void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>&
         }
         return;
     }
-    TSQLiteStatement st(db, FSource.RowsSQL(Filter, ""));
+    TSQLiteStatement st(db, FSource.RowsSQL(Filter, ""), sgReadOnly);
     if (!st.ReadOnly() || st.HasTail())
         throw EDatabaseError("Invalid filter expression: " + Filter);
     const_cast<TDBDataSet*>(this)->BindParams(st);
     int n = std::min(st.ColumnCount(), static_cast<int>(FTypes.size()));
     Rows.Width = FTypes.size();
+    size_t bytes = 0;
     while (st.Step()) {
-        for (size_t i = 0; i < Rows.Width; ++i)
-            Rows.Cells.push_back(static_cast<int>(i) < n ? st.ColumnAs(static_cast<int>(i), FTypes[i]) : Variant::Null());
+        for (size_t i = 0; i < Rows.Width; ++i) {
+            bool has = static_cast<int>(i) < n;
+            Rows.Cells.push_back(has ? st.ColumnAs(static_cast<int>(i), FTypes[i]) : Variant::Null());
+            bytes += sizeof(Variant) + (has ? static_cast<size_t>(sqlite3_column_bytes(st.Handle(), static_cast<int>(i))) : 0);
+        }
+        if (bytes > kMaxCachedBytes)
+            throw EDatabaseError("The result is too large to be held in memory");
         if (Rows.size() % kProgressRows == 0)
             TBDECallback::ReportProgress(-1, "Records read: " + std::to_string(Rows.size()));
     }
@@ -95,8 +106,9 @@ void TDBDataSet::InternalOpen()
     FDatabase = Session->OpenDatabase(FDatabaseName);
     try {
         sqlite3* db = FDatabase->Handle();
+        TEngineWaitScope wait(db);
         FSource = DescribeSource();
-        TSQLiteStatement desc(db, FSource.DescribeSQL);
+        TSQLiteStatement desc(db, FSource.DescribeSQL, sgReadOnly);
         int n = desc.ColumnCount();
         if (n == 0)
             throw EDatabaseError("The SQL statement returns no result set");
@@ -115,7 +127,7 @@ void TDBDataSet::InternalOpen()
         }
         if (keyset) {
             try {
-                TSQLiteStatement probe(db, FSource.KeysetSQL("", ""));
+                TSQLiteStatement probe(db, FSource.KeysetSQL("", ""), sgReadOnly);
                 keyset = probe.ReadOnly() && !probe.HasTail();
             } catch (const EDatabaseError&) {
                 keyset = false;
@@ -179,8 +191,9 @@ void TDBDataSet::InternalOpen()
         FPage.clear();
         try {
             BuildList(ActiveFilter(), FKeys, FRows);
-        } catch (const EDatabaseError&) {
-            if (!FKeyset)
+        } catch (const EDatabaseError& e) {
+            // A refused or cancelled statement is not tried again.
+            if (!FKeyset || e.ErrorCode() == SQLITE_AUTH || e.ErrorCode() == SQLITE_INTERRUPT)
                 throw;
             // Rows without row ids after all: read the whole result instead.
             FKeyset = false;
@@ -304,6 +317,12 @@ void TDBDataSet::InternalFetch(int Index, std::vector<Variant>& Values)
     }
     std::int64_t id = FKeys[static_cast<size_t>(Index)];
     auto it = FPage.find(id);
+    if (it == FPage.end() && FDatabase && EngineWaiting(FDatabase->Handle())) {
+        // A statement of this connection is paused (the form repaints meanwhile): the
+        // record shows empty now and is read when next asked for.
+        Values.assign(FTypes.size(), Variant::Null());
+        return;
+    }
     if (it == FPage.end()) {
         FetchPage(Index);
         it = FPage.find(id);
@@ -443,7 +462,8 @@ int TDBDataSet::FindFirstWhere(const std::string& Condition, const std::vector<T
         // Cached results are searched in memory by the generic walk.
         return -1;
     }
-    TSQLiteStatement st(FDatabase->Handle(), FSource.KeysetSQL(ActiveFilter(), Condition) + " LIMIT 1");
+    TEngineWaitScope wait(FDatabase->Handle());
+    TSQLiteStatement st(FDatabase->Handle(), FSource.KeysetSQL(ActiveFilter(), Condition) + " LIMIT 1", sgReadOnly);
     BindParams(st);
     for (size_t k = 0; k < Values.size(); ++k) {
         int idx = sqlite3_bind_parameter_index(st.Handle(), (":korin_k" + std::to_string(k)).c_str());

@@ -141,6 +141,40 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------
+// Long statements
+
+// Statements started from user text (opening a query, setting a filter, Locate, key
+// searches) give the application a turn every so many engine steps: the wait procedure
+// runs there (an application processes its pending messages in it, so its forms
+// repaint). The connection of the running statement cannot be used meanwhile; records
+// not yet read show empty until the statement ends. A cancel request made meanwhile
+// (CancelEngineOperation, or Esc where the application's wait procedure watches for it)
+// stops the statement with EDatabaseError "Operation cancelled" and leaves the dataset
+// as it was before.
+using TEngineWaitProc = std::function<void()>;
+// Installs the wait procedure (none: statements run through); returns the previous one.
+TEngineWaitProc SetEngineWaitProc(TEngineWaitProc Proc);
+// Asks the running statement (or walk) to stop; ignored while none runs.
+void CancelEngineOperation();
+bool EngineOperationRunning();
+
+// A long walk over records (a search that reads record after record) that the
+// application may interrupt like a long statement: Tick once per record. Every so many
+// records the wait procedure runs; after a cancel request Tick raises EDatabaseError
+// "Operation cancelled".
+class TEngineWork {
+public:
+    TEngineWork();
+    ~TEngineWork();
+    TEngineWork(const TEngineWork&) = delete;
+    TEngineWork& operator=(const TEngineWork&) = delete;
+    void Tick();
+
+private:
+    unsigned FTicks = 0;
+};
+
+// ---------------------------------------------------------------------------------------
 // Database
 
 class TDatabase : public TComponent {

@@ -558,7 +558,9 @@ bool TDataSet::Locate(const std::string& KeyFields, const Variant& KeyValues, TL
             // A key that cannot be a value of the field matches no record.
             try {
                 keys[k] = fields[k]->Convert(keys[k]);
-            } catch (const Exception&) {
+            } catch (const EDatabaseError&) {
+                return false;
+            } catch (const EVariantError&) {
                 return false;
             }
         } else if (keys[k].Type() != varString) {

@@ -89,10 +89,11 @@ void TDatabase::SetConnected(bool Value)
             rc = sqlite3_exec(h, "PRAGMA schema_version", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) {
             std::string msg = h ? sqlite3_errmsg(h) : "out of memory";
+            int code = h ? sqlite3_extended_errcode(h) : SQLITE_NOMEM;
             sqlite3_close_v2(h);
-            throw EDatabaseError("Cannot open database '" + path + "': " + msg);
+            throw EDatabaseError("Cannot open database '" + path + "': " + msg, code);
         }
-        RegisterEngineFunctions(h);
+        ConfigureConnection(h);
         FReadOnlyFile = sqlite3_db_readonly(h, "main") == 1;
         FHandle = h;
         if (AfterConnect)
@@ -116,29 +117,26 @@ void TDatabase::SetConnected(bool Value)
 
 int TDatabase::Execute(const std::string& SQL)
 {
+    // Nothing runs when any part of the text is damaged.
+    CheckSQLText(SQL);
     if (!Connected())
         Open();
+    CheckEngineFree(FHandle);
     const char* p = SQL.c_str();
     const char* end = p + SQL.size();
     int changes = 0;
     while (p < end) {
-        sqlite3_stmt* st = nullptr;
         const char* tail = nullptr;
-        if (sqlite3_prepare_v2(FHandle, p, static_cast<int>(end - p), &st, &tail) != SQLITE_OK)
-            RaiseEngineError(FHandle);
+        TSQLiteStatement st(FHandle, p, static_cast<int>(end - p), &tail);
+        // The engine always moves on; should it not, stop rather than spin.
+        if (!tail || tail <= p)
+            break;
         p = tail;
-        if (!st)
+        if (!st.Handle())
             continue;
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        }
-        if (rc != SQLITE_DONE) {
-            std::string msg = sqlite3_errmsg(FHandle);
-            sqlite3_finalize(st);
-            throw EDatabaseError(msg);
+        while (st.Step()) {
         }
         changes = sqlite3_changes(FHandle);
-        sqlite3_finalize(st);
     }
     return changes;
 }

@@ -147,7 +147,7 @@ TDBDataSet::TSourceInfo TQuery::DescribeSource()
     if (sql.empty())
         throw EDatabaseError("No SQL statement available");
     {
-        TSQLiteStatement check(Database()->Handle(), sql);
+        TSQLiteStatement check(Database()->Handle(), sql, sgReadOnly);
         if (check.HasTail())
             throw EDatabaseError("Only one SQL statement can be opened");
         if (check.ColumnCount() == 0)
@@ -203,6 +203,8 @@ void TQuery::ExecSQL()
     std::string sql = StatementText();
     if (sql.empty())
         throw EDatabaseError("No SQL statement available");
+    // Nothing runs when any part of the text is damaged.
+    CheckSQLText(sql);
     FillParamsFromMaster();
     TDatabase* db = Session->OpenDatabase(DatabaseName());
     try {
@@ -213,7 +215,10 @@ void TQuery::ExecSQL()
         while (p < end) {
             const char* tail = nullptr;
             TSQLiteStatement st(h, p, static_cast<int>(end - p), &tail);
-            p = tail ? tail : end;
+            // The engine always moves on; should it not, stop rather than spin.
+            if (!tail || tail <= p)
+                break;
+            p = tail;
             if (!st.Handle())
                 continue;
             BindParams(st);

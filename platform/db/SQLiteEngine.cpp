@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "korin/platform/db/DBText.h"
 
@@ -33,14 +36,282 @@ void KorinMatch(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int(ctx, DBTextMatch(value, key, (opts & 1) != 0, (opts & 2) != 0) ? 1 : 0);
 }
 
+// The read-only guard: the connection whose statements are being compiled under it, and
+// the first thing it refused. Statements are compiled on the user-interface thread only.
+struct TGuardState {
+    sqlite3* Db = nullptr;
+    bool Refused = false;
+    bool Writes = false;  // the refused thing changes data (INSERT, CREATE …)
+    std::string What;
+};
+TGuardState* gGuard = nullptr;
+
+// PRAGMAs a user may read through a query: the ones that describe the schema or the
+// file and never change anything. Those in the first list take a name as argument.
+bool AllowedPragma(const std::string& Name, bool HasArgument)
+{
+    static const char* const named[] = {"TABLE_INFO", "TABLE_XINFO", "INDEX_LIST", "INDEX_INFO", "INDEX_XINFO",
+                                        "FOREIGN_KEY_LIST", "TABLE_LIST"};
+    static const char* const plain[] = {"DATABASE_LIST", "COLLATION_LIST", "FUNCTION_LIST", "MODULE_LIST",
+                                        "PRAGMA_LIST", "COMPILE_OPTIONS", "PAGE_COUNT", "PAGE_SIZE",
+                                        "FREELIST_COUNT", "ENCODING", "USER_VERSION", "SCHEMA_VERSION",
+                                        "APPLICATION_ID", "DATA_VERSION"};
+    std::string n = Upper(Name);
+    for (const char* a : named)
+        if (n == a)
+            return true;
+    // Without an argument these only read; with one most of them would set something.
+    if (!HasArgument)
+        for (const char* a : plain)
+            if (n == a)
+                return true;
+    return false;
+}
+
+// Functions that reach outside the statement (files, extensions, the tokenizer table).
+bool RefusedFunction(const std::string& Name)
+{
+    static const char* const refused[] = {"LOAD_EXTENSION", "FTS3_TOKENIZER", "READFILE", "WRITEFILE", "EDIT"};
+    std::string n = Upper(Name);
+    for (const char* r : refused)
+        if (n == r)
+            return true;
+    return false;
+}
+
+int Authorize(void* User, int Action, const char* A1, const char* A2, const char* A3, const char* A4)
+{
+    TGuardState* g = gGuard;
+    if (!g || g->Db != static_cast<sqlite3*>(User))
+        return SQLITE_OK;
+    auto s = [](const char* t) { return std::string(t ? t : ""); };
+    std::string what;
+    bool writes = false;
+    switch (Action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    case SQLITE_UPDATE:
+        // Reading a table-valued function (pragma_table_info …) declares its table in
+        // the schema first; a statement that really writes the schema table is not
+        // read-only and is refused below.
+        if (s(A1) == "sqlite_master" || s(A1) == "sqlite_temp_master")
+            return SQLITE_OK;
+        writes = true;
+        break;
+    case SQLITE_FUNCTION:
+        if (!RefusedFunction(s(A2)))
+            return SQLITE_OK;
+        what = s(A2) + "()";
+        break;
+    case SQLITE_PRAGMA:
+        if (AllowedPragma(s(A1), A2 != nullptr))
+            return SQLITE_OK;
+        what = "PRAGMA " + s(A1);
+        break;
+    case SQLITE_ATTACH:
+        what = "ATTACH";
+        break;
+    case SQLITE_DETACH:
+        what = "DETACH";
+        break;
+    case SQLITE_TRANSACTION:
+        what = s(A1);
+        break;
+    case SQLITE_SAVEPOINT:
+        what = "SAVEPOINT";
+        break;
+    default:
+        // Writing rows, changing the schema, analysing, re-indexing.
+        writes = true;
+        break;
+    }
+    if (!g->Refused) {
+        g->Refused = true;
+        g->What = what;
+        g->Writes = writes;
+    }
+    return SQLITE_DENY;
+}
+
+// Prepares under the guard when asked; raises what the guard refused, else the engine's
+// error.
+int Prepare(sqlite3* Db, const char* SQL, int Length, sqlite3_stmt** Stmt, const char** Tail,
+            TStatementGuard Guard)
+{
+    CheckEngineFree(Db);
+    CheckSQLText(SQL, Length < 0 ? std::strlen(SQL) : static_cast<size_t>(Length));
+    TGuardState state;
+    TGuardState* outer = gGuard;
+    if (Guard == sgReadOnly) {
+        state.Db = Db;
+        gGuard = &state;
+    }
+    int rc = sqlite3_prepare_v2(Db, SQL, Length, Stmt, Tail);
+    gGuard = outer;
+    if (rc == SQLITE_OK) {
+        // Statements the authorizer is not asked about (VACUUM) must still only read.
+        if (Guard == sgReadOnly && *Stmt && !sqlite3_stmt_readonly(*Stmt)) {
+            sqlite3_finalize(*Stmt);
+            *Stmt = nullptr;
+            throw EDatabaseError("The SQL statement changes data; run it with ExecSQL", SQLITE_AUTH);
+        }
+        return rc;
+    }
+    int code = sqlite3_extended_errcode(Db);
+    std::string msg = sqlite3_errmsg(Db);
+    sqlite3_finalize(*Stmt);
+    *Stmt = nullptr;
+    if (state.Refused) {
+        if (state.Writes)
+            throw EDatabaseError("The SQL statement changes data; run it with ExecSQL", SQLITE_AUTH);
+        throw EDatabaseError(state.What + " is not allowed: the statement may only read data", SQLITE_AUTH);
+    }
+    throw EDatabaseError(msg, code);
+}
+
+// printf() and format() as the engine has them, except that a text that would pass the
+// length limit is refused at once with "string or blob too big": the engine's own
+// function first builds the text up to the limit (hundreds of megabytes, seconds of
+// work in one step that nothing can interrupt) and then quietly answers NULL.
+// Within the limit the engine's function does the work, on a private connection.
+constexpr std::int64_t kNoLimit = std::int64_t{1} << 40;
+
+// What a format asks for beyond its plain characters: the widths and precisions of its
+// conversions, given as digits or taken from the arguments ("*").
+std::int64_t RequestedLength(const std::string& Format, int Argc, sqlite3_value** Argv)
+{
+    std::int64_t total = 0;
+    int arg = 1;
+    size_t i = 0, n = Format.size();
+    auto number = [&](std::int64_t& out) {
+        out = 0;
+        if (i < n && Format[i] == '*') {
+            ++i;
+            out = arg < Argc ? sqlite3_value_int64(Argv[arg]) : 0;
+            ++arg;
+            out = out < 0 ? (out == INT64_MIN ? kNoLimit : -out) : out;
+            return;
+        }
+        while (i < n && std::isdigit(static_cast<unsigned char>(Format[i]))) {
+            out = std::min(out * 10 + (Format[i] - '0'), kNoLimit);
+            ++i;
+        }
+    };
+    while (i < n) {
+        if (Format[i++] != '%')
+            continue;
+        if (i < n && Format[i] == '%') {
+            ++i;
+            continue;
+        }
+        while (i < n && std::strchr("-+ #0!,", Format[i]))
+            ++i;
+        std::int64_t width = 0, precision = 0;
+        number(width);
+        if (i < n && Format[i] == '.') {
+            ++i;
+            number(precision);
+        }
+        while (i < n && Format[i] == 'l')
+            ++i;
+        if (i < n)
+            ++i;  // the conversion takes one argument
+        ++arg;
+        total = std::min(total + width + precision, kNoLimit);
+    }
+    return total;
+}
+
+struct TFormatEngine {
+    sqlite3* Db = nullptr;
+    std::vector<sqlite3_stmt*> Stmts;  // "SELECT <function>(?1, …)" by argument count
+    ~TFormatEngine()
+    {
+        for (sqlite3_stmt* st : Stmts)
+            sqlite3_finalize(st);
+        sqlite3_close(Db);
+    }
+};
+
+void CheckedFormat(sqlite3_context* Ctx, int Argc, sqlite3_value** Argv)
+{
+    const char* name = static_cast<const char*>(sqlite3_user_data(Ctx));
+    int limit = sqlite3_limit(sqlite3_context_db_handle(Ctx), SQLITE_LIMIT_LENGTH, -1);
+    if (Argc >= 1 && sqlite3_value_type(Argv[0]) != SQLITE_NULL) {
+        const unsigned char* f = sqlite3_value_text(Argv[0]);
+        std::string format = f ? std::string(reinterpret_cast<const char*>(f), static_cast<size_t>(sqlite3_value_bytes(Argv[0]))) : "";
+        if (RequestedLength(format, Argc, Argv) + static_cast<std::int64_t>(format.size()) > limit) {
+            sqlite3_result_error_toobig(Ctx);
+            return;
+        }
+    }
+    static TFormatEngine engines[2];
+    TFormatEngine& e = engines[std::strcmp(name, "printf") == 0 ? 0 : 1];
+    if (!e.Db && sqlite3_open_v2(":memory:", &e.Db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_result_error_nomem(Ctx);
+        return;
+    }
+    sqlite3_limit(e.Db, SQLITE_LIMIT_LENGTH, limit);
+    if (static_cast<int>(e.Stmts.size()) <= Argc)
+        e.Stmts.resize(static_cast<size_t>(Argc) + 1, nullptr);
+    sqlite3_stmt*& st = e.Stmts[static_cast<size_t>(Argc)];
+    if (!st) {
+        std::string sql = std::string("SELECT ") + name + "(";
+        for (int k = 1; k <= Argc; ++k)
+            sql += (k > 1 ? ", ?" : "?") + std::to_string(k);
+        if (sqlite3_prepare_v2(e.Db, (sql + ")").c_str(), -1, &st, nullptr) != SQLITE_OK) {
+            sqlite3_result_error(Ctx, sqlite3_errmsg(e.Db), -1);
+            return;
+        }
+    }
+    for (int k = 0; k < Argc; ++k)
+        sqlite3_bind_value(st, k + 1, Argv[k]);
+    if (sqlite3_step(st) == SQLITE_ROW)
+        sqlite3_result_value(Ctx, sqlite3_column_value(st, 0));
+    else
+        sqlite3_result_error(Ctx, sqlite3_errmsg(e.Db), -1);
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+}
+
 }  // namespace
 
-void RaiseEngineError(sqlite3* Db) { throw EDatabaseError(Db ? sqlite3_errmsg(Db) : "out of memory"); }
-
-void RegisterEngineFunctions(sqlite3* Db)
+void RaiseEngineError(sqlite3* Db)
 {
+    if (!Db)
+        throw EDatabaseError("out of memory", SQLITE_NOMEM);
+    throw EDatabaseError(sqlite3_errmsg(Db), sqlite3_extended_errcode(Db));
+}
+
+void CheckSQLText(const char* SQL, size_t Length)
+{
+    if (const void* nul = std::memchr(SQL, 0, Length))
+        throw EDatabaseError("The SQL text contains a NUL character at position " +
+                             std::to_string(static_cast<const char*>(nul) - SQL + 1));
+}
+
+void ConfigureConnection(sqlite3* Db)
+{
+    sqlite3_extended_result_codes(Db, 1);
     sqlite3_create_function_v2(Db, "korin_match", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, KorinMatch,
                                nullptr, nullptr, nullptr);
+    for (const char* f : {"printf", "format"})
+        sqlite3_create_function_v2(Db, f, -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, const_cast<char*>(f), CheckedFormat,
+                                   nullptr, nullptr, nullptr);
+    sqlite3_set_authorizer(Db, Authorize, Db);
+    // No statement may corrupt the file through the schema or page tables.
+    sqlite3_db_config(Db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    // One value (a text or blob built by an expression) and one statement's text stay
+    // far below what would exhaust memory; the engine reports "string or blob too big"
+    // instead.
+    sqlite3_limit(Db, SQLITE_LIMIT_LENGTH, 256 * 1024 * 1024);
+    sqlite3_limit(Db, SQLITE_LIMIT_SQL_LENGTH, 16 * 1024 * 1024);
+    // All the engine's memory together: a statement that would need more fails with
+    // "out of memory" rather than taking the machine's.
+    if (sqlite3_hard_heap_limit64(-1) == 0)
+        sqlite3_hard_heap_limit64(std::int64_t{1} << 30);
 }
 
 std::string QuoteIdent(const std::string& Name)
@@ -54,45 +325,40 @@ std::string QuoteIdent(const std::string& Name)
     return out + "\"";
 }
 
-TSQLiteStatement::TSQLiteStatement(sqlite3* Db, const std::string& SQL) : FDb(Db)
+TSQLiteStatement::TSQLiteStatement(sqlite3* Db, const std::string& SQL, TStatementGuard Guard) : FDb(Db)
 {
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(Db, SQL.c_str(), static_cast<int>(SQL.size()), &FStmt, &tail) != SQLITE_OK) {
-        std::string msg = sqlite3_errmsg(Db);
-        sqlite3_finalize(FStmt);
-        FStmt = nullptr;
-        throw EDatabaseError(msg);
-    }
+    Prepare(Db, SQL.c_str(), static_cast<int>(SQL.size()), &FStmt, &tail, Guard);
     if (!FStmt)
         throw EDatabaseError("No SQL statement available");
     if (tail) {
-        std::string rest(tail);
+        std::string rest(tail, static_cast<size_t>(SQL.c_str() + SQL.size() - tail));
         FHasTail = rest.find_first_not_of(" \t\r\n;") != std::string::npos;
     }
 }
 
-TSQLiteStatement::TSQLiteStatement(sqlite3* Db, const char* SQL, int Length, const char** Tail) : FDb(Db)
+TSQLiteStatement::TSQLiteStatement(sqlite3* Db, const char* SQL, int Length, const char** Tail,
+                                   TStatementGuard Guard)
+    : FDb(Db)
 {
-    if (sqlite3_prepare_v2(Db, SQL, Length, &FStmt, Tail) != SQLITE_OK) {
-        std::string msg = sqlite3_errmsg(Db);
-        sqlite3_finalize(FStmt);
-        FStmt = nullptr;
-        throw EDatabaseError(msg);
-    }
+    Prepare(Db, SQL, Length, &FStmt, Tail, Guard);
 }
 
 TSQLiteStatement::~TSQLiteStatement() { sqlite3_finalize(FStmt); }
 
 bool TSQLiteStatement::Step()
 {
+    CheckEngineFree(FDb);
     int rc = sqlite3_step(FStmt);
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
         return false;
+    int code = sqlite3_extended_errcode(FDb);
     std::string msg = sqlite3_errmsg(FDb);
     sqlite3_reset(FStmt);
-    throw EDatabaseError(msg);
+    RaiseIfStopped(FDb, rc);
+    throw EDatabaseError(msg, code);
 }
 
 void TSQLiteStatement::Reset()
@@ -253,7 +519,7 @@ Variant TSQLiteStatement::ColumnAs(int i, TFieldType Type) const
             Variant v = Column(i);
             try {
                 return Variant(v.AsBoolean());
-            } catch (const Exception&) {
+            } catch (const EVariantError&) {
                 return v;
             }
         }

@@ -11,13 +11,22 @@
 
 namespace korin {
 
-// A prepared statement. Errors raise EDatabaseError with the engine's message.
+// How far a statement's text is trusted. Text that comes from users (a query opened as a
+// dataset, a filter, a search condition) is compiled under the read-only guard: the
+// engine's authorizer refuses, while the statement is compiled, everything but reading,
+// so that nothing the text asks for takes effect (some PRAGMAs act during compilation).
+enum TStatementGuard { sgNone, sgReadOnly };
+
+// A prepared statement. Errors raise EDatabaseError with the engine's message and its
+// extended result code. Text holding a NUL character is refused before the engine sees
+// it (the engine would stop reading there and silently drop the rest).
 class TSQLiteStatement {
 public:
-    TSQLiteStatement(sqlite3* Db, const std::string& SQL);
+    TSQLiteStatement(sqlite3* Db, const std::string& SQL, TStatementGuard Guard = sgNone);
     // Prepares the first statement of a text and tells where the rest begins; Handle()
     // is null when the text holds only blanks or comments.
-    TSQLiteStatement(sqlite3* Db, const char* SQL, int Length, const char** Tail);
+    TSQLiteStatement(sqlite3* Db, const char* SQL, int Length, const char** Tail,
+                     TStatementGuard Guard = sgNone);
     ~TSQLiteStatement();
     TSQLiteStatement(const TSQLiteStatement&) = delete;
     TSQLiteStatement& operator=(const TSQLiteStatement&) = delete;
@@ -64,9 +73,35 @@ int FieldSizeForDecl(const std::string& DeclType);
 Variant ToStorage(const Variant& Value, TFieldType Type);
 // Quotes an identifier for SQL ("name" with doubled inner quotes).
 std::string QuoteIdent(const std::string& Name);
-// Raises EDatabaseError with the connection's last message.
+// Raises EDatabaseError with the connection's last message and extended result code.
 [[noreturn]] void RaiseEngineError(sqlite3* Db);
-// Registers the functions datasets use in SQL (korin_match) on a connection.
-void RegisterEngineFunctions(sqlite3* Db);
+// Raises EDatabaseError when SQL text holds a NUL character.
+void CheckSQLText(const char* SQL, size_t Length);
+inline void CheckSQLText(const std::string& SQL) { CheckSQLText(SQL.data(), SQL.size()); }
+// Sets a new connection up: the functions datasets use in SQL (korin_match), the
+// read-only guard's authorizer, extended result codes and the engine's size limits.
+void ConfigureConnection(sqlite3* Db);
+
+// While it lives, statements running on the connection give the application's wait
+// procedure a turn every few thousand engine steps and stop at a cancel request
+// (CancelEngineOperation) with EDatabaseError "Operation cancelled". Scopes nest.
+class TEngineWaitScope {
+public:
+    explicit TEngineWaitScope(sqlite3* Db);
+    ~TEngineWaitScope();
+    TEngineWaitScope(const TEngineWaitScope&) = delete;
+    TEngineWaitScope& operator=(const TEngineWaitScope&) = delete;
+
+private:
+    sqlite3* FDb;
+};
+// True while the connection is inside the application's wait procedure: a statement of
+// it is half-way, so nothing else may use the connection until it returns.
+bool EngineWaiting(sqlite3* Db);
+// Raises when the connection may not be used now (see EngineWaiting).
+void CheckEngineFree(sqlite3* Db);
+// After a step failed: raises what stopped the statement when it was the wait
+// procedure's exception or a cancel request; returns otherwise.
+void RaiseIfStopped(sqlite3* Db, int ResultCode);
 
 }  // namespace korin

@@ -5,6 +5,7 @@
 #include "korin/platform/dbctrls/DBCGrids.h"
 #include "korin/platform/dbctrls/DBCtrls.h"
 #include "korin/platform/dbctrls/DBGrids.h"
+#include "korin/platform/dbctrls/EngineWait.h"
 #include "korin/platform/dbctrls/KCtrls.h"
 #include "korin/platform/gui/Registration.h"
 
@@ -271,6 +272,7 @@ void RegisterDbControlClasses()
     RegisterGuiClasses();
     RegisterDataAccess();
     RegisterControls();
+    InstallApplicationEngineWait();
 }
 
 // Registered as soon as the data-aware control layer is linked in.
