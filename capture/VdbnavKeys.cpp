@@ -17,11 +17,12 @@ namespace korin {
 
 void TVandroDBNavigator::CKeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shift)
 {
-    auto* sender = As<TWinControl>(Sender);
+    TWinControl* sender = FKindCache.Control && Sender == static_cast<TObject*>(FKindCache.Control)
+                              ? FKindCache.Control
+                              : As<TWinControl>(Sender);
     if (!sender)
         return;
-    const TShortCutArray& table =
-        GetDBControlEntity(sender) == oeSingleRow ? SingleRowShortCuts : MultiRowShortCuts;
+    const TShortCutArray& table = KindOf(sender).Entity == oeSingleRow ? SingleRowShortCuts : MultiRowShortCuts;
     bool notFound = true;
     TVNavigateBtn button = FindShortCut(ShortCut(Key, Shift), &table, notFound);
 
@@ -43,7 +44,7 @@ void TVandroDBNavigator::CKeyDown(TObject* Sender, std::uint16_t& Key, TShiftSta
     }
 
     if (notFound) {
-        if (IsACustomControl(sender)) {
+        if (KindOf(sender).EventsHeld) {
             if (Key == VK_RETURN && FChangeControlFocus && Shift == 0) {
                 auto* combo = As<TCustomComboBox>(sender);
                 auto* lookup = As<TDBLookupComboBox>(sender);

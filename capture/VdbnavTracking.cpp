@@ -53,8 +53,20 @@ void SetKeyWord(TMessage& Message, std::uint16_t Key)
 
 // ---- registry --------------------------------------------------------------------------
 
+const TVandroDBNavigator::TControlKind& TVandroDBNavigator::KindOf(TWinControl* Control)
+{
+    if (!Control || Control != FKindCache.Control || Control->Parent() != FKindCache.Parent) {
+        FKindCache.Control = Control;
+        FKindCache.Parent = Control ? Control->Parent() : nullptr;
+        FKindCache.EventsHeld = IsACustomControl(Control);
+        FKindCache.Entity = GetDBControlEntity(Control);
+    }
+    return FKindCache;
+}
+
 void TVandroDBNavigator::LoadDBControls()
 {
+    FKindCache = TControlKind();
     std::vector<TWinControl*> list;
     FDBControls->Clear();
     FDefaultControls->Clear();
@@ -85,11 +97,12 @@ void TVandroDBNavigator::LoadDBControls()
 
 void TVandroDBNavigator::BeforeWndProc(TMessage& Message)
 {
-    auto* target = FDBControls ? As<TWinControl>(FDBControls->SubClass()->Control()) : nullptr;
+    // The hook is registered for captured windows only.
+    auto* target = FDBControls ? static_cast<TWinControl*>(FDBControls->SubClass()->Control()) : nullptr;
     // A combo box whose key events the navigator holds gets its keys handled through
     // those events (its OnKeyDown and OnKeyPress); running them here as well would handle
     // every key twice.
-    bool eventsHeld = IsACustomControl(target);
+    bool eventsHeld = IsKeyMessageId(Message.Msg) && KindOf(target).EventsHeld;
 
     if (IsEnterMessage(Message)) {
         if (OnEnterKeyDown) {

@@ -215,6 +215,7 @@ void TVandroDBNavigator::Notification(TComponent* AComponent, TOperation Operati
     TCustomPanel::Notification(AComponent, Operation);
     if (Operation != opRemove || !AComponent)
         return;
+    FKindCache = TControlKind();
     if (AComponent == CurrentControl) {
         CurrentControl = nullptr;
         CurrentField = nullptr;

@@ -333,6 +333,18 @@ private:
     void HookFetchProgress(TDataSource* NewSource);
     // CurrentField when it still belongs to the current control's dataset, else null.
     TField* LiveCurrentField() const;
+    // What the key dispatch asks of a control on every key: whether the navigator holds
+    // its key events and whether it shows one record or several. Class tests are costly
+    // and a control's class never changes, so the answer for the last control asked is
+    // kept while its parent stays the same; it is forgotten when any component goes.
+    struct TControlKind {
+        TWinControl* Control = nullptr;
+        TWinControl* Parent = nullptr;
+        bool EventsHeld = false;
+        TDBObjectEntity Entity = oeSingleRow;
+    };
+    const TControlKind& KindOf(TWinControl* Control);
+    TControlKind FKindCache;
 
     std::unique_ptr<TVandroNavDataLink> FDataLink;
     TDBControlsList* FDBControls = nullptr;

@@ -335,11 +335,21 @@ void TControl::SendMsg(TMessage& Message)
         WindowProc(Message);
         return;
     }
-    auto subs = FSubclasses;  // a hook may unregister itself while it runs
-    CallChain(Message, subs, static_cast<int>(subs.size()) - 1);
+    // A hook may unregister itself while it runs: the chain runs on a copy, kept on the
+    // stack for the usual one or two hooks (this path carries every message of a
+    // hooked control).
+    size_t n = FSubclasses.size();
+    if (n <= 4) {
+        TControlSubclass* subs[4];
+        std::copy(FSubclasses.begin(), FSubclasses.end(), subs);
+        CallChain(Message, subs, static_cast<int>(n) - 1);
+        return;
+    }
+    auto subs = FSubclasses;
+    CallChain(Message, subs.data(), static_cast<int>(n) - 1);
 }
 
-void TControl::CallChain(TMessage& m, const std::vector<TControlSubclass*>& subs, int i)
+void TControl::CallChain(TMessage& m, TControlSubclass* const* subs, int i)
 {
     if (i < 0) {
         WindowProc(m);

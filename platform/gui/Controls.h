@@ -216,7 +216,7 @@ private:
     friend class TCustomForm;
     friend void RegisterSubclass(TControl*, TControlSubclass*);
     friend void UnRegisterSubclass(TControl*, TControlSubclass*);
-    void CallChain(TMessage& m, const std::vector<TControlSubclass*>& subs, int i);
+    void CallChain(TMessage& m, TControlSubclass* const* subs, int i);
     void HandleMouse(TMessage& m);
 
     TWinControl* FParent = nullptr;
