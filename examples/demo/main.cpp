@@ -2,9 +2,10 @@
 // database, on a form read from its form file (resources/forms/DemoForm.form).
 //
 // With a display it opens a window for people to use. Without one (or with --tour) it
-// runs a short scripted tour — moving through customers, editing and posting, switching
-// between controls, a refused post — and writes a PNG screenshot after each step,
-// printing each path.
+// runs a short scripted tour — moving through customers, shortcuts typed in the edits,
+// editing and posting, the navigator following the focus from data source to data
+// source, a refused post — and writes a PNG screenshot after each step, printing each
+// path.
 //
 //   korin_demo [--tour] [--db FILE] [--shots DIR]
 #include <cstdio>
@@ -80,62 +81,100 @@ void RunTour(TForm* form, const std::string& shots)
     auto* orders = Find<TTable>(form, "Orders");
     auto* items = Find<TTable>(form, "Items");
     auto* customerGrid = Find<TDBKGrid>(form, "CustomerGrid");
+    auto* company = Find<TDBEdit>(form, "CompanyEdit");
     auto* contact = Find<TDBEdit>(form, "ContactEdit");
+    auto* limit = Find<TDBEdit>(form, "LimitEdit");
     auto* orderGrid = Find<TDBGrid>(form, "OrderGrid");
     auto* notes = Find<TDBMemo>(form, "NotesMemo");
     auto* itemGrid = Find<TDBCtrlGrid>(form, "ItemGrid");
     auto* qty = Find<TDBSpinEdit>(form, "QtySpin");
     auto* nav = Find<TVandroDBNavigator>(form, "Navigator");
+    auto sourceName = [nav] { return nav->DataSource() ? nav->DataSource()->Name().c_str() : "-"; };
+    auto focusedName = [] {
+        TWinControl* c = FindControl(GetFocus());
+        return c ? c->Name() : std::string("-");
+    };
 
     TTour tour(form, shots);
     tour.Shot("start", "the first customer with its orders and the first order's lines");
 
-    // The navigator drives the customers: NEXT twice, LAST, then FIRST, clicked with the mouse.
-    customerGrid->SetFocus();
+    // The navigator follows the focused customer grid: NEXT twice, LAST, then FIRST,
+    // clicked with the mouse.
     tour.Keys([&](TInputScript& in) {
         in.Click(nav->Buttons(vnbNext)).Click(nav->Buttons(vnbNext));
     });
-    std::printf("navigator NEXT twice: customer %s\n", customers->FieldByName("CustNo")->AsString().c_str());
+    std::printf("navigator on %s; NEXT twice: customer %s\n", sourceName(),
+                customers->FieldByName("CustNo")->AsString().c_str());
     tour.Keys([&](TInputScript& in) { in.Click(nav->Buttons(vnbLast)); });
     std::printf("navigator LAST: customer %s of %d\n", customers->FieldByName("CustNo")->AsString().c_str(),
                 customers->RecordCount());
     tour.Shot("navigator", "the navigator moved the customers to the last record: FIRST and PRIOR on, NEXT and LAST off");
     tour.Keys([&](TInputScript& in) { in.Click(nav->Buttons(vnbFirst)); });
 
-    // Move: four customers down in the customer grid, then a page.
+    // Move: four customers down in the customer grid (Down is the grid's own).
     customerGrid->SetFocus();
     tour.Keys([](TInputScript& in) { in.Key(VK_DOWN).Key(VK_DOWN).Key(VK_DOWN).Key(VK_DOWN); });
     std::printf("customer %s: %s, %d orders\n", customers->FieldByName("CustNo")->AsString().c_str(),
                 customers->FieldByName("Company")->AsString().c_str(), orders->RecordCount());
     tour.Shot("moved", "customer grid moved down four records; orders and lines follow");
 
+    // PgDn in an edit is the navigator's NEXT: the company edit moves to the next customer.
+    company->SetFocus();
+    tour.Keys([](TInputScript& in) { in.Key(VK_NEXT); });
+    std::printf("PgDn in the company edit: customer %s\n", customers->FieldByName("CustNo")->AsString().c_str());
+    tour.Shot("pgdn", "PgDn in the company edit moved to the next customer");
+
+    // Ctrl+End and Ctrl+Home jump to the last and the first field of the record.
+    tour.Keys([](TInputScript& in) { in.Key(VK_END, ssCtrl); });
+    std::printf("Ctrl+End: focus on %s\n", focusedName().c_str());
+    tour.Shot("lastfield", "Ctrl+End: the focus on the customer's last field");
+    tour.Keys([](TInputScript& in) { in.Key(VK_HOME, ssCtrl); });
+    std::printf("Ctrl+Home: focus on %s\n", focusedName().c_str());
+
     // Edit: type into the contact edit; the customer goes into edit state.
     contact->SetFocus();
-    tour.Keys([](TInputScript& in) { in.Key(VK_END).Type(" Jr."); });
+    tour.Keys([](TInputScript& in) {
+        for (int i = 0; i < 40; ++i)
+            in.Key(VK_RIGHT);
+        in.Type(" Jr.");
+    });
     std::printf("editing: state %d, contact shows '%s'\n", customers->State(), contact->Text().c_str());
     tour.Shot("editing", "the contact edit typed into; the customer grid's indicator shows the edit state");
 
-    // Post: the typed text goes to the database.
-    customers->Post();
+    // Post with the navigator's shortcut: the typed text goes to the database.
+    tour.Keys([](TInputScript& in) { in.Key('P', ssCtrl); });
     std::printf("posted: contact is now '%s'\n", customers->FieldByName("Contact")->AsString().c_str());
-    tour.Shot("posted", "the customer posted");
+    tour.Shot("posted", "the customer posted with Ctrl+P");
 
-    // Switch controls: the order grid, two orders down, the status column; then the memo.
-    orderGrid->SetFocus();
+    // Tab from the last customer field into the orders grid: the navigator switches.
+    limit->SetFocus();
+    tour.Keys([](TInputScript& in) { in.Key(VK_TAB); });
+    std::printf("Tab from the credit limit: focus on %s, navigator on %s\n", focusedName().c_str(), sourceName());
+    tour.Shot("switched", "Tab into the orders grid: the navigator now drives the orders");
+
+    // The order grid: two orders down, the status column; then the memo.
     tour.Keys([](TInputScript& in) { in.Key(VK_DOWN).Key(VK_DOWN).Key(VK_RIGHT).Key(VK_RIGHT).Key(VK_RIGHT).Key(VK_RIGHT); });
     std::printf("order %s selected, column %s\n", orders->FieldByName("OrderNo")->AsString().c_str(),
                 orderGrid->SelectedField() ? orderGrid->SelectedField()->FieldName().c_str() : "-");
     notes->SetFocus();
-    tour.Keys([](TInputScript& in) { in.Key(VK_END, ssCtrl).Key(VK_RETURN).Type("Checked by the tour."); });
-    orders->Post();
+    tour.Keys([](TInputScript& in) { in.Type("Checked by the tour. ").Key('P', ssCtrl); });
     tour.Shot("orders", "an order chosen in the order grid, its notes edited and posted");
+
+    // F3: on to the default control of the next data source, the order lines.
+    tour.Keys([](TInputScript& in) { in.Key(VK_F1 + 2); });
+    std::printf("F3: focus on %s, navigator on %s\n", focusedName().c_str(), sourceName());
+    tour.Shot("nextsource", "F3: the order lines' control grid and its data source");
 
     // The order lines: the spin edit of the current line, and a refused post (a quantity
     // of zero breaks the table's CHECK); the typed value stays until cancelled.
     itemGrid->SetFocus();
     tour.Keys([](TInputScript& in) { in.Key(VK_DOWN); });
     qty->SetFocus();
-    tour.Keys([](TInputScript& in) { in.Key(VK_END).Key(VK_BACK).Key(VK_BACK).Key(VK_BACK).Type("0"); });
+    tour.Keys([](TInputScript& in) {
+        for (int i = 0; i < 8; ++i)
+            in.Key(VK_RIGHT);
+        in.Key(VK_BACK).Key(VK_BACK).Key(VK_BACK).Type("0");
+    });
     try {
         items->Post();
     } catch (const std::exception& e) {
@@ -143,10 +182,9 @@ void RunTour(TForm* form, const std::string& shots)
                     qty->Text().c_str());
     }
     tour.Shot("refused", "a quantity of zero refused by the database; the typed value stays");
-    items->Cancel();
-    tour.Keys([](TInputScript& in) { in.Key(VK_UP).Key(VK_UP); });
-    tour.Shot("lines", "the line cancelled; spin edit Up twice");
-    items->Cancel();
+    tour.Keys([](TInputScript& in) { in.Key(VK_ESCAPE); });
+    std::printf("Esc: the line cancelled, state %d\n", items->State());
+    tour.Shot("lines", "the line cancelled with Esc");
 }
 
 }  // namespace
@@ -187,16 +225,7 @@ int main(int argc, char** argv)
         ReadComponentRes("DemoForm", form.get());
         // The amount is the sum of the order's lines: shown, never typed.
         Find<TTable>(form.get(), "Orders")->FieldByName("Amount")->SetReadOnly(true);
-        // Until the navigator follows the focus by itself, the demo hands it the data source
-        // of the grid that is entered.
-        auto* nav = Find<TVandroDBNavigator>(form.get(), "Navigator");
-        auto follow = [nav](TWinControl* control, TDataSource* source) {
-            control->OnEnter = [nav, source](TObject*) { nav->SetDataSource(source); };
-        };
-        follow(Find<TWinControl>(form.get(), "CustomerGrid"), Find<TDataSource>(form.get(), "CustomersSrc"));
-        follow(Find<TWinControl>(form.get(), "OrderGrid"), Find<TDataSource>(form.get(), "OrdersSrc"));
-        follow(Find<TWinControl>(form.get(), "ItemGrid"), Find<TDataSource>(form.get(), "ItemsSrc"));
-        nav->SetDataSource(Find<TDataSource>(form.get(), "CustomersSrc"));
+        // The navigator needs no data source: it follows the focused control.
         Application->SetMainForm(form.get());
         form->Show();
         Find<TDBKGrid>(form.get(), "CustomerGrid")->SetFocus();
