@@ -133,6 +133,7 @@ void TVandroDBNavigator::BeforeDestruction()
 {
     if (!InState(csDestroying)) {
         AttachStatusBar(nullptr);
+        UnhookSession();
         ApplyQuery(nqaRelease);
         ApplyFilter(nfaRelease);
     }
@@ -225,6 +226,9 @@ void TVandroDBNavigator::Notification(TComponent* AComponent, TOperation Operati
             FDefaultControls->RemoveDataSource(source);
         return;
     }
+    // The attached bar goes, however it was freed.
+    if (AComponent == FStatusBar)
+        AttachStatusBar(nullptr);
     auto* control = As<TWinControl>(AComponent);
     if (!control) {
         // Deleted without Free(): only its TComponent part is left, and with the rest of
@@ -577,12 +581,6 @@ void TVandroDBNavigator::ISearchDoKey(std::uint16_t&, TShiftState) {}
 void TVandroDBNavigator::ApplyFilter(TNavigatorFilterAction) {}
 // Placeholder until query application lands: there is never a query to apply or release.
 void TVandroDBNavigator::ApplyQuery(TNavigatorQueryAction) {}
-// Placeholder until the status bar link lands: only remembers the bar.
-void TVandroDBNavigator::AttachStatusBar(TKStatusBar* Value) { FStatusBar = Value; }
-// Placeholder until the status bar link lands: tells no bar anything yet.
-void TVandroDBNavigator::SB_DSChanged() {}
-// Placeholder until the status bar link lands: the session's start-up event is not hooked yet.
-void TVandroDBNavigator::HookSession() {}
 
 void TVandroDBNavigator::ActiveChanged()
 {

@@ -137,7 +137,7 @@ public:
     TButtonImageSize ButtonImageSize() const { return FButtonImageSize; }
     void SetButtonImageSize(TButtonImageSize Value);
     TKStatusBar* StatusBar() const { return FStatusBar; }
-    void SetStatusBar(TKStatusBar* Value) { FStatusBar = Value; }
+    void SetStatusBar(TKStatusBar* Value) { AttachStatusBar(Value); }
 
     TClickNavigatorButton OnClickNavigatorButton;
     TVNavigatorAction BeforeAction;
@@ -252,6 +252,7 @@ public:
     virtual void ISearchDoKey(std::uint16_t& Key, TShiftState Shift);
     virtual void ApplyFilter(TNavigatorFilterAction Action);
     virtual void ApplyQuery(TNavigatorQueryAction Action);
+    // The status bar link: attach a bar (null detaches), and tell it about the dataset.
     void AttachStatusBar(TKStatusBar* Value);
     void SB_DSChanged();
 
@@ -259,6 +260,9 @@ public:
     // Rebuilds the registry: every data-aware control of the form is captured and every
     // data source it shows gets a default control; attaches the form's first status bar
     // when none is set; recomputes the button states.
+    // The navigator's handler of the default session's start-up event: runs the handler
+    // that was there before.
+    void OnSessionActivate(TObject* Sender);
     void LoadDBControls();
     // Every message of a captured control passes here before the control sees it: key
     // messages run the shortcuts, focus messages follow the focus.
@@ -345,6 +349,7 @@ private:
     };
     const TControlKind& KindOf(TWinControl* Control);
     TControlKind FKindCache;
+    void UnhookSession();
 
     std::unique_ptr<TVandroNavDataLink> FDataLink;
     TDBControlsList* FDBControls = nullptr;
@@ -374,6 +379,9 @@ private:
     TVButtonSet FEnabledButtons;
     TNavButtonTable<TVNavButton*> FButtons{};
     TKStatusBar* FStatusBar = nullptr;
+    // The session start-up handler this navigator replaced, shared with the handler it
+    // installed (which outlives the navigator when later hooks chained onto it).
+    std::shared_ptr<struct TNavSessionHook> FSessionHook;
     TVNavigateBtn FFocusedButton = vnbFirst;
     bool FButtonsCreated = false;
     bool FDropDownRunning = false;

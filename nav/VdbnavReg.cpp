@@ -4,6 +4,7 @@
 #include "korin/platform/core/Registry.h"
 #include "korin/platform/core/TypInfo.h"
 #include "korin/platform/gui/Registration.h"
+#include "korin/statusbar/Statbar.h"
 
 namespace korin {
 
@@ -61,9 +62,8 @@ void RegisterNavigatorClass()
         .Event("BeforeFocusChanged", &N::BeforeFocusChanged)
         .Event("AfterFocusChanged", &N::AfterFocusChanged)
         .Event("DataSourceChanged", &N::DataSourceChanged)
-        .Event("OnEnterKeyDown", &N::OnEnterKeyDown);
-    // StatusBar (a reference to the status bar) joins the published properties with the
-    // status bar class.
+        .Event("OnEnterKeyDown", &N::OnEnterKeyDown)
+        .Reference<TKStatusBar>("StatusBar", &N::StatusBar, &N::SetStatusBar);
 }
 
 } // namespace
@@ -71,9 +71,9 @@ void RegisterNavigatorClass()
 void Register()
 {
     RegisterNavigatorClass();
+    RegisterStatusBar();
     RegisterPackageDescription("Korin - VandroDBNavigator, KStatusBar");
-    // TKStatusBar joins the page, with its bitmap "TKSTATUSBAR", when the status bar lands.
-    RegisterComponents("Korin", {"TVandroDBNavigator"}, {"TVANDRODBNAVIGATOR"});
+    RegisterComponents("Korin", {"TVandroDBNavigator", "TKStatusBar"}, {"TVANDRODBNAVIGATOR", "TKSTATUSBAR"});
 }
 
 }  // namespace korin
