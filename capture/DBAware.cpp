@@ -8,6 +8,7 @@
 #include "korin/platform/dbctrls/DBGrids.h"
 #include "korin/platform/dbctrls/KCtrls.h"
 #include "korin/platform/gui/ComCtrls.h"
+#include "korin/statusbar/Statbar.h"
 
 namespace korin {
 
@@ -129,16 +130,14 @@ int GetControlRowCount(TWinControl* Control)
     return 1;
 }
 
-// Placeholder until the status bar lands: no status bar class exists yet, so no control
-// is one.
-bool IsStatusBar(TWinControl*)
+bool IsStatusBar(TWinControl* Control)
 {
-    return false;
+    return Is<TKStatusBar>(Control);
 }
-// Placeholder until the status bar lands, like IsStatusBar.
-TKStatusBar* AsStatusBar(TWinControl*)
+
+TKStatusBar* AsStatusBar(TWinControl* Control)
 {
-    return nullptr;
+    return As<TKStatusBar>(Control);
 }
 
 bool IsNavigator(TWinControl* Control)

@@ -195,6 +195,9 @@ void TVandroDBNavigator::ControlEnter(TObject* Sender)
             DataSourceChanged(this, oldSource, newSource);
         ReleaseFetchProgress(oldSource);
         SetDataSource(newSource);
+        // Told again after the switch, so that the bar shows the new dataset at once
+        // rather than at that dataset's next change.
+        SB_DSChanged();
     }
     if (DataSource()) {
         HookFetchProgress(DataSource());

@@ -11,6 +11,7 @@
 #include "korin/platform/core/Resources.h"
 #include "korin/platform/gui/Forms.h"
 #include "korin/search/Dbsearch.h"
+#include "korin/statusbar/Statbar.h"
 
 namespace korin {
 
@@ -227,7 +228,7 @@ void TVandroDBNavigator::Notification(TComponent* AComponent, TOperation Operati
         return;
     }
     // The attached bar goes, however it was freed.
-    if (AComponent == FStatusBar)
+    if (FStatusBar && AComponent == static_cast<TComponent*>(FStatusBar))
         AttachStatusBar(nullptr);
     auto* control = As<TWinControl>(AComponent);
     if (!control) {
