@@ -89,7 +89,7 @@ std::string Money(double v)
 
 }  // namespace
 
-bool CreateSampleDatabase(const std::string& Path)
+bool CreateSampleDatabase(const std::string& Path, const std::function<void(int Done, int Total)>& Progress)
 {
     namespace fs = std::filesystem;
     if (fs::exists(Path))
@@ -164,6 +164,8 @@ bool CreateSampleDatabase(const std::string& Path)
             else
                 order->ParamByName("Notes")->Clear();
             order->ExecSQL();
+            if (Progress && o % 100 == 0)
+                Progress(o, kSampleOrders);
         }
         db->Commit();
         db->Close();

@@ -10,13 +10,16 @@
 //          Priority, Notes MEMO)                                            2000 rows
 //   items(ItemNo auto-increment, OrderNo -> orders, Description, Qty > 0, Price)
 //                                                                       about 6000 rows
+#include <functional>
 #include <string>
 
 namespace korin {
 
 // Creates the database at Path unless a file is already there; true when it was made.
 // The file appears complete or not at all (it is written under another name first).
-bool CreateSampleDatabase(const std::string& Path);
+// Progress, when given, hears how many orders of how many are written, every 100 orders.
+bool CreateSampleDatabase(const std::string& Path,
+                          const std::function<void(int Done, int Total)>& Progress = nullptr);
 
 // Row counts of the generated database.
 constexpr int kSampleCustomers = 200;

@@ -26,6 +26,8 @@
 #include "korin/platform/gui/Forms.h"
 #include "korin/platform/gui/Input.h"
 #include "korin/platform/gui/Render.h"
+#include "korin/platform/gui/StdCtrls.h"
+#include "korin/statusbar/Statbar.h"
 
 using namespace korin;
 
@@ -74,6 +76,53 @@ private:
     std::string FDir;
     int FCount = 0;
 };
+
+// Generates the sample database under a small window whose status bar sweeps and counts
+// the orders written; headless, the sweep runs on the virtual clock and one screenshot is
+// taken half way. False when the database was already there.
+bool GenerateSampleDatabase(const std::string& dbPath, bool headless, const std::string& shots)
+{
+    if (fs::exists(dbPath))
+        return false;
+    TOwned<TForm> splash(new TForm(nullptr));
+    splash->SetCaption("Korin demo - preparing the sample database");
+    splash->SetBorderStyle(bsDialog);
+    splash->SetPosition(poScreenCenter);
+    splash->SetClientWidth(460);
+    splash->SetClientHeight(56);
+    auto* label = new TLabel(splash.get());
+    label->SetParent(splash.get());
+    label->SetBounds(12, 12, 436, 16);
+    label->SetCaption("Generating customers, orders and order lines...");
+    auto* bar = new TKStatusBar(splash.get());
+    bar->SetParent(splash.get());
+    TKStatusPanel* sweep = bar->Panels()->Add();
+    sweep->SetStyle(psIndeterminate);
+    sweep->SetWidth(150);
+    sweep->SetEnabled(true);
+    TKStatusPanel* progress = bar->Panels()->Add();
+    progress->SetStyle(psProgressPercent);
+    progress->SetWidth(160);
+    progress->SetMax(kSampleOrders);
+    TKStatusPanel* count = bar->Panels()->Add();
+    splash->Show();
+    bool shot = false;
+    CreateSampleDatabase(dbPath, [&](int done, int total) {
+        progress->SetPosition(done);
+        count->SetText(std::to_string(done) + " of " + std::to_string(total) + " orders");
+        if (headless)
+            Application->AdvanceClockTo(Application->Now() + 200);
+        Application->ProcessMessages();
+        if (headless && !shot && done >= total / 2) {
+            fs::create_directories(shots);
+            std::string path = (fs::path(shots) / "00-generating.png").string();
+            SaveWindowToPNG(splash.get(), path);
+            std::printf("screenshot: %s  (the sample database being generated)\n", path.c_str());
+            shot = true;
+        }
+    });
+    return true;
+}
 
 void RunTour(TForm* form, const std::string& shots)
 {
@@ -208,18 +257,18 @@ int main(int argc, char** argv)
     }
 
     try {
-        if (CreateSampleDatabase(dbPath))
-            std::printf("sample database created: %s\n", dbPath.c_str());
-        else
-            std::printf("sample database: %s\n", dbPath.c_str());
-        Session->AddAlias("KorinSample", dbPath);
         RegisterDbControlClasses();
-        Register();  // the navigator's palette page and form-file class
+        Register();  // the navigator's and the status bar's palette page and form-file classes
 
         std::unique_ptr<TBackend> backend = CreateBestBackend();
         bool headless = backend->IsHeadless();
         Application->SetBackend(std::move(backend));
         Application->OnException = [](TObject*, const std::exception& e) { std::printf("error: %s\n", e.what()); };
+        if (GenerateSampleDatabase(dbPath, headless || tourWanted, shots))
+            std::printf("sample database created: %s\n", dbPath.c_str());
+        else
+            std::printf("sample database: %s\n", dbPath.c_str());
+        Session->AddAlias("KorinSample", dbPath);
 
         TOwned<TForm> form(new TForm(nullptr));
         ReadComponentRes("DemoForm", form.get());
