@@ -217,6 +217,8 @@ void TStatusWindow::DefaultHandler(TMessage& m)
 
 void TStatusWindow::Paint()
 {
+    // A window that is painted exists: its parts are laid out when it is made.
+    HandleNeeded();
     Perform(WM_PAINT, 0, reinterpret_cast<LPARAM>(Canvas()));
 }
 
