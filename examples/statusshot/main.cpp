@@ -102,6 +102,10 @@ int main(int argc, char** argv)
                               {psDBProgressRecNum, 150, nullptr}, {psDBProgressPercent, 150, nullptr}});
     for (TKStatusBar* b : {b3, b4})
         b->SetDBInfo(TDBInfo{"Orders", dsEdit, 45, 120});
+    // A lighter bar under text, so that the text stays legible.
+    for (TKStatusPanel* p : {b2->Panels()->GetItem(4), b3->Panels()->GetItem(0), b4->Panels()->GetItem(3),
+                             b4->Panels()->GetItem(4)})
+        p->SetProgressColor(RGB(140, 185, 235));
 
     SaveWindowToPNG(form.get(), out);
     std::printf("%s\n", out.c_str());
