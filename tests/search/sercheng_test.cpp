@@ -206,6 +206,8 @@ TEST(Sercheng, OverlongSequencesBecomeQuestionMarks) {
     EXPECT_EQ(Utf8ToCp1251("\xC1\x81"), "??");
     EXPECT_EQ(Utf8ToCp1251("\xE0\x80\x80"), "???");
     EXPECT_EQ(Utf8ToCp1251("\xF0\x8F\xBF\xBF"), "????");
+    // A lead byte followed by another lead byte is a stray byte of its own.
+    EXPECT_EQ(Utf8ToCp1251("\xD0\xD0\x90"), "?\xC0");
     // The shortest forms next to them convert.
     EXPECT_EQ(Utf8ToCp1251("\xD0\x90\xE2\x82\xAC"), "\xC0\x88");
 }
