@@ -168,6 +168,7 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     LRESULT DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
     bool FocusOnClick() const override { return true; }
+    void DoEnter() override;
     void DoExit() override;
     // Whether Ch may be typed into this field (numbers accept digits and signs only).
     virtual bool IsValidChar(char32_t Ch) const;

@@ -40,6 +40,9 @@ void TDBEditControl::ShowText(const std::string& Value)
     if (Value != FEditor.Text()) {
         FEditor.SetText(Value);
         FEditor.SetSelStart(FEditor.TextLength());
+        // Without the focus a value shows from its start; the caret comes into view on entry.
+        if (!Focused())
+            FEditor.ResetScroll();
     }
     SetControlText(FEditor.Text());
     Invalidate();
@@ -174,11 +177,18 @@ void TDBEditControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
     TDBFieldControl<TCustomControl>::MouseUp(Button, Shift, X, Y);
 }
 
+void TDBEditControl::DoEnter()
+{
+    FEditor.ScrollToCaret();
+    TDBFieldControl<TCustomControl>::DoEnter();
+}
+
 void TDBEditControl::DoExit()
 {
     // Leaving the control hands the typed text to the field; a refused value raises and
     // stays in the control.
     FDataLink.UpdateRecord();
+    FEditor.ResetScroll();
     TDBFieldControl<TCustomControl>::DoExit();
 }
 

@@ -480,6 +480,13 @@ void TTextEditor::ScrollToCaret()
     FScrollX = std::max(0, FScrollX);
 }
 
+void TTextEditor::ResetScroll()
+{
+    FScrollX = 0;
+    FTopRow = 0;
+    FHost.TextEditInvalidate();
+}
+
 // ---- Input by mouse -----------------------------------------------------------------
 
 void TTextEditor::MouseDown(int X, int Y, TShiftState Shift)
@@ -509,6 +516,10 @@ void TTextEditor::Paint(TCanvas& Canvas, bool Focused, TColor TextColor)
 {
     TCanvas& c = Canvas;
     TRect area = FHost.TextEditArea();
+    if (!FMultiLine) {
+        // The box may have grown since the caret last moved: no scrolling past the end.
+        FScrollX = std::clamp(FScrollX, 0, std::max(0, Width(FText) - std::max(1, area.Width() - 1)));
+    }
     int saved = c.SaveDC();
     c.IntersectClipRect(area);
     c.Font().Assign(FHost.TextEditFont());

@@ -100,6 +100,8 @@ public:
     // selection and the caret when Focused.
     void Paint(TCanvas& Canvas, bool Focused, TColor TextColor);
     void ScrollToCaret();
+    // Shows the text from its start (the first row, no sideways scroll); the caret stays.
+    void ResetScroll();
     int ScrollX() const { return FScrollX; }
     int TopRow() const { return FTopRow; }
 

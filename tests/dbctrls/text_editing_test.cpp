@@ -4,6 +4,7 @@
 #include "korin/platform/dbctrls/DBCtrls.h"
 #include "korin/platform/dbctrls/DBGrids.h"
 #include "korin/platform/gui/Clipboard.h"
+#include "korin/platform/gui/Render.h"
 #include "tests/dbctrls/CtrlFixture.h"
 
 using namespace korin;
@@ -100,14 +101,31 @@ TEST_F(CtrlTest, DataEditScrollsALongValueSideways)
     TRawSql(Path).Exec("UPDATE people SET notes='a value much wider than the box it sits in' WHERE id=1");
     auto* edit = PlaceEdit(Form.get(), Source, "notes", 0);
     edit->SetWidth(80);
+    auto* other = PlaceEdit(Form.get(), Source, "name", 30);
     Table->Open();
     Form->Show();
+    // Without the focus the value shows from its start.
+    other->SetFocus();
+    EXPECT_EQ(edit->ScrollX(), 0);
     edit->SetFocus();
     // The caret at the end of the text is in view: the text area is 72 pixels wide.
     int total = TextWidth(edit, "a value much wider than the box it sits in");
     EXPECT_EQ(edit->ScrollX(), total - 71);
     input.Key(VK_HOME);
     Run();
+    EXPECT_EQ(edit->ScrollX(), 0);
+    input.Key(VK_END);
+    Run();
+    EXPECT_EQ(edit->ScrollX(), total - 71);
+    // Leaving it, or a record move while elsewhere, shows the start again.
+    other->SetFocus();
+    EXPECT_EQ(edit->ScrollX(), 0);
+    EXPECT_EQ(edit->SelStart(), 42);
+    // A box made wider than its text scrolls no more.
+    edit->SetFocus();
+    edit->SetWidth(400);
+    TBitmap shot(edit->Width(), edit->Height());
+    PaintControlAt(edit, shot.Canvas(), 0, 0);
     EXPECT_EQ(edit->ScrollX(), 0);
 }
 
