@@ -57,6 +57,13 @@ void TDefaultControlList::RemoveControl(TWinControl* Control)
         FItems[static_cast<size_t>(index)]->Control = nullptr;
 }
 
+void TDefaultControlList::RemoveComponent(const TComponent* Component)
+{
+    for (auto* item : FItems)
+        if (item->Control && static_cast<const TComponent*>(item->Control) == Component)
+            item->Control = nullptr;
+}
+
 void TDefaultControlList::RemoveDataSource(TDataSource* DataSource)
 {
     for (size_t i = 0; i < FItems.size();) {

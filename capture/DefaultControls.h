@@ -34,6 +34,9 @@ public:
     void TryMakeDefault(TWinControl* Control, bool Force);
     // The control is no longer the default of its entry; the entry stays.
     void RemoveControl(TWinControl* Control);
+    // The same for a component that is going away and is no longer a whole control (it
+    // was deleted without Free()); it is found by address, never cast down.
+    void RemoveComponent(const TComponent* Component);
     // Drops the entry of a data source that is going away.
     void RemoveDataSource(TDataSource* DataSource);
     // Focuses the default control of the data source after Control's, cycling, and

@@ -237,7 +237,7 @@ void TVandroDBNavigator::Notification(TComponent* AComponent, TOperation Operati
         if (FDBControls)
             FDBControls->ForgetDBControl(AComponent);
         if (FDefaultControls)
-            FDefaultControls->RemoveControl(static_cast<TWinControl*>(AComponent));
+            FDefaultControls->RemoveComponent(AComponent);
         return;
     }
     if (FDBControls)
