@@ -191,6 +191,7 @@ void TDBDataSet::InternalOpen()
         FPage.clear();
         try {
             BuildList(ActiveFilter(), FKeys, FRows);
+            KeysChanged();
         } catch (const EDatabaseError& e) {
             // A refused or cancelled statement is not tried again.
             if (!FKeyset || e.ErrorCode() == SQLITE_AUTH || e.ErrorCode() == SQLITE_INTERRUPT)
@@ -200,6 +201,7 @@ void TDBDataSet::InternalOpen()
             FColumns.clear();
             FTable.clear();
             BuildList(ActiveFilter(), FKeys, FRows);
+            KeysChanged();
         }
         if (!FKeyset) {
             // Columns without a declared type take the type of their first value.
@@ -217,22 +219,15 @@ void TDBDataSet::InternalOpen()
                 FTypes[c] = t;
                 descs[c].Type = t;
             }
-        } else {
-            std::string cols;
-            for (const auto& c : FColumns) {
-                if (!cols.empty())
-                    cols += ", ";
-                cols += c;
-            }
-            FFetch = std::make_unique<TSQLiteStatement>(db, "SELECT " + cols + " FROM " + FTable + " WHERE rowid = ?1");
         }
         CreateFields(descs);
         FieldsCreated();
     } catch (...) {
         FKeys.clear();
+        KeysChanged();
         FRows.clear();
         FPage.clear();
-        FFetch.reset();
+        FFetch.clear();
         Session->CloseDatabase(FDatabase);
         FDatabase = nullptr;
         throw;
@@ -243,11 +238,14 @@ void TDBDataSet::InternalOpen()
 void TDBDataSet::InternalClose()
 {
     FKeys.clear();
+    KeysChanged();
     FKeys.shrink_to_fit();
+    FPosDense = {};
+    FPosPairs = {};
     FRows.Cells.clear();
     FRows.Cells.shrink_to_fit();
     FPage.clear();
-    FFetch.reset();
+    FFetch.clear();
     if (FDatabase) {
         auto& v = FDatabase->FDataSets;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
@@ -262,16 +260,79 @@ int TDBDataSet::InternalRecordCount() const
     return static_cast<int>(FKeyset ? FKeys.size() : FRows.size());
 }
 
-std::vector<Variant> TDBDataSet::ReadRow(std::int64_t RowId)
+TSQLiteStatement* TDBDataSet::FetchStatement(int Slots)
 {
-    std::vector<Variant> row(FTypes.size(), Variant::Null());
-    FFetch->Reset();
-    FFetch->Bind(1, Variant(static_cast<long long>(RowId)));
-    if (FFetch->Step())
-        for (size_t i = 0; i < FTypes.size(); ++i)
-            row[i] = FFetch->ColumnAs(static_cast<int>(i), FTypes[i]);
-    FFetch->Reset();
-    return row;
+    auto& st = FFetch[Slots];
+    if (!st) {
+        std::string cols;
+        for (const auto& c : FColumns)
+            cols += ", " + c;
+        std::string where;
+        if (Slots == 0) {
+            where = "rowid BETWEEN ?1 AND ?2";
+        } else {
+            where = "rowid IN (";
+            for (int k = 1; k <= Slots; ++k)
+                where += (k > 1 ? ", ?" : "?") + std::to_string(k);
+            where += ")";
+        }
+        st = std::make_unique<TSQLiteStatement>(FDatabase->Handle(),
+                                                "SELECT rowid" + cols + " FROM " + FTable + " WHERE " + where +
+                                                    " ORDER BY rowid");
+    }
+    return st.get();
+}
+
+void TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
+{
+    if (Ids.empty())
+        return;
+    std::sort(Ids.begin(), Ids.end());
+    Ids.erase(std::unique(Ids.begin(), Ids.end()), Ids.end());
+    const size_t n = Ids.size();
+    const std::int64_t lo = Ids.front(), hi = Ids.back();
+    // Row ids close together (a keyset in row id order, possibly thinned by a filter) are
+    // read as one range; scattered ones (another order) as a set bound at once.
+    const bool range = static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo) < 2 * n + 64;
+    TSQLiteStatement* st;
+    if (range) {
+        st = FetchStatement(0);
+        st->Bind(1, Variant(static_cast<long long>(lo)));
+        st->Bind(2, Variant(static_cast<long long>(hi)));
+    } else {
+        size_t slots = 64;
+        while (slots < n)
+            slots *= 2;
+        st = FetchStatement(static_cast<int>(slots));
+        for (size_t k = 0; k < slots; ++k)
+            st->Bind(static_cast<int>(k + 1), k < n ? Variant(static_cast<long long>(Ids[k])) : Variant::Null());
+    }
+    const int width = static_cast<int>(FTypes.size());
+    size_t next = 0;  // rows come in ascending row id order
+    try {
+        while (st->Step()) {
+            std::int64_t id = st->ColumnInt64(0);
+            while (next < n && Ids[next] < id)
+                ++next;
+            if (next == n)
+                break;
+            if (Ids[next] != id)
+                continue;
+            std::vector<Variant> row;
+            row.reserve(static_cast<size_t>(width));
+            for (int i = 0; i < width; ++i)
+                row.push_back(st->ColumnAs(i + 1, FTypes[static_cast<size_t>(i)]));
+            FPage.insert_or_assign(id, std::move(row));
+        }
+    } catch (...) {
+        st->Reset();
+        throw;
+    }
+    st->Reset();
+    // A row gone meanwhile (deleted by another connection) shows as empty values.
+    for (std::int64_t id : Ids)
+        if (!FPage.count(id))
+            FPage.emplace(id, std::vector<Variant>(FTypes.size(), Variant::Null()));
 }
 
 void TDBDataSet::FetchPage(int Index)
@@ -287,22 +348,15 @@ void TDBDataSet::FetchPage(int Index)
     if (FPageSize == kMinPage)
         start = Index - Index % kMinPage;
     int end = std::min(start + FPageSize, static_cast<int>(FKeys.size()));
-    // One read transaction for the whole page: the file is locked once, not per record.
-    sqlite3* db = FDatabase ? FDatabase->Handle() : nullptr;
-    bool wrap = db && sqlite3_get_autocommit(db) && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
-    try {
-        for (int i = start; i < end; ++i) {
-            std::int64_t id = FKeys[static_cast<size_t>(i)];
-            if (!FPage.count(id))
-                FPage.emplace(id, ReadRow(id));
-        }
-    } catch (...) {
-        if (wrap)
-            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        throw;
+    // The whole page is read by one statement (one read transaction).
+    std::vector<std::int64_t> ids;
+    ids.reserve(static_cast<size_t>(end - start));
+    for (int i = start; i < end; ++i) {
+        std::int64_t id = FKeys[static_cast<size_t>(i)];
+        if (!FPage.count(id))
+            ids.push_back(id);
     }
-    if (wrap)
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    ReadRows(ids);
     FNextPageStart = end;
 }
 
@@ -339,8 +393,54 @@ int TDBDataSet::InternalIndexOfKey(std::int64_t Key) const
 {
     if (!FKeyset)
         return Key >= 0 && Key < static_cast<std::int64_t>(FRows.size()) ? static_cast<int>(Key) : -1;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (FPosKind == pkNone || FPosCount != FKeys.size())
+            BuildPositions();
+        int idx = -1;
+        if (FPosKind == pkSortedKeys) {
+            auto it = std::lower_bound(FKeys.begin(), FKeys.end(), Key);
+            idx = it == FKeys.end() || *it != Key ? -1 : static_cast<int>(it - FKeys.begin());
+        } else if (FPosKind == pkDense) {
+            std::uint64_t off = static_cast<std::uint64_t>(Key) - static_cast<std::uint64_t>(FPosBase);
+            idx = Key >= FPosBase && off < FPosDense.size() ? FPosDense[off] : -1;
+        } else {
+            auto it = std::lower_bound(FPosPairs.begin(), FPosPairs.end(), std::make_pair(Key, std::int32_t{-1}));
+            idx = it == FPosPairs.end() || it->first != Key ? -1 : it->second;
+        }
+        if (idx < 0)
+            return -1;
+        if (static_cast<size_t>(idx) < FKeys.size() && FKeys[static_cast<size_t>(idx)] == Key)
+            return idx;
+        FPosKind = pkNone;  // out of date: build it again
+    }
     auto it = std::find(FKeys.begin(), FKeys.end(), Key);
     return it == FKeys.end() ? -1 : static_cast<int>(it - FKeys.begin());
+}
+
+void TDBDataSet::BuildPositions() const
+{
+    FPosDense.clear();
+    FPosPairs.clear();
+    FPosCount = FKeys.size();
+    if (std::is_sorted(FKeys.begin(), FKeys.end())) {
+        FPosKind = pkSortedKeys;  // row id order: a binary search of the keyset itself
+        return;
+    }
+    auto [lo, hi] = std::minmax_element(FKeys.begin(), FKeys.end());
+    if (static_cast<std::uint64_t>(*hi) - static_cast<std::uint64_t>(*lo) < 4 * static_cast<std::uint64_t>(FKeys.size()) + 64) {
+        // Row ids close together in another order: a table from row id to position.
+        FPosKind = pkDense;
+        FPosBase = *lo;
+        FPosDense.assign(static_cast<size_t>(*hi - *lo) + 1, -1);
+        for (size_t i = 0; i < FKeys.size(); ++i)
+            FPosDense[static_cast<size_t>(FKeys[i] - *lo)] = static_cast<std::int32_t>(i);
+        return;
+    }
+    FPosKind = pkPairs;
+    FPosPairs.reserve(FKeys.size());
+    for (size_t i = 0; i < FKeys.size(); ++i)
+        FPosPairs.emplace_back(FKeys[i], static_cast<std::int32_t>(i));
+    std::sort(FPosPairs.begin(), FPosPairs.end());
 }
 
 int TDBDataSet::InternalPost(bool Inserting, int Index, const std::vector<Variant>& Values,
@@ -391,6 +491,7 @@ int TDBDataSet::InternalPost(bool Inserting, int Index, const std::vector<Varian
         rowid = sqlite3_last_insert_rowid(db);
         if (FSource.NaturalOrder && ActiveFilter().empty() && (FKeys.empty() || FKeys.back() < rowid)) {
             FKeys.push_back(rowid);
+            KeysChanged();
             return static_cast<int>(FKeys.size()) - 1;
         }
     }
@@ -403,9 +504,11 @@ int TDBDataSet::InternalPost(bool Inserting, int Index, const std::vector<Varian
         // The write is done; keep the old list rather than report a failure.
         if (Inserting)
             FKeys.insert(FKeys.begin() + std::clamp<int>(Index, 0, static_cast<int>(FKeys.size())), rowid);
+            KeysChanged();
         return Index;
     }
     FKeys = std::move(keys);
+    KeysChanged();
     FPage.clear();
     int idx = InternalIndexOfKey(rowid);
     if (idx < 0) {
@@ -413,6 +516,7 @@ int TDBDataSet::InternalPost(bool Inserting, int Index, const std::vector<Varian
         // written until the records are read again, so the user sees what was posted.
         idx = std::clamp<int>(Index, 0, static_cast<int>(FKeys.size()));
         FKeys.insert(FKeys.begin() + idx, rowid);
+        KeysChanged();
     }
     return idx;
 }
@@ -426,6 +530,7 @@ void TDBDataSet::InternalDelete(int Index)
     st.Bind(1, Variant(static_cast<long long>(rowid)));
     st.Step();
     FKeys.erase(FKeys.begin() + Index);
+    KeysChanged();
     FPage.erase(rowid);
 }
 
@@ -435,6 +540,7 @@ void TDBDataSet::InternalRefresh()
     TRowStore rows;
     BuildList(ActiveFilter(), keys, rows);
     FKeys = std::move(keys);
+    KeysChanged();
     FRows = std::move(rows);
     FPage.clear();
 }
@@ -451,6 +557,7 @@ void TDBDataSet::InternalSetFilter(const std::string& Filter)
     TRowStore rows;
     BuildList(Filter, keys, rows);  // raises on a bad filter; nothing has changed then
     FKeys = std::move(keys);
+    KeysChanged();
     FRows = std::move(rows);
     FPage.clear();
 }

@@ -313,8 +313,15 @@ private:
     void BuildList(const std::string& Filter, std::vector<std::int64_t>& Keys,
                    TRowStore& Rows) const;
     void FetchPage(int Index);
-    std::vector<Variant> ReadRow(std::int64_t RowId);
+    // Reads the records of these row ids into the page cache with one statement (Ids
+    // comes back sorted, without repeats).
+    void ReadRows(std::vector<std::int64_t>& Ids);
+    // The statement reading a range of row ids (Slots 0: ?1..?2) or a set of Slots row ids.
+    TSQLiteStatement* FetchStatement(int Slots);
     void CheckFilterText(const std::string& Filter) const;
+    // The keyset changed: the positions of row ids are looked up afresh.
+    void KeysChanged() { FPosKind = pkNone; }
+    void BuildPositions() const;
 
     std::string FDatabaseName;
     TDatabase* FDatabase = nullptr;
@@ -325,10 +332,19 @@ private:
     std::vector<std::string> FColumns;
     std::vector<TFieldType> FTypes;
     std::vector<std::int64_t> FKeys;
+    // Where a row id stands in FKeys: found by a binary search when FKeys is in row id
+    // order, else through a table indexed by row id (ids close together) or a sorted list
+    // of (row id, position) pairs. Built when first needed after the keyset changed.
+    enum TPosKind { pkNone, pkSortedKeys, pkDense, pkPairs };
+    mutable TPosKind FPosKind = pkNone;
+    mutable size_t FPosCount = 0;
+    mutable std::int64_t FPosBase = 0;
+    mutable std::vector<std::int32_t> FPosDense;
+    mutable std::vector<std::pair<std::int64_t, std::int32_t>> FPosPairs;
     std::unordered_map<std::int64_t, std::vector<Variant>> FPage;
     int FPageSize = 64;
     int FNextPageStart = -1;
-    std::unique_ptr<TSQLiteStatement> FFetch;
+    std::map<int, std::unique_ptr<TSQLiteStatement>> FFetch;
     // Cached results.
     TRowStore FRows;
 };
