@@ -228,7 +228,7 @@ void TCustomdbSearch::DoLocate(const TLocateInfo& Info)
         return;
     }
 
-    std::string pattern = Utf8ToCp1251(info.LocateText);
+    const std::string& pattern = info.LocateText;
     TField* field = nullptr;
     for (int i = 0; i < dataSet->FieldCount(); ++i) {
         if (dataSet->Fields(i)->DisplayLabel() == info.LocateField) {
@@ -254,7 +254,7 @@ void TCustomdbSearch::DoLocate(const TLocateInfo& Info)
 TTable* TCustomdbSearch::IndexedRouteTable(TDataSet* DataSet, TField* Field, const TLocateInfo& Info,
                                           const std::string& Pattern) const
 {
-    if (!Info.ExactMatch && IsPatternWild(Pattern))
+    if (!Info.ExactMatch && IsUtf8PatternWild(Pattern))
         return nullptr;
     auto* table = dynamic_cast<TTable*>(DataSet);
     if (!table || typeid(*table) != typeid(TTable))
@@ -340,7 +340,7 @@ void TCustomdbSearch::LocateIndexed(TTable* Table, TField* Field, const TLocateI
 // examined before any Next, so on an empty dataset the empty position is examined once.
 void TCustomdbSearch::LocateSequential(TDataSet* DataSet, TField* Field, const TLocateInfo& Info)
 {
-    std::string pattern = Utf8ToCp1251(Info.LocateText);
+    const std::string& pattern = Info.LocateText;
     const bool wild = !Info.ExactMatch;
     auto* memo = Field->DataType() == ftMemo ? As<TBlobField>(Field) : nullptr;
 
@@ -360,8 +360,7 @@ void TCustomdbSearch::LocateSequential(TDataSet* DataSet, TField* Field, const T
         if (memo) {
             found = SearchInMemo(memo, pattern, Info.CaseSensitive, wild);
         } else {
-            std::string text = Utf8ToCp1251(Field->Text());
-            found = CompareStrings(text, pattern, Info.CaseSensitive, wild);
+            found = CompareUtf8Strings(Field->Text(), pattern, Info.CaseSensitive, wild);
         }
         if (found)
             break;
@@ -378,7 +377,7 @@ void TCustomdbSearch::LocateSequential(TDataSet* DataSet, TField* Field, const T
 // The memo's contents take part up to the first NUL byte and at most MemoSearchLimit
 // bytes: chunks of 255 bytes are gathered until a short one arrives or more than
 // 65,273 bytes are in (so at most 256 chunks).
-bool TCustomdbSearch::SearchInMemo(TBlobField* Field, std::string& Pattern, bool CaseSensitive, bool Wild)
+bool TCustomdbSearch::SearchInMemo(TBlobField* Field, const std::string& Pattern, bool CaseSensitive, bool Wild)
 {
     TBlobStream stream(Field, bmRead);
     std::string buffer;
@@ -392,8 +391,7 @@ bool TCustomdbSearch::SearchInMemo(TBlobField* Field, std::string& Pattern, bool
     }
     if (auto nul = buffer.find('\0'); nul != std::string::npos)
         buffer.resize(nul);
-    std::string text = Utf8ToCp1251(buffer);
-    return CompareStrings(text, Pattern, CaseSensitive, Wild);
+    return CompareUtf8Strings(buffer, Pattern, CaseSensitive, Wild);
 }
 
 }  // namespace korin

@@ -17,8 +17,8 @@
 //    A memo field is compared on its contents (see SearchInMemo). A miss puts the
 //    dataset back on the record where the search began.
 //
-// Field texts are UTF-8; they and the pattern are converted to the matcher's code page
-// (Windows-1251) for comparing, and take part whole, whatever their length.
+// Field texts and the pattern are UTF-8 and are compared by code points
+// (CompareUtf8Strings); they take part whole, whatever their length.
 #include <string>
 
 #include "korin/platform/core/Component.h"
@@ -83,10 +83,10 @@ public:
     // on the found record; failure raises (EDBSearchPatternNotFound, or Exception with
     // "No any matches!" / "No more matches!" on the indexed route).
     void DoLocate(const TLocateInfo& Info);
-    // Whether the memo's contents match Pattern (Windows-1251; upper-cased in place when
-    // CaseSensitive is false). The contents are read in chunks of 255 bytes, at most
+    // Whether the memo's contents match Pattern (UTF-8, compared by code points). The
+    // contents are read in chunks of 255 bytes, at most
     // MemoSearchLimit bytes take part, and a NUL byte ends the text that takes part.
-    bool SearchInMemo(TBlobField* Field, std::string& Pattern, bool CaseSensitive, bool Wild);
+    bool SearchInMemo(TBlobField* Field, const std::string& Pattern, bool CaseSensitive, bool Wild);
     // InitLocateInfo, GetLocateInfo and, when that gave a command, DoLocate. Returns
     // what GetLocateInfo returned; exceptions of DoLocate pass.
     bool Locate();

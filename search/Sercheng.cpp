@@ -122,16 +122,19 @@ long DecodeUtf8(std::string_view S, std::size_t& i) {
     return static_cast<long>(cp);
 }
 
-}  // namespace
-
-bool IsPatternWild(std::string_view S) {
-    if (S.find(MultiPat) != std::string_view::npos) return true;
-    return S.find(SinglePat) != std::string_view::npos;
+// The matcher works alike on single-byte strings and on code points.
+template <class C>
+bool IsWild(std::basic_string_view<C> S, std::basic_string_view<C> Multi, C Single)
+{
+    if (S.find(Multi) != std::basic_string_view<C>::npos)
+        return true;
+    return S.find(Single) != std::basic_string_view<C>::npos;
 }
 
-bool MatchWild(std::string_view T, std::string_view P) {
-    const std::string_view multi = MultiPat;
-    const char single = SinglePat;
+template <class C>
+bool Match(std::basic_string_view<C> T, std::basic_string_view<C> P, std::basic_string_view<C> multi, C single)
+{
+    using View = std::basic_string_view<C>;
     // Each pass consumes pattern or decides, so the loop ends within |P| passes.
     for (;;) {
         if (P == multi) return true;
@@ -156,22 +159,78 @@ bool MatchWild(std::string_view T, std::string_view P) {
             return false;
         }
 
-        const std::string_view rest = P.substr(multi.size());
-        if (IsPatternWild(rest)) {
+        const View rest = P.substr(multi.size());
+        if (IsWild(rest, multi, single)) {
             const std::size_t next = std::min(rest.find(multi), rest.find(single));
-            const std::string_view literal = rest.substr(0, next);
+            const View literal = rest.substr(0, next);
             const std::size_t at = T.find(literal);
-            if (at == std::string_view::npos) return false;
+            if (at == View::npos) return false;
             T.remove_prefix(at + literal.size());
             P = rest.substr(next);
             continue;
         }
         const std::size_t at = T.find(rest);
-        if (at == std::string_view::npos) return false;
-        const std::string_view after = T.substr(at + rest.size());
-        return std::all_of(after.begin(), after.end(), [](char c) { return static_cast<unsigned char>(c) < 32; });
+        if (at == View::npos) return false;
+        const View after = T.substr(at + rest.size());
+        return std::all_of(after.begin(), after.end(), [](C c) { return static_cast<std::uint32_t>(c) < 32; });
     }
 }
+
+// A byte that is no part of a valid UTF-8 sequence stands for itself as a code point
+// no character has (a lone low surrogate, U+DC80..U+DCFF): it equals only the same
+// stray byte and never a letter, a '?' or a wildcard.
+constexpr char32_t StrayByte(unsigned char B) { return 0xDC00 + B; }
+
+char32_t Cp1251ToCodePoint(unsigned char B) { return B < 0x80 ? char32_t(B) : char32_t(HighHalf[B - 0x80]); }
+
+// Case folding of one code point. Characters of Windows-1251 fold exactly as
+// StrUpperCyr folds their bytes (Latin and Cyrillic letters to capitals, everything else
+// to itself), so texts within the code page match as they always did. Every other
+// character takes its Unicode simple case folding; when that lands in the code page
+// (KELVIN SIGN → 'k'), the code page's fold follows, so all forms of a letter meet.
+char32_t FoldCodePoint(char32_t C)
+{
+    if (C < 0x80)
+        return C >= 'a' && C <= 'z' ? C - 'a' + 'A' : C;
+    if (C >= 0xDC80 && C <= 0xDCFF)
+        return C;  // a stray byte
+    int b = Cp1251FromCodePoint(C);
+    if (b < 0) {
+        C = SimpleCaseFold(C);
+        b = Cp1251FromCodePoint(C);
+        if (b < 0)
+            return C;
+    }
+    return Cp1251ToCodePoint(UpperTable.map[b]);
+}
+
+std::u32string DecodeForMatch(std::string_view S, bool Fold)
+{
+    std::u32string out;
+    out.reserve(S.size());
+    std::size_t i = 0;
+    while (i < S.size()) {
+        const std::size_t at = i;
+        const long cp = DecodeUtf8(S, i);
+        char32_t c = cp < 0 ? StrayByte(static_cast<unsigned char>(S[at])) : static_cast<char32_t>(cp);
+        out += Fold ? FoldCodePoint(c) : c;
+    }
+    return out;
+}
+
+// The process-wide wildcards as code points (they are Windows-1251 bytes).
+std::u32string WildcardCodePoints(std::string_view Bytes)
+{
+    std::u32string out;
+    for (char c : Bytes) out += Cp1251ToCodePoint(static_cast<unsigned char>(c));
+    return out;
+}
+
+}  // namespace
+
+bool IsPatternWild(std::string_view S) { return IsWild(S, std::string_view(MultiPat), SinglePat); }
+
+bool MatchWild(std::string_view T, std::string_view P) { return Match(T, P, std::string_view(MultiPat), SinglePat); }
 
 bool CompareStrings(std::string& Text, std::string& Pattern, bool CaseSensitive, bool Wild) {
     if (!CaseSensitive) {
@@ -225,10 +284,22 @@ std::string Cp1251ToUtf8(std::string_view S) {
     return out;
 }
 
-bool CompareUtf8Strings(std::string_view Text, std::string_view Pattern, bool CaseSensitive, bool Wild) {
-    std::string text = Utf8ToCp1251(Text);
-    std::string pattern = Utf8ToCp1251(Pattern);
-    return CompareStrings(text, pattern, CaseSensitive, Wild);
+bool IsUtf8PatternWild(std::string_view S)
+{
+    const std::u32string multi = WildcardCodePoints(MultiPat);
+    return IsWild(std::u32string_view(DecodeForMatch(S, false)), std::u32string_view(multi),
+                  Cp1251ToCodePoint(static_cast<unsigned char>(SinglePat)));
+}
+
+bool CompareUtf8Strings(std::string_view Text, std::string_view Pattern, bool CaseSensitive, bool Wild)
+{
+    const std::u32string text = DecodeForMatch(Text, !CaseSensitive);
+    const std::u32string pattern = DecodeForMatch(Pattern, !CaseSensitive);
+    if (!Wild)
+        return text == pattern;
+    const std::u32string multi = WildcardCodePoints(MultiPat);
+    return Match(std::u32string_view(text), std::u32string_view(pattern), std::u32string_view(multi),
+                 Cp1251ToCodePoint(static_cast<unsigned char>(SinglePat)));
 }
 
 }  // namespace korin

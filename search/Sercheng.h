@@ -10,11 +10,13 @@
 // The matcher is non-backtracking: each multi-character wildcard binds to the first
 // occurrence of the literal text that follows it, and no other binding is tried.
 //
-// Texts, patterns and wildcards are single-byte Windows-1251 strings (Latin and
-// Cyrillic, one byte per character) and all comparisons are byte comparisons. Field
-// texts held as UTF-8 are converted with Utf8ToCp1251 first (CompareUtf8Strings does
-// it). Strings are taken whole, of any length; a NUL byte is an ordinary byte here, so
-// callers that hold C strings cut them at their terminator.
+// Two forms of the matcher share these rules. CompareStrings and MatchWild work on
+// single-byte Windows-1251 strings (Latin and Cyrillic, one byte per character) and
+// compare bytes. CompareUtf8Strings works on UTF-8 texts, the form every field text has
+// here, and compares code points, so that every character is itself: "日本" never
+// matches "中国" and a literal '?' matches only '?'. Strings are taken whole, of any
+// length; a NUL byte is an ordinary byte here, so callers that hold C strings cut them at
+// their terminator. The wildcards themselves are Windows-1251 bytes.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -73,9 +75,17 @@ std::string Utf8ToCp1251(std::string_view S);
 // Windows-1251 string survives the trip to UTF-8 and back unchanged.
 std::string Cp1251ToUtf8(std::string_view S);
 
-// CompareStrings on UTF-8 texts: both are converted to Windows-1251 copies first, so
-// that a single-character wildcard stands for one whole Cyrillic letter and Cyrillic
-// letters fold case. The arguments are not modified.
+// Whether Text matches Pattern, both UTF-8, compared code point by code point with the
+// rules of MatchWild (a single-character wildcard stands for one whole character).
+// CaseSensitive false folds both first: characters of Windows-1251 as StrUpperCyr folds
+// them (so texts within that code page match exactly as with CompareStrings), every other
+// character by Unicode simple case folding. A byte that is not valid UTF-8 is a character
+// of its own, equal only to the same byte. The arguments are not modified.
 bool CompareUtf8Strings(std::string_view Text, std::string_view Pattern, bool CaseSensitive, bool Wild);
+// IsPatternWild for a UTF-8 pattern.
+bool IsUtf8PatternWild(std::string_view S);
+
+// The Unicode simple case folding of C (C itself when it has none).
+char32_t SimpleCaseFold(char32_t C);
 
 }  // namespace korin

@@ -221,3 +221,101 @@ TEST_F(Wildcards, ATailPatternRejectsTrailingSpaces) {
     // The first occurrence decides.
     EXPECT_FALSE(Match("abxxab", "..ab"));
 }
+
+TEST_F(Wildcards, Utf8MatchingComparesWholeCharacters) {
+    Use("*", '%');
+    // Characters outside Windows-1251 are themselves, never a stand-in '?'.
+    EXPECT_FALSE(CompareUtf8Strings("中国", "日本", true, false));
+    EXPECT_FALSE(CompareUtf8Strings("中国", "日本", false, true));
+    EXPECT_TRUE(CompareUtf8Strings("日本語", "日本*", true, true));
+    EXPECT_FALSE(CompareUtf8Strings("中国語", "日本*", true, true));
+    EXPECT_TRUE(CompareUtf8Strings("東京都", "*京%", true, true));
+    EXPECT_FALSE(CompareUtf8Strings("東京", "*京%", true, true));
+    // A literal '?' is a question mark and nothing else.
+    EXPECT_FALSE(CompareUtf8Strings("α", "?", true, false));
+    EXPECT_FALSE(CompareUtf8Strings("αβγ", "?β?", false, true));
+    EXPECT_TRUE(CompareUtf8Strings("?β?", "?β?", true, true));
+    EXPECT_TRUE(CompareUtf8Strings("a?c", "a?*", true, true));
+    EXPECT_FALSE(CompareUtf8Strings("abc", "a?*", true, true));
+    // One single-character wildcard per character, whatever its UTF-8 length.
+    EXPECT_TRUE(CompareUtf8Strings("a😀b", "a%b", true, true));
+    EXPECT_FALSE(CompareUtf8Strings("a😀b", "a%%b", true, true));
+    // A single-character wildcard that is itself '?' (the navigator's is '%').
+    Use("*", '?');
+    EXPECT_TRUE(CompareUtf8Strings("αβγ", "?β?", true, true));
+    EXPECT_FALSE(CompareUtf8Strings("αδγ", "?β?", true, true));
+}
+
+TEST_F(Wildcards, Utf8CaseFoldingBeyondTheCodePage) {
+    Use("*", '%');
+    // Greek: simple case folding, final sigma included.
+    EXPECT_TRUE(CompareUtf8Strings("ΑΘΗΝΑ", "αθηνα", false, false));
+    EXPECT_FALSE(CompareUtf8Strings("ΑΘΗΝΑ", "αθηνα", true, false));
+    EXPECT_TRUE(CompareUtf8Strings("ΟΔΥΣΣΕΥΣ", "οδυσσευς", false, false));
+    EXPECT_TRUE(CompareUtf8Strings("Ελλάδα", "ελλ*", false, true));
+    EXPECT_FALSE(CompareUtf8Strings("Ελλάδα", "ελλ*", true, true));
+    // Accented Latin letters fold too, and stay apart from their plain letters.
+    EXPECT_TRUE(CompareUtf8Strings("ÉCOLE", "école", false, false));
+    EXPECT_FALSE(CompareUtf8Strings("ECOLE", "école", false, false));
+    // A fold that lands in the code page meets the code page's own fold: KELVIN SIGN.
+    EXPECT_TRUE(CompareUtf8Strings("\u212A", "k", false, false));
+    // Within Windows-1251 the old folds stand: µ is no Greek letter, and stays itself.
+    EXPECT_FALSE(CompareUtf8Strings("µ", "μ", false, false));
+    EXPECT_TRUE(CompareUtf8Strings("№ Ёлка", "№ ЁЛКА", false, false));
+    EXPECT_EQ(SimpleCaseFold(U'Σ'), U'σ');
+    EXPECT_EQ(SimpleCaseFold(U'ς'), U'σ');
+    EXPECT_EQ(SimpleCaseFold(U'\u1E9E'), U'ß');
+    EXPECT_EQ(SimpleCaseFold(U'ß'), U'ß');
+    EXPECT_EQ(SimpleCaseFold(U'\u0130'), U'\u0130');
+    EXPECT_EQ(SimpleCaseFold(U'中'), U'中');
+    EXPECT_EQ(SimpleCaseFold(U'Ա'), U'ա');
+    EXPECT_EQ(SimpleCaseFold(U'\U00010400'), U'\U00010428');
+}
+
+TEST_F(Wildcards, Utf8MatchingAgreesWithTheCodePageMatcher) {
+    // Every example, and every pair of short texts over a mixed alphabet, gives the
+    // same answer whether matched as Windows-1251 bytes or as UTF-8 code points.
+    for (const auto& [multi, single] : {std::pair<std::string, char>{"*", '%'}, {"..", '@'}}) {
+        Use(multi, single);
+        for (const Example& e : Examples) {
+            const std::string text = Translate(e.text, multi, single), pattern = Translate(e.pattern, multi, single);
+            for (bool cs : {true, false})
+                for (bool wild : {true, false})
+                    EXPECT_EQ(CompareUtf8Strings(Cp1251ToUtf8(text), Cp1251ToUtf8(pattern), cs, wild),
+                              Match(text, pattern, cs, wild))
+                        << "'" << text << "' ~ '" << pattern << "'";
+        }
+    }
+    Use("*", '%');
+    const std::string alphabet = "aA\xFF\xDF*%\xB8\xA8\xB5\r";  // a A я Я * % ё Ё µ CR, as Windows-1251
+    std::vector<std::string> words{""};
+    for (int len = 1; len <= 3; ++len) {
+        std::vector<std::string> next;
+        for (const std::string& w : words)
+            if (w.size() == static_cast<std::size_t>(len - 1))
+                for (char c : alphabet) next.push_back(w + c);
+        words.insert(words.end(), next.begin(), next.end());
+    }
+    int compared = 0;
+    for (std::size_t i = 0; i < words.size(); i += 7)
+        for (std::size_t j = 0; j < words.size(); j += 5)
+            for (bool cs : {true, false}) {
+                ASSERT_EQ(CompareUtf8Strings(Cp1251ToUtf8(words[i]), Cp1251ToUtf8(words[j]), cs, true),
+                          Match(words[i], words[j], cs, true))
+                    << "'" << words[i] << "' ~ '" << words[j] << "'";
+                ++compared;
+            }
+    EXPECT_GT(compared, 10000);
+}
+
+TEST_F(Wildcards, Utf8StrayBytesAreCharactersOfTheirOwn) {
+    Use("*", '%');
+    EXPECT_TRUE(CompareUtf8Strings("a\xFF" "b", "a\xFF" "b", true, false));
+    EXPECT_FALSE(CompareUtf8Strings("a\xFE" "b", "a\xFF" "b", true, false));
+    EXPECT_FALSE(CompareUtf8Strings("a\xFF" "b", "a?b", true, false));
+    EXPECT_TRUE(CompareUtf8Strings("a\xFF" "b", "a%b", true, true));
+    // A lead byte cut off at the end of a memo's window is one stray character.
+    EXPECT_TRUE(CompareUtf8Strings("ab\xD0", "ab%", true, true));
+    EXPECT_TRUE(IsUtf8PatternWild("日本*"));
+    EXPECT_FALSE(IsUtf8PatternWild("日本?"));
+}
