@@ -572,12 +572,6 @@ void TVandroDBNavigator::WMKillFocus(TMessage& Message)
 
 // ---- operations built with other parts of the navigator ------------------------------
 
-// Placeholder until incremental search lands: only keeps the flag.
-void TVandroDBNavigator::ISearchMode(bool Value) { FISearchActive = Value; }
-// Placeholder until incremental search lands: the character is not searched for.
-void TVandroDBNavigator::ISearchDoChar(char32_t&) {}
-// Placeholder until incremental search lands: the key is not handled.
-void TVandroDBNavigator::ISearchDoKey(std::uint16_t&, TShiftState) {}
 // Placeholder until filter application lands: there is never a filter to apply or release.
 void TVandroDBNavigator::ApplyFilter(TNavigatorFilterAction) {}
 // Placeholder until query application lands: there is never a query to apply or release.

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "korin/capture/DBAware.h"
 #include "korin/nav/NavPlatform.h"
@@ -177,7 +178,9 @@ public:
     // the field of its selected column). Both go back to null when they are destroyed.
     TWinControl* CurrentControl = nullptr;
     TField* CurrentField = nullptr;
+    // Incremental search: whether the mode is on, and the text accepted so far (UTF-8).
     bool ISearchActive() const { return FISearchActive; }
+    const std::string& ISearchText() const { return FISearchText; }
     TDBControlsList* DBControls() const { return FDBControls; }
     TDefaultControlList* DefaultControls() const { return FDefaultControls; }
     TRecordBuffer* DittoBuffer() const { return FDittoBuffer.get(); }
@@ -245,11 +248,18 @@ public:
     // Shows the balloon "No more matches!" beside the last visible button.
     virtual void DoCustomHint();
 
-    // Operations built with incremental search, filter and query and the status bar
-    // link. Until those land they do nothing.
+    // Incremental search. ISearchMode switches the mode (the text empties on every
+    // change, and the INCREMENTAL SEARCH button shows pressed exactly while it is on).
+    // ISearchDoChar takes one typed character: a printable one extends the text,
+    // backspace (#8) takes off its last character, and the dataset moves to the first
+    // record whose current field begins with the new text in any case; a text that
+    // would match no record is refused. ISearchDoKey sees every key-down while the mode
+    // is on: Esc ends the mode, Shift or Ctrl with Backspace, PgUp or Up empties the
+    // text; Key 0 on return keeps the key from the control.
     virtual void ISearchMode(bool Value);
     virtual void ISearchDoChar(char32_t& Key);
-    virtual void ISearchDoKey(std::uint16_t& Key, TShiftState Shift);
+    virtual void ISearchDoKey(std::uint16_t& Key, TShiftState& Shift);
+    // Operations built with filter and query. Until those land they do nothing.
     virtual void ApplyFilter(TNavigatorFilterAction Action);
     virtual void ApplyQuery(TNavigatorQueryAction Action);
     // The status bar link: attach a bar (null detaches), and tell it about the dataset.
@@ -370,6 +380,15 @@ private:
     TVButtonSet FVisibleButtons = InitialVisibleButtons;
     int FVisibleCount = 16;
     bool FISearchActive = false;
+    std::string FISearchText;
+    // Characters (and text clearings, ISearchClear) that arrived while a search was
+    // running; the running call applies them in order when its own search is done.
+    std::vector<char32_t> FISearchQueue;
+    bool FISearchBusy = false;
+    // Counts the mode's changes, so that a search learns the mode ended (and perhaps
+    // began again) while it let messages run.
+    unsigned FISearchEpoch = 0;
+    void ISearchApply(char32_t Key);
     bool FChangeControlFocus = true;
     std::unique_ptr<TRecordBuffer> FDittoBuffer;
     std::unique_ptr<TRecordBuffer> FCopyBuffer;
