@@ -389,6 +389,8 @@ private:
     // began again) while it let messages run.
     unsigned FISearchEpoch = 0;
     void ISearchApply(char32_t Key);
+    // Points the search object at the data source and Field before a find.
+    void PrepareFind(TField* Field);
     bool FChangeControlFocus = true;
     std::unique_ptr<TRecordBuffer> FDittoBuffer;
     std::unique_ptr<TRecordBuffer> FCopyBuffer;
