@@ -172,8 +172,16 @@ public:
     // entry means the button has no shortcut.
     TShortCutArray MultiRowShortCuts;
     TShortCutArray SingleRowShortCuts;
-    void SetMultiRowShortCuts(const TShortCutArray& Value) { MultiRowShortCuts = Value; }
+    void SetMultiRowShortCuts(const TShortCutArray& Value)
+    {
+        MultiRowShortCuts = Value;
+        InitHints();
+    }
     void SetSingleRowShortCuts(const TShortCutArray& Value) { SingleRowShortCuts = Value; }
+    // Shows the shortcut editor filled with both tables and takes them back on OK (the
+    // result); Cancel changes nothing. Form files keep a table that differs from the
+    // factory one (published as SingleRowShortCuts and MultiRowShortCuts).
+    bool EditShortCuts();
     // The captured control that last received the focus, and its field then (a grid's:
     // the field of its selected column). Both go back to null when they are destroyed.
     TWinControl* CurrentControl = nullptr;

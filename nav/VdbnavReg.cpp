@@ -1,5 +1,9 @@
 // Registration of the package's components: the palette page "Korin" and the published
 // properties the form reader and writer use.
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "korin/nav/Vdbnav.h"
 #include "korin/platform/core/Registry.h"
 #include "korin/platform/core/TypInfo.h"
@@ -17,6 +21,23 @@ std::vector<std::string> ButtonNames()
             "vnbRefresh", "vnbIncrementalSearch", "vnbFilter", "vnbQuery", "vnbFind", "vnbFindNext",
             "vnbDittoCopyField", "vnbDittoCopyRecord", "vnbGotoNextDSControl", "vnbCopyRec",
             "vnbPasteRec", "vnbDateTime"};
+}
+
+std::vector<std::string> TableToList(const TShortCutArray& Table)
+{
+    return std::vector<std::string>(Table.begin(), Table.end());
+}
+
+// A stored table holds one entry per button, in button order; anything else is refused
+// and the navigator keeps the table it had.
+TShortCutArray ListToTable(const std::vector<std::string>& List, const char* Property)
+{
+    TShortCutArray table{};
+    if (List.size() != table.size())
+        throw EReadError(std::string(Property) + ": a shortcut table holds " + std::to_string(table.size()) +
+                         " entries, not " + std::to_string(List.size()));
+    std::copy(List.begin(), List.end(), table.begin());
+    return table;
 }
 
 void RegisterNavigatorClass()
@@ -45,6 +66,19 @@ void RegisterNavigatorClass()
         .String("ShortCuts", [](N* n) { return n->GetShortCut(); },
                 [](N* n, const std::string& v) { n->SetShortCut(v); })
         .Default("")
+        // Tables changed with the shortcut editor; written only when they differ from
+        // the factory tables, so form files of navigators that keep those read and
+        // write exactly as before.
+        .Strings("SingleRowShortCuts", [](N* n) { return TableToList(n->SingleRowShortCuts); },
+                 [](N* n, const std::vector<std::string>& v) {
+                     n->SetSingleRowShortCuts(ListToTable(v, "SingleRowShortCuts"));
+                 })
+        .StoredWhen([](N* n) { return n->SingleRowShortCuts != DefaultSShortCuts; })
+        .Strings("MultiRowShortCuts", [](N* n) { return TableToList(n->MultiRowShortCuts); },
+                 [](N* n, const std::vector<std::string>& v) {
+                     n->SetMultiRowShortCuts(ListToTable(v, "MultiRowShortCuts"));
+                 })
+        .StoredWhen([](N* n) { return n->MultiRowShortCuts != DefaultShortCuts; })
         .Integer("PageRowsCount", [](N* n) { return n->StoredPageRows(); },
                  [](N* n, std::int64_t v) { n->SetPageRows(int(v)); })
         .Default(10)
