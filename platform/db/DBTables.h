@@ -158,6 +158,16 @@ TEngineWaitProc SetEngineWaitProc(TEngineWaitProc Proc);
 void CancelEngineOperation();
 bool EngineOperationRunning();
 
+// Waiting for a locked database: a statement that finds the file locked by another
+// connection retries, with growing pauses, until its database's BusyTimeout has passed,
+// and only then fails with the engine's "database is locked". Before each pause the
+// application's wait procedure has its turn (the connection counts as busy meanwhile);
+// the pause itself is the busy-wait procedure's, given the milliseconds to wait (the
+// default sleeps that long; tests install one that only counts).
+using TBusyWaitProc = std::function<void(int Milliseconds)>;
+// Installs the busy-wait procedure (none: the default sleep); returns the previous one.
+TBusyWaitProc SetBusyWaitProc(TBusyWaitProc Proc);
+
 // A long walk over records (a search that reads record after record) that the
 // application may interrupt like a long statement: Tick once per record. Every so many
 // records the wait procedure runs; after a cancel request Tick raises EDatabaseError
@@ -203,6 +213,10 @@ public:
     // Creates a missing file when connecting (off: a missing file is an error).
     bool CreateIfMissing() const { return FCreateIfMissing; }
     void SetCreateIfMissing(bool Value) { FCreateIfMissing = Value; }
+    // How long, in milliseconds, a statement waits for a database locked by another
+    // connection before it fails (0: it fails at once). May change while connected.
+    int BusyTimeout() const { return FBusyTimeout; }
+    void SetBusyTimeout(int Value) { FBusyTimeout = Value < 0 ? 0 : Value; }
     bool KeepConnection() const { return FKeepConnection; }
     void SetKeepConnection(bool Value) { FKeepConnection = Value; }
     // Made by the session for a dataset that named a file or an alias.
@@ -239,6 +253,7 @@ private:
     bool FReadOnlyFile = false;
     bool FCreateIfMissing = false;
     bool FKeepConnection = true;
+    int FBusyTimeout = 5000;
     bool FTemporary = false;
     int FRefCount = 0;
     std::vector<TDBDataSet*> FDataSets;

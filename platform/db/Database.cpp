@@ -85,12 +85,17 @@ void TDatabase::SetConnected(bool Value)
         int flags = FReadOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | (FCreateIfMissing ? SQLITE_OPEN_CREATE : 0));
         sqlite3* h = nullptr;
         int rc = sqlite3_open_v2(path.c_str(), &h, flags, nullptr);
-        if (rc == SQLITE_OK)
+        // Reading the schema already waits for a file another connection has locked.
+        if (rc == SQLITE_OK) {
+            InstallBusyWait(h, this);
             rc = sqlite3_exec(h, "PRAGMA schema_version", nullptr, nullptr, nullptr);
+        }
         if (rc != SQLITE_OK) {
             std::string msg = h ? sqlite3_errmsg(h) : "out of memory";
             int code = h ? sqlite3_extended_errcode(h) : SQLITE_NOMEM;
             sqlite3_close_v2(h);
+            InstallBusyWait(nullptr, this);
+            RaiseIfStopped(nullptr, code);
             throw EDatabaseError("Cannot open database '" + path + "': " + msg, code);
         }
         ConfigureConnection(h);
@@ -108,6 +113,7 @@ void TDatabase::SetConnected(bool Value)
             d->Close();
         FRefCount = 0;
         sqlite3_close_v2(FHandle);
+        InstallBusyWait(nullptr, this);
         FHandle = nullptr;
         FReadOnlyFile = false;
         if (AfterDisconnect)

@@ -3,7 +3,10 @@
 // cancel request; a walk over records does the same through TEngineWork.
 #include <atomic>
 #include <exception>
+#include <memory>
 #include <vector>
+
+#include <sqlite3.h>
 
 #include "korin/platform/db/DBTables.h"
 #include "korin/platform/db/SQLiteEngine.h"
@@ -72,7 +75,93 @@ int ProgressHandler(void* User)
     return gCancel.load() ? 1 : 0;
 }
 
+TBusyWaitProc gBusyWaitProc;
+
+// The pauses between retries on a locked file: short at first, for locks held only a
+// moment, then a tenth of a second.
+constexpr int kBusyDelays[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+constexpr int kBusyDelayCount = sizeof(kBusyDelays) / sizeof(kBusyDelays[0]);
+
+// The milliseconds waited before the given retry.
+long long BusyWaited(int Count)
+{
+    long long total = 0;
+    for (int i = 0; i < Count && i < kBusyDelayCount; ++i)
+        total += kBusyDelays[i];
+    if (Count > kBusyDelayCount)
+        total += static_cast<long long>(Count - kBusyDelayCount) * kBusyDelays[kBusyDelayCount - 1];
+    return total;
+}
+
+struct TBusyContext {
+    sqlite3* Db;
+    const TDatabase* Database;
+};
+
+// The engine asks whether to try a locked file again; Count is the number of earlier
+// tries for this lock. Answering 0 makes the statement fail with "database is locked".
+int BusyHandler(void* User, int Count)
+{
+    auto* ctx = static_cast<TBusyContext*>(User);
+    long long timeout = ctx->Database ? ctx->Database->BusyTimeout() : 0;
+    long long waited = BusyWaited(Count);
+    if (waited >= timeout)
+        return 0;
+    int delay = kBusyDelays[Count < kBusyDelayCount ? Count : kBusyDelayCount - 1];
+    if (waited + delay > timeout)
+        delay = static_cast<int>(timeout - waited);
+    if (gWaitProc && !gWaiting) {
+        gWaiting = ctx->Db;
+        try {
+            TEngineWaitProc proc = gWaitProc;
+            proc();
+        } catch (...) {
+            gWaitError = std::current_exception();
+            gWaiting = nullptr;
+            return 0;
+        }
+        gWaiting = nullptr;
+        if (gCancel.load())
+            return 0;
+    }
+    if (gBusyWaitProc) {
+        TBusyWaitProc proc = gBusyWaitProc;
+        try {
+            proc(delay);
+        } catch (...) {
+            gWaitError = std::current_exception();
+            return 0;
+        }
+    } else {
+        sqlite3_sleep(delay);
+    }
+    return 1;
+}
+
+// One context per connection, kept until the connection goes.
+std::vector<std::unique_ptr<TBusyContext>> gBusyContexts;
+
 }  // namespace
+
+TBusyWaitProc SetBusyWaitProc(TBusyWaitProc Proc)
+{
+    TBusyWaitProc old = std::move(gBusyWaitProc);
+    gBusyWaitProc = std::move(Proc);
+    return old;
+}
+
+void InstallBusyWait(sqlite3* Db, const TDatabase* Database)
+{
+    for (auto it = gBusyContexts.begin(); it != gBusyContexts.end();)
+        if ((*it)->Db == Db || (*it)->Database == Database)
+            it = gBusyContexts.erase(it);
+        else
+            ++it;
+    if (!Db)
+        return;
+    gBusyContexts.push_back(std::make_unique<TBusyContext>(TBusyContext{Db, Database}));
+    sqlite3_busy_handler(Db, BusyHandler, gBusyContexts.back().get());
+}
 
 TEngineWaitProc SetEngineWaitProc(TEngineWaitProc Proc)
 {

@@ -282,7 +282,10 @@ void RaiseEngineError(sqlite3* Db)
 {
     if (!Db)
         throw EDatabaseError("out of memory", SQLITE_NOMEM);
-    throw EDatabaseError(sqlite3_errmsg(Db), sqlite3_extended_errcode(Db));
+    int code = sqlite3_extended_errcode(Db);
+    std::string msg = sqlite3_errmsg(Db);
+    RaiseIfStopped(Db, code);
+    throw EDatabaseError(msg, code);
 }
 
 void CheckSQLText(const char* SQL, size_t Length)

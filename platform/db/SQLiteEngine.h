@@ -11,6 +11,8 @@
 
 namespace korin {
 
+class TDatabase;
+
 // How far a statement's text is trusted. Text that comes from users (a query opened as a
 // dataset, a filter, a search condition) is compiled under the read-only guard: the
 // engine's authorizer refuses, while the statement is compiled, everything but reading,
@@ -95,6 +97,9 @@ public:
 private:
     sqlite3* FDb;
 };
+// Makes the connection wait for a locked file up to the database's BusyTimeout (see
+// SetBusyWaitProc).
+void InstallBusyWait(sqlite3* Db, const TDatabase* Database);
 // True while the connection is inside the application's wait procedure: a statement of
 // it is half-way, so nothing else may use the connection until it returns.
 bool EngineWaiting(sqlite3* Db);
