@@ -1,6 +1,7 @@
 #include "korin/platform/db/DB.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "korin/platform/db/DBText.h"
 
@@ -58,10 +59,25 @@ void TDataSet::DataEvent(TDataEvent Event, std::intptr_t Info)
             FLayoutPending = true;
         return;
     }
+    // Every source hears of a change of state, even when a link of an earlier one
+    // refused it; the first refusal passes on afterwards.
+    std::exception_ptr refused;
     std::vector<TDataSource*> sources = FDataSources;
     for (TDataSource* s : sources)
-        if (std::find(FDataSources.begin(), FDataSources.end(), s) != FDataSources.end())
-            s->DataEvent(Event, Info);
+        if (std::find(FDataSources.begin(), FDataSources.end(), s) != FDataSources.end()) {
+            if (Event != deUpdateState) {
+                s->DataEvent(Event, Info);
+                continue;
+            }
+            try {
+                s->DataEvent(Event, Info);
+            } catch (...) {
+                if (!refused)
+                    refused = std::current_exception();
+            }
+        }
+    if (refused)
+        std::rethrow_exception(refused);
 }
 
 void TDataSet::LayoutChanged()
@@ -112,9 +128,18 @@ void TDataSet::DoOpen()
     FBOF = true;
     FEOF = count == 0;
     FState = dsInactive;
-    SetState(dsBrowse);
+    // The dataset is open even when a control refuses it (its field is missing): the
+    // open events run, then the control's error passes on.
+    std::exception_ptr refused;
+    try {
+        SetState(dsBrowse);
+    } catch (...) {
+        refused = std::current_exception();
+    }
     Fire(AfterOpen, this);
     Fire(AfterScroll, this);
+    if (refused)
+        std::rethrow_exception(refused);
 }
 
 void TDataSet::DoClose()

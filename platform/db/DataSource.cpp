@@ -1,6 +1,7 @@
 #include "korin/platform/db/DB.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace korin {
 
@@ -82,7 +83,10 @@ void TDataSource::RemoveDataLink(TDataLink* Link)
 
 void TDataSource::NotifyLinks(TDataEvent Event, std::intptr_t Info)
 {
-    // Controls first, then the other links (detail datasets, navigators).
+    // Controls first, then the other links (detail datasets, navigators). A link that
+    // refuses a change of state (a control whose field is missing) does not keep the
+    // others from hearing of it: its error passes on once all have.
+    std::exception_ptr refused;
     std::vector<TDataLink*> links = FDataLinks;
     for (int pass = 0; pass < 2; ++pass)
         for (TDataLink* l : links) {
@@ -90,20 +94,38 @@ void TDataSource::NotifyLinks(TDataEvent Event, std::intptr_t Info)
                 continue;
             if (std::find(FDataLinks.begin(), FDataLinks.end(), l) == FDataLinks.end())
                 continue;  // detached by an earlier handler
-            l->DataEvent(Event, Info);
+            if (Event != deUpdateState) {
+                l->DataEvent(Event, Info);
+                continue;
+            }
+            try {
+                l->DataEvent(Event, Info);
+            } catch (...) {
+                if (!refused)
+                    refused = std::current_exception();
+            }
         }
+    if (refused)
+        std::rethrow_exception(refused);
 }
 
 void TDataSource::DataEvent(TDataEvent Event, std::intptr_t Info)
 {
     if (Event == deUpdateState) {
-        NotifyLinks(Event, Info);
+        std::exception_ptr refused;
+        try {
+            NotifyLinks(Event, Info);
+        } catch (...) {
+            refused = std::current_exception();
+        }
         TDataSetState s = State();
         if (s != FState) {
             FState = s;
             if (OnStateChange)
                 OnStateChange(this);
         }
+        if (refused)
+            std::rethrow_exception(refused);
         return;
     }
     if (!FEnabled)
@@ -160,9 +182,11 @@ bool TDataLink::SetDataSourceFor(TComponent* Holder, TDataSource* Value)
         return false;
     if (FDataSource && Holder)
         Holder->RemoveFreeNotification(FDataSource);
-    SetDataSource(Value);
+    // Watched before the link takes it: a link that refuses the new source's dataset
+    // (a missing field) still holds the source.
     if (Value && Holder)
         Value->FreeNotification(Holder);
+    SetDataSource(Value);
     return true;
 }
 

@@ -69,6 +69,9 @@ protected:
 
 private:
     void UpdateField();
+    // Raises "Field 'Name' not found" (after the control's name) when the link is active
+    // and its dataset has no field of that name.
+    void CheckField() const;
     void SetField(TField* Value);
     void SetEditing(bool Value);
 

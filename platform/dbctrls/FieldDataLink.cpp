@@ -28,6 +28,18 @@ void TFieldDataLink::SetFieldName(const std::string& Value)
         return;
     FFieldName = Value;
     UpdateField();
+    CheckField();
+}
+
+void TFieldDataLink::CheckField() const
+{
+    if (FField || !Active() || FFieldName.empty())
+        return;
+    // Named after the control, so that a form with several controls says which one.
+    std::string text = "Field '" + FFieldName + "' not found";
+    if (FControl && !FControl->Name().empty())
+        text = FControl->Name() + ": " + text;
+    throw EDatabaseError(text);
 }
 
 bool TFieldDataLink::CanModify() const
@@ -80,6 +92,9 @@ void TFieldDataLink::ActiveChanged()
     }
     if (OnActiveChange)
         OnActiveChange(this);
+    // A control whose field the dataset does not have would stay empty and ignore
+    // typing: that is an error of the form, reported at once.
+    CheckField();
 }
 
 void TFieldDataLink::EditingChanged()

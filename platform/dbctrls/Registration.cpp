@@ -1,5 +1,7 @@
 #include "korin/platform/dbctrls/Registration.h"
 
+#include <algorithm>
+
 #include "korin/platform/core/TypInfo.h"
 #include "korin/platform/db/DBTables.h"
 #include "korin/platform/dbctrls/DBCGrids.h"
@@ -66,7 +68,12 @@ void RegisterDataAccess()
         .Default(false)
         .Boolean("CreateIfMissing", [](TDatabase* d) { return d->CreateIfMissing(); },
                  [](TDatabase* d, bool v) { d->SetCreateIfMissing(v); })
-        .Default(false);
+        .Default(false)
+        .Integer("BusyTimeout", [](TDatabase* d) -> std::int64_t { return d->BusyTimeout(); },
+                 [](TDatabase* d, std::int64_t v) {
+                     d->SetBusyTimeout(static_cast<int>(std::clamp<std::int64_t>(v, 0, 24 * 3600 * 1000)));
+                 })
+        .Default(5000);
     RegisterClass<TDataSet>("TDataSet", "TComponent")
         .Boolean("Active", [](TDataSet* d) { return d->Active(); }, [](TDataSet* d, bool v) { d->SetActive(v); })
         .Default(false)

@@ -106,13 +106,14 @@ TEST_F(CtrlTest, EachControlShowsItsFieldAndFollowsScrolls)
     countries->Refresh();
     EXPECT_EQ(lookup->DisplayText(), "Argentina");
 
-    // A value outside the lists selects nothing; an unknown field shows nothing.
+    // A value outside the lists selects nothing; an unknown field is refused and shows
+    // nothing.
     TRawSql(Path).Exec("UPDATE people SET city='Oslo' WHERE id=30");
     Table->Refresh();
     EXPECT_EQ(list->ItemIndex(), -1);
     EXPECT_EQ(radio->ItemIndex(), -1);
     EXPECT_EQ(combo->Text(), "Oslo");
-    edit->SetDataField("nosuchfield");
+    EXPECT_THROW(edit->SetDataField("nosuchfield"), EDatabaseError);
     EXPECT_EQ(edit->Field(), nullptr);
     EXPECT_EQ(edit->Text(), "");
     edit->SetDataField("name");

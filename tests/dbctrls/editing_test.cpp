@@ -167,8 +167,9 @@ TEST_F(CtrlTest, UnboundAndClosedControlsTakeKeysAndPaintWithoutHarm)
     cg->DoKey(gkInsert);
     auto bmp = RenderWindow(Form.get(), false);
     EXPECT_EQ(bmp->Width(), Form->ClientWidth());
-    // Opened, the bound ones still find no such field and show nothing.
-    Table->Open();
+    // Opened, the bound ones report the missing field and show nothing.
+    EXPECT_THROW(Table->Open(), EDatabaseError);
+    EXPECT_TRUE(Table->Active());
     for (TWinControl* c : all) {
         if (auto* e = dynamic_cast<TDBEditControl*>(c)) {
             EXPECT_EQ(e->Text(), "");
