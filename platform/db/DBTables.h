@@ -284,6 +284,10 @@ protected:
         // given the filter and an extra condition (each may be empty; both are SQL
         // boolean expressions over the field names). Empty: no keyset.
         std::function<std::string(const std::string& Filter, const std::string& Extra)> KeysetSQL;
+        // Optional: SQL returning the row ids (first column) of the records meeting the
+        // filter and the extra condition, in no particular order (lets the engine pick an
+        // index for the condition rather than for the order).
+        std::function<std::string(const std::string& Filter, const std::string& Extra)> CandidatesSQL;
         // Cached results: SQL returning every column in cursor order.
         std::function<std::string(const std::string& Filter, const std::string& Extra)> RowsSQL;
         // Whether Post and Delete may write (keyset cursors only).
@@ -334,6 +338,13 @@ private:
     // The statement reading a range of row ids (Slots 0: ?1..?2) or a set of Slots row ids.
     TSQLiteStatement* FetchStatement(int Slots);
     void CheckFilterText(const std::string& Filter) const;
+    // Locate: the conditions on one key field that an index can answer, with the texts
+    // they bind.
+    void AddLocateRanges(const std::string& Column, size_t K, const std::string& Key, TLocateOptions Options,
+                         std::vector<std::string>& Ranges,
+                         std::vector<std::pair<std::string, std::string>>& Texts) const;
+    // Whether the engine answers SQL by searching an index rather than scanning.
+    bool IndexServes(const std::string& SQL) const;
     // The keyset changed: the positions of row ids are looked up afresh.
     void KeysChanged() { FPosKind = pkNone; }
     void BuildPositions() const;
@@ -346,6 +357,8 @@ private:
     std::string FTable;
     std::vector<std::string> FColumns;
     std::vector<TFieldType> FTypes;
+    // Keyset cursors: which columns have text affinity.
+    std::vector<bool> FTextColumns;
     std::vector<std::int64_t> FKeys;
     // Where a row id stands in FKeys: found by a binary search when FKeys is in row id
     // order, else through a table indexed by row id (ids close together) or a sorted list

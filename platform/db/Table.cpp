@@ -163,6 +163,10 @@ TDBDataSet::TSourceInfo TTable::DescribeSource()
         std::string where = JoinConditions({filter, MasterCondition(), extra});
         return "SELECT rowid FROM " + table + (where.empty() ? "" : " WHERE " + where) + orderBy(true);
     };
+    info.CandidatesSQL = [this, table](const std::string& filter, const std::string& extra) {
+        std::string where = JoinConditions({filter, MasterCondition(), extra});
+        return "SELECT rowid FROM " + table + (where.empty() ? "" : " WHERE " + where);
+    };
     info.RowsSQL = [this, table, orderBy](const std::string& filter, const std::string& extra) {
         std::string where = JoinConditions({filter, MasterCondition(), extra});
         return "SELECT * FROM " + table + (where.empty() ? "" : " WHERE " + where) + orderBy(false);
