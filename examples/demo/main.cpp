@@ -14,6 +14,7 @@
 #include <string>
 
 #include "SampleDb.h"
+#include "TourSearch.h"
 #include "korin/nav/Vdbnav.h"
 #include "korin/platform/backend/SdlBackend.h"
 #include "korin/platform/core/FormFiles.h"
@@ -234,6 +235,8 @@ void RunTour(TForm* form, const std::string& shots)
     tour.Keys([](TInputScript& in) { in.Key(VK_ESCAPE); });
     std::printf("Esc: the line cancelled, state %d\n", items->State());
     tour.Shot("lines", "the line cancelled with Esc");
+
+    RunSearchTour(form, shots);
 }
 
 }  // namespace
