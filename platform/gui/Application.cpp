@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 
+#include "korin/platform/gui/ActnList.h"
 #include "korin/platform/gui/Backend.h"
 #include "korin/platform/gui/Canvas.h"
 #include "korin/platform/gui/HintWindow.h"
@@ -245,18 +248,51 @@ bool TApplication::ProcessOneQueued()
         return false;
     TMsg m = FQueue.front();
     FQueue.pop_front();
-    if (!OnException) {
-        DispatchQueued(m);
-        return true;
-    }
     try {
         DispatchQueued(m);
     } catch (const EScriptExhausted&) {
-        throw;
+        throw;  // a test that forgot to answer a dialog fails
     } catch (const std::exception& e) {
-        OnException(this, e);
+        HandleException(this, e);
     }
     return true;
+}
+
+void TApplication::FireTimer(TTimer* Timer)
+{
+    try {
+        Timer->Fire();
+    } catch (const EScriptExhausted&) {
+        throw;
+    } catch (const std::exception& e) {
+        HandleException(Timer, e);
+    }
+}
+
+void TApplication::HandleException(TObject* Sender, const std::exception& E)
+{
+    if (OnException)
+        OnException(Sender, E);
+    else
+        ShowException(E);
+}
+
+void TApplication::ShowException(const std::exception& E)
+{
+    auto* headless = dynamic_cast<THeadlessBackend*>(FBackend.get());
+    if (headless && headless->PendingInput() == 0) {
+        std::fprintf(stderr, "%s\n", E.what());
+        std::fflush(stderr);
+        return;
+    }
+    std::string caption = FTitle;
+    if (caption.empty()) {
+        std::error_code ec;
+        std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+        if (!ec)
+            caption = exe.filename().string();
+    }
+    MessageBox(E.what(), caption, MB_OK | MB_ICONERROR);
 }
 
 void TApplication::ProcessMessages()
@@ -416,7 +452,7 @@ void TApplication::AdvanceClockTo(double At)
             headless->SetClock(t->NextDue());
         t->SetEnabled(false);  // restart the count from now: the next tick is one interval on
         t->SetEnabled(true);
-        t->Fire();
+        FireTimer(t);
         while (ProcessOneQueued()) {
         }
     }
@@ -432,7 +468,7 @@ void TApplication::FireDueTimers()
             return;
         t->SetEnabled(false);
         t->SetEnabled(true);
-        t->Fire();
+        FireTimer(t);
     }
 }
 

@@ -177,9 +177,16 @@ public:
     TApplication();
     ~TApplication() override;
 
-    // Exceptions raised while a message is handled go to OnException when it is set
-    // (an application shows them); otherwise they leave the message loop.
+    // Exceptions raised while a message is handled or a timer fires go to OnException
+    // when it is set; otherwise ShowException shows them. Either way the loop goes on.
     std::function<void(TObject* Sender, const std::exception& E)> OnException;
+    // What the loop does with an exception a handler raised: OnException, or ShowException.
+    void HandleException(TObject* Sender, const std::exception& E);
+    // The default: a modal error box with the message, an error icon and the
+    // application's title. Headless with no scripted input left to answer the box, the
+    // message goes to standard error instead. Without a title the box's caption is the
+    // program's file name.
+    void ShowException(const std::exception& E);
 
     // The message queue of the user-interface thread.
     void PostMessage(HWND Window, std::uint32_t Msg, WPARAM W, LPARAM L);
@@ -263,6 +270,7 @@ private:
     friend class TCustomForm;
     friend class TTimer;
     bool ProcessOneQueued();
+    void FireTimer(TTimer* Timer);
     bool TranslateMessage(const TMsg& Msg);
     void DispatchMessage(const TMsg& Msg);
     bool IsKeyMsg(const TMsg& Msg);
