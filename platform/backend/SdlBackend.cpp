@@ -1,6 +1,7 @@
 #include "korin/platform/backend/SdlBackend.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <vector>
@@ -64,10 +65,26 @@ std::unique_ptr<TBackend> CreateBestBackend()
     if (forced && std::string(forced) == "headless")
         return std::make_unique<THeadlessBackend>();
 #ifdef KORIN_HAVE_SDL2
-    if ((EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY")) && SDL_Init(SDL_INIT_VIDEO) == 0)
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    bool offscreen = driver && std::string(driver) == "offscreen";
+    if ((EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY") || offscreen) && SDL_Init(SDL_INIT_VIDEO) == 0)
         return std::make_unique<TSdlBackend>();
 #endif
     return std::make_unique<THeadlessBackend>();
+}
+
+void SaveShownWindowToPNG(TWinControl* Window, const std::string& Path)
+{
+#ifdef KORIN_HAVE_SDL2
+    if (auto* sdl = dynamic_cast<TSdlBackend*>(&Application->Backend())) {
+        sdl->PaintWindows();
+        if (auto shown = sdl->WindowImage(Window)) {
+            shown->SaveToPNG(Path);
+            return;
+        }
+    }
+#endif
+    SaveWindowToPNG(Window, Path, false);
 }
 
 #ifndef KORIN_HAVE_SDL2
@@ -84,6 +101,8 @@ void TSdlBackend::FormHidden(TCustomForm*) {}
 void TSdlBackend::FormDestroyed(TCustomForm*) {}
 void TSdlBackend::PaintWindows() {}
 int TSdlBackend::WindowCount() const { return 0; }
+std::unique_ptr<TBitmap> TSdlBackend::WindowImage(TWinControl*) const { return nullptr; }
+TSdlBackend::TPaintStats TSdlBackend::PaintStats(TWinControl*) const { return {}; }
 
 #else
 
@@ -170,9 +189,13 @@ struct TSdlBackend::TImpl {
         bool Popup = false;
         bool Dirty = true;
         TRect Placed{};  // the client area's screen rectangle as the window has it
+        std::shared_ptr<TBitmap> Image;  // what the window shows, as last painted
+        TPaintStats Stats;
     };
     std::map<TWinControl*, TWindow> Windows;
     bool AppActive = true;
+    // The off-screen and dummy drivers have no window system behind them.
+    bool NoInputSource = false;
     int Cursor = crDefault;
     SDL_Cursor* Arrow = nullptr;
     SDL_Cursor* Wait = nullptr;
@@ -312,20 +335,60 @@ struct TSdlBackend::TImpl {
     {
         if (!control->Visible() || !(SDL_GetWindowFlags(w.Window) & SDL_WINDOW_SHOWN))
             return;
-        if (!w.Dirty && !NeedsPaint(control))
-            return;
+        int width = std::max(1, control->ClientWidth()), height = std::max(1, control->ClientHeight());
+        bool whole = w.Dirty || !w.Image || w.Image->Width() != width || w.Image->Height() != height;
+        TRect area = Rect(0, 0, width, height);
+        if (whole) {
+            w.Image = RenderWindow(control, false);
+            ++w.Stats.FullRenders;
+        } else {
+            if (!NeedsPaint(control))
+                return;
+            area = InvalidatedArea(control);
+            if (IsRectEmpty(area))
+                return;
+            std::vector<std::uint32_t> before = Pixels(*w.Image, area);
+            RenderWindowArea(control, *w.Image, area);
+            ++w.Stats.AreaRenders;
+            if (Pixels(*w.Image, area) == before)
+                return;  // repainted the same: the screen already shows it
+        }
         w.Dirty = false;
-        auto bmp = RenderWindow(control, false);
-        cairo_surface_t* s = bmp->Surface();
+        Present(w, area);
+    }
+
+    // The pixels of a rectangle of an image, row by row.
+    static std::vector<std::uint32_t> Pixels(TBitmap& image, const TRect& r)
+    {
+        cairo_surface_t* s = image.Surface();
+        cairo_surface_flush(s);
+        const unsigned char* data = cairo_image_surface_get_data(s);
+        int stride = cairo_image_surface_get_stride(s);
+        std::vector<std::uint32_t> out;
+        out.reserve(static_cast<size_t>(r.Width()) * static_cast<size_t>(r.Height()));
+        for (int y = r.Top; y < r.Bottom; ++y) {
+            auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+            out.insert(out.end(), row + r.Left, row + r.Right);
+        }
+        return out;
+    }
+
+    // Copies a rectangle of the window's image to the screen.
+    void Present(TWindow& w, const TRect& area)
+    {
+        cairo_surface_t* s = w.Image->Surface();
         cairo_surface_flush(s);
         SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(
-            cairo_image_surface_get_data(s), bmp->Width(), bmp->Height(), 32, cairo_image_surface_get_stride(s),
+            cairo_image_surface_get_data(s), w.Image->Width(), w.Image->Height(), 32, cairo_image_surface_get_stride(s),
             SDL_PIXELFORMAT_ARGB8888);
         SDL_Surface* dst = SDL_GetWindowSurface(w.Window);
         if (src && dst) {
+            SDL_Rect r{area.Left, area.Top, area.Width(), area.Height()};
             SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
-            SDL_BlitSurface(src, nullptr, dst, nullptr);
-            SDL_UpdateWindowSurface(w.Window);
+            SDL_BlitSurface(src, &r, dst, &r);
+            SDL_UpdateWindowSurfaceRects(w.Window, &r, 1);
+            ++w.Stats.Presents;
+            w.Stats.LastPresented = area;
         }
         if (src)
             SDL_FreeSurface(src);
@@ -339,6 +402,8 @@ TSdlBackend::TSdlBackend() : FImpl(std::make_unique<TImpl>())
     // Closing a window asks its form to close; the application decides when to quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_StartTextInput();
+    if (const char* driver = SDL_GetCurrentVideoDriver())
+        FImpl->NoInputSource = std::string(driver) == "offscreen" || std::string(driver) == "dummy";
     FImpl->PreviousClipboard = SetClipboard(&FImpl->Clipboard);
 }
 
@@ -361,12 +426,49 @@ double TSdlBackend::Now() const { return static_cast<double>(SDL_GetTicks64()); 
 
 int TSdlBackend::WindowCount() const { return static_cast<int>(FImpl->Windows.size()); }
 
+std::unique_ptr<TBitmap> TSdlBackend::WindowImage(TWinControl* Window) const
+{
+    auto it = FImpl->Windows.find(Window);
+    if (it == FImpl->Windows.end() || !it->second.Window)
+        return nullptr;
+    SDL_Surface* shown = SDL_GetWindowSurface(it->second.Window);
+    if (!shown)
+        return nullptr;
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0);
+    if (!argb)
+        return nullptr;
+    auto bmp = std::make_unique<TBitmap>(argb->w, argb->h);
+    cairo_surface_t* s = bmp->Surface();
+    cairo_surface_flush(s);
+    unsigned char* data = cairo_image_surface_get_data(s);
+    int stride = cairo_image_surface_get_stride(s);
+    SDL_LockSurface(argb);
+    for (int y = 0; y < argb->h; ++y) {
+        auto* from = reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(argb->pixels) + y * argb->pitch);
+        auto* to = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < argb->w; ++x)
+            to[x] = from[x] | 0xFF000000u;  // a window has no transparency
+    }
+    SDL_UnlockSurface(argb);
+    SDL_FreeSurface(argb);
+    cairo_surface_mark_dirty(s);
+    return bmp;
+}
+
+TSdlBackend::TPaintStats TSdlBackend::PaintStats(TWinControl* Window) const
+{
+    auto it = FImpl->Windows.find(Window);
+    return it == FImpl->Windows.end() ? TPaintStats{} : it->second.Stats;
+}
+
 void TSdlBackend::FormShown(TCustomForm* Form)
 {
     if (Form->Parent())
         return;
     auto& w = FImpl->Ensure(Form, false);
     SDL_SetWindowTitle(w.Window, Form->Caption().c_str());
+    if (Form->MinClientWidth() > 0 || Form->MinClientHeight() > 0)
+        SDL_SetWindowMinimumSize(w.Window, std::max(1, Form->MinClientWidth()), std::max(1, Form->MinClientHeight()));
     SDL_SetWindowSize(w.Window, std::max(1, Form->ClientWidth()), std::max(1, Form->ClientHeight()));
     SDL_ShowWindow(w.Window);
     SDL_RaiseWindow(w.Window);
@@ -451,13 +553,29 @@ bool TSdlBackend::DeliverInput(TApplication& App, bool Wait)
     PaintWindows();
     SDL_Event ev;
     bool got;
-    if (Wait && App.PendingMessageCount() == 0) {
+    if (PendingInput() > 0) {
+        // Scripted input (a tour played in a window) comes after what the window system
+        // has to say, and the loop does not wait while some is left.
+        if (SDL_PollEvent(&ev) == 0)
+            return DeliverScripted(App);
+        got = true;
+    } else if (Wait && App.PendingMessageCount() == 0) {
         // Sleep until input arrives or the next timer is due.
         double due = App.NextTimerDue();
         int timeout = 500;
         if (due >= 0)
-            timeout = static_cast<int>(std::clamp(due - Now(), 0.0, 500.0));
-        got = SDL_WaitEventTimeout(&ev, timeout) != 0;
+            timeout = static_cast<int>(std::clamp(std::ceil(due - Now()), 0.0, 500.0));
+        if (FImpl->NoInputSource) {
+            // SDL waits on these drivers by polling every millisecond; nothing can
+            // arrive from outside, so sleeping through to the timer costs nothing.
+            got = SDL_PollEvent(&ev) != 0;
+            if (!got && timeout > 0) {
+                SDL_Delay(static_cast<Uint32>(timeout));
+                got = SDL_PollEvent(&ev) != 0;
+            }
+        } else {
+            got = SDL_WaitEventTimeout(&ev, timeout) != 0;
+        }
     } else {
         got = SDL_PollEvent(&ev) != 0;
     }

@@ -11,8 +11,10 @@
 // Each character thus arrives once. Keys whose symbol on the layout is not an ASCII
 // character produce no key message, only their text.
 //
-// Painting: before it waits for input, the backend renders each window that has
-// something to repaint (RenderWindow) and copies it into the SDL window. A popup's OS
+// Painting: before it waits for input, the backend repaints what controls marked for
+// repainting into the window's image, with the same painting code as RenderWindow, and
+// copies only the changed rectangle into the SDL window (nothing when no pixel changed);
+// a window shown, exposed or resized is rendered whole. A popup's OS
 // window stays rectangular: its window region shapes what is drawn and what is hit in
 // the application, and the pixels outside the region show the renderer's background.
 // Forms moved or sized by the program move or size their windows, and the user's moves
@@ -22,16 +24,23 @@
 #include <string>
 
 #include "korin/platform/gui/Backend.h"
+#include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/Controls.h"
 
 namespace korin {
 
-// The SDL2 backend when a display is available (DISPLAY or WAYLAND_DISPLAY is set and
-// SDL's video subsystem starts), else the headless one. KORIN_BACKEND=headless forces the
-// headless backend.
+// The SDL2 backend when a display is available (DISPLAY or WAYLAND_DISPLAY is set, or
+// SDL_VIDEODRIVER=offscreen asks for windows without one, and SDL's video subsystem
+// starts), else the headless one. KORIN_BACKEND=headless forces the headless backend.
 std::unique_ptr<TBackend> CreateBestBackend();
 
 // Whether this build has the SDL2 backend.
 bool SdlBackendAvailable();
+
+// Writes what a form shows as a PNG file: its client area read back from its SDL window
+// when the application runs on the SDL2 backend (with SDL_VIDEODRIVER=offscreen no
+// display is needed), else as RenderWindow draws it.
+void SaveShownWindowToPNG(TWinControl* Window, const std::string& Path);
 
 // The virtual key of an SDL key symbol (SDL_Keycode), 0 for keys without one.
 std::uint16_t SdlKeyToVirtualKey(std::int32_t Keycode);
@@ -56,6 +65,19 @@ public:
     // Renders every window that needs it now.
     void PaintWindows();
     int WindowCount() const;
+
+    // What the SDL window of a form or popup shows now (its client area, read back from
+    // the window); null when the control has no window.
+    std::unique_ptr<TBitmap> WindowImage(TWinControl* Window) const;
+    // How a window was painted so far: whole renders, partial repaints, copies to the
+    // screen, and the rectangle last copied.
+    struct TPaintStats {
+        int FullRenders = 0;
+        int AreaRenders = 0;
+        int Presents = 0;
+        TRect LastPresented{};
+    };
+    TPaintStats PaintStats(TWinControl* Window) const;
 
 private:
     struct TImpl;

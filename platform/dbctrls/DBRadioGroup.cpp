@@ -132,6 +132,7 @@ void TDBRadioGroup::Paint()
         TRect ir = ItemRect(i);
         int cy = (ir.Top + ir.Bottom) / 2;
         PaintRadioMark(c, Rect(ir.Left, cy - 6, ir.Left + 12, cy + 6), i == FItemIndex);
+        c.Brush().SetStyle(bsClear);  // the mark left its colours in the brush: no box behind the text
         TRect tr = Rect(ir.Left + 16, ir.Top, ir.Right, ir.Bottom);
         DrawText(c, FItems[i], tr, DT_SINGLELINE | DT_VCENTER);
         if (i == FItemIndex && Focused())

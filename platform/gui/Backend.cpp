@@ -2,17 +2,23 @@
 
 namespace korin {
 
-bool THeadlessBackend::DeliverInput(TApplication& App, bool Wait)
+bool TBackend::DeliverScripted(TApplication& App)
 {
-    if (FInput.empty()) {
-        if (Wait)
-            throw EScriptExhausted("The application waits for input, but the input script has none left");
+    if (FInput.empty())
         return false;
-    }
     TInputEvent e = std::move(FInput.front());
     FInput.pop_front();
     e(App);
     return true;
+}
+
+bool THeadlessBackend::DeliverInput(TApplication& App, bool Wait)
+{
+    if (DeliverScripted(App))
+        return true;
+    if (Wait)
+        throw EScriptExhausted("The application waits for input, but the input script has none left");
+    return false;
 }
 
 }  // namespace korin

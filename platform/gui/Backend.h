@@ -14,6 +14,8 @@ class TCustomForm;
 
 class TBackend {
 public:
+    using TInputEvent = std::function<void(TApplication&)>;
+
     virtual ~TBackend() = default;
     // Delivers at most one pending input event; true when it did. With Wait, a window
     // backend blocks until input arrives or a timer is due.
@@ -24,22 +26,28 @@ public:
     virtual void FormShown(TCustomForm* Form) {}
     virtual void FormHidden(TCustomForm* Form) {}
     virtual void FormDestroyed(TCustomForm* Form) {}
-};
 
-class THeadlessBackend : public TBackend {
-public:
-    using TInputEvent = std::function<void(TApplication&)>;
-
-    bool DeliverInput(TApplication& App, bool Wait) override;
-    double Now() const override { return FClock; }
-    void SetClock(double Ms) { FClock = Ms; }
-
+    // Scripted input (TInputScript): events queued here are delivered one at a time as
+    // input, by every backend, before it waits for the window system.
     void Push(TInputEvent Event) { FInput.push_back(std::move(Event)); }
     int PendingInput() const { return static_cast<int>(FInput.size()); }
     void Clear() { FInput.clear(); }
 
+protected:
+    // Delivers the next scripted event; false when none is queued.
+    bool DeliverScripted(TApplication& App);
+
 private:
     std::deque<TInputEvent> FInput;
+};
+
+class THeadlessBackend : public TBackend {
+public:
+    bool DeliverInput(TApplication& App, bool Wait) override;
+    double Now() const override { return FClock; }
+    void SetClock(double Ms) { FClock = Ms; }
+
+private:
     double FClock = 0;
 };
 

@@ -72,6 +72,11 @@ public:
     TPoint ClientOrigin() const override;
     int FrameWidth() const;
     int CaptionHeight() const;
+    // The smallest client area a person may size the window to (0: no limit); a form
+    // laid out at fixed places sets it so that nothing it needs slides out of view.
+    int MinClientWidth() const { return FMinClientWidth; }
+    int MinClientHeight() const { return FMinClientHeight; }
+    void SetMinClientSize(int Width, int Height) { FMinClientWidth = Width; FMinClientHeight = Height; }
 
     TWinControl* ActiveControl() const { return FActiveControl; }
     void SetActiveControl(TWinControl* Control);
@@ -122,6 +127,8 @@ private:
     TWinControl* FFocusedControl = nullptr;  // the control that last received CM_ENTER
     TModalResult FModalResult = mrNone;
     bool FModal = false;
+    int FMinClientWidth = 0;
+    int FMinClientHeight = 0;
 };
 
 class TForm : public TCustomForm {

@@ -11,17 +11,13 @@ namespace korin {
 
 namespace {
 
-THeadlessBackend& Headless()
-{
-    auto* h = dynamic_cast<THeadlessBackend*>(&Application->Backend());
-    if (!h)
-        throw EInvalidOperation("Scripted input needs the headless backend");
-    return *h;
-}
+// Scripted input goes to the backend's queue: the headless one, or a window backend,
+// which delivers it before the window system's own input.
+TBackend& ScriptQueue() { return Application->Backend(); }
 
 void PushMouse(TControl* c, int x, int y, std::uint32_t msg, std::uint16_t buttonKey, int buttonDown)
 {
-    Headless().Push([=](TApplication& app) {
+    ScriptQueue().Push([=](TApplication& app) {
         if (!c)
             return;
         int px = x < 0 ? c->Width() / 2 : x;
@@ -90,13 +86,13 @@ std::u32string Decode(const std::string& s)
 
 TInputScript& TInputScript::KeyDown(std::uint16_t k)
 {
-    Headless().Push([k](TApplication& app) { app.InputKey(k, true); });
+    ScriptQueue().Push([k](TApplication& app) { app.InputKey(k, true); });
     return *this;
 }
 
 TInputScript& TInputScript::KeyUp(std::uint16_t k)
 {
-    Headless().Push([k](TApplication& app) { app.InputKey(k, false); });
+    ScriptQueue().Push([k](TApplication& app) { app.InputKey(k, false); });
     return *this;
 }
 
@@ -120,7 +116,7 @@ TInputScript& TInputScript::Type(const std::string& Utf8Text)
         if (KeyForChar(ch, k))
             Key(k.Vk, k.Shift ? ssShift : 0);
         else
-            Headless().Push([ch](TApplication& app) { app.InputChar(ch); });
+            ScriptQueue().Push([ch](TApplication& app) { app.InputChar(ch); });
     }
     return *this;
 }
@@ -162,19 +158,19 @@ TInputScript& TInputScript::DblClick(TControl* c, int x, int y)
 
 TInputScript& TInputScript::AdvanceTime(int Ms)
 {
-    Headless().Push([Ms](TApplication& app) { app.AdvanceClockTo(app.Now() + Ms); });
+    ScriptQueue().Push([Ms](TApplication& app) { app.AdvanceClockTo(app.Now() + Ms); });
     return *this;
 }
 
 TInputScript& TInputScript::ActivateApp(bool Active)
 {
-    Headless().Push([Active](TApplication& app) { app.Activate(Active); });
+    ScriptQueue().Push([Active](TApplication& app) { app.Activate(Active); });
     return *this;
 }
 
 TInputScript& TInputScript::Call(std::function<void()> Step)
 {
-    Headless().Push([Step = std::move(Step)](TApplication&) { Step(); });
+    ScriptQueue().Push([Step = std::move(Step)](TApplication&) { Step(); });
     return *this;
 }
 

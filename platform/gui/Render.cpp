@@ -2,13 +2,18 @@
 
 #include <cairo.h>
 
+#include <algorithm>
+
 #include "korin/platform/gui/Canvas.h"
 #include "korin/platform/gui/Forms.h"
 #include "korin/platform/gui/Region.h"
+#include "korin/platform/gui/StatusWindow.h"
 
 namespace korin {
 
 namespace {
+
+bool g_paintingArea = false;
 
 void ClipToRegion(cairo_t* cr, HRGN region)
 {
@@ -86,6 +91,13 @@ void TWinControl::PaintTo(TCanvas& Canvas)
             cairo_new_path(cr);
             cairo_rectangle(cr, 0, 0, child->Width(), child->Height());
             cairo_clip(cr);
+            // Repainting part of a window, a child wholly outside that part stays as it is.
+            double x1, y1, x2, y2;
+            cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+            if (g_paintingArea && (x2 <= x1 || y2 <= y1)) {
+                Canvas.RestoreDC(s);
+                continue;
+            }
         }
         child->PaintTo(Canvas);
         Canvas.RestoreDC(s);
@@ -117,12 +129,98 @@ std::unique_ptr<TBitmap> RenderWindow(TWinControl* Window, bool WithFrame)
     auto bmp = std::make_unique<TBitmap>(w > 0 ? w : 1, h > 0 ? h : 1);
     TCanvas& c = bmp->Canvas();
     if (frame) {
+        // The frame leaves the canvas as it found it: the client area paints the same
+        // pixels with or without it (a window on screen shows it without).
+        TFont font;
+        font.Assign(c.Font());
+        TPen pen;
+        pen.Assign(c.Pen());
+        TBrush brush;
+        brush.Assign(c.Brush());
+        int saved = c.SaveDC();
         DrawFrame(form, c);
+        c.RestoreDC(saved);
+        c.Font().Assign(font);
+        c.Pen().Assign(pen);
+        c.Brush().Assign(brush);
         PaintControlAt(Window, c, form->FrameWidth(), form->FrameWidth() + form->CaptionHeight());
     } else {
         PaintControlAt(Window, c, 0, 0);
     }
     return bmp;
+}
+
+namespace {
+
+// Adds to Area what the marked controls under Control cover; Origin is Control's place
+// in the window, Visible the part of the window that shows Control.
+void CollectInvalidated(TControl* Control, TPoint Origin, const TRect& Visible, TRect& Area)
+{
+    auto add = [&Area](const TRect& r) {
+        if (IsRectEmpty(r))
+            return;
+        if (IsRectEmpty(Area)) {
+            Area = r;
+            return;
+        }
+        Area = TRect{std::min(Area.Left, r.Left), std::min(Area.Top, r.Top), std::max(Area.Right, r.Right),
+                     std::max(Area.Bottom, r.Bottom)};
+    };
+    auto* w = dynamic_cast<TWinControl*>(Control);
+    if (Control->NeedsPaint()) {
+        TRect part = Visible;
+        if (auto* s = dynamic_cast<TStatusWindow*>(Control)) {
+            TRect marked = s->InvalidRect();
+            OffsetRect(marked, Origin.x, Origin.y);
+            if (!IntersectRect(part, marked, Visible))
+                part = TRect{};
+        }
+        add(part);
+        return;
+    }
+    if (!w)
+        return;
+    for (int i = 0; i < w->ControlCount(); ++i) {
+        TControl* c = w->Controls(i);
+        if (!c->Visible())
+            continue;
+        TPoint o = Point(Origin.x + c->Left(), Origin.y + c->Top());
+        TRect vis;
+        if (IntersectRect(vis, Bounds(o.x, o.y, c->Width(), c->Height()), Visible))
+            CollectInvalidated(c, o, vis, Area);
+    }
+}
+
+}  // namespace
+
+TRect InvalidatedArea(TWinControl* Window)
+{
+    TRect area{};
+    if (Window->Visible())
+        CollectInvalidated(Window, Point(0, 0), Rect(0, 0, Window->ClientWidth(), Window->ClientHeight()), area);
+    return area;
+}
+
+bool PaintingArea() { return g_paintingArea; }
+
+void RenderWindowArea(TWinControl* Window, TBitmap& Target, const TRect& Area)
+{
+    TRect r;
+    if (!IntersectRect(r, Area, Rect(0, 0, Target.Width(), Target.Height())))
+        return;
+    TCanvas& c = Target.Canvas();
+    int saved = c.SaveDC();
+    c.IntersectClipRect(r);
+    g_paintingArea = true;
+    try {
+        PaintControlAt(Window, c, 0, 0);
+    } catch (...) {
+        g_paintingArea = false;
+        c.RestoreDC(saved);
+        throw;
+    }
+    g_paintingArea = false;
+    c.RestoreDC(saved);
 }
 
 void SaveWindowToPNG(TWinControl* Window, const std::string& Path, bool WithFrame)

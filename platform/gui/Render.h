@@ -18,4 +18,15 @@ void SaveWindowToPNG(TWinControl* Window, const std::string& Path, bool WithFram
 // Paints a control and everything on it onto Canvas at (X, Y).
 void PaintControlAt(TControl* Control, TCanvas& Canvas, int X, int Y);
 
+// The box, in Window's client coordinates, around what the controls of Window marked for
+// repainting cover: a status window's invalidated parts, any other marked window as a
+// whole (clipped to what shows of it). Empty when nothing needs painting.
+TRect InvalidatedArea(TWinControl* Window);
+// Repaints Area of Target, an image of Window's client area as RenderWindow(Window, false)
+// makes it, with the same pixels; only the controls that reach into Area paint.
+void RenderWindowArea(TWinControl* Window, TBitmap& Target, const TRect& Area);
+// True while RenderWindowArea paints: a control may then leave out what lies outside
+// its canvas's clip.
+bool PaintingArea();
+
 }  // namespace korin

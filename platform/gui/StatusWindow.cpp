@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "korin/platform/gui/Draw3D.h"
+#include "korin/platform/gui/Render.h"
 
 namespace korin {
 
@@ -45,8 +46,13 @@ void InvalidateRect(HWND Window, const TRect* Rect, bool Erase)
     TWinControl* c = Window ? FindControl(Window) : nullptr;
     if (!c)
         return;
-    if (auto* s = dynamic_cast<TStatusWindow*>(c))
-        s->AddUpdateRect(Rect ? *Rect : c->ClientRect());
+    auto* s = dynamic_cast<TStatusWindow*>(c);
+    if (s && Rect) {
+        s->InvalidatePart(*Rect);
+        return;
+    }
+    if (s)
+        s->AddUpdateRect(c->ClientRect());
     c->Invalidate();
 }
 
@@ -122,7 +128,46 @@ bool TStatusWindow::GetPartRect(int Index, TRect& R) const
     return true;
 }
 
-void TStatusWindow::AddUpdateRect(const TRect& R) { FUpdateRects.push_back(R); }
+void TStatusWindow::AddUpdateRect(const TRect& R)
+{
+    // A window that is never painted (no window backend) keeps no endless list: many
+    // marks become one for the whole window.
+    if (FUpdateRects.size() >= 256) {
+        FUpdateRects.assign(1, ClientRect());
+        return;
+    }
+    FUpdateRects.push_back(R);
+}
+
+void TStatusWindow::InvalidatePart(const TRect& R)
+{
+    AddUpdateRect(R);
+    FMarkingPart = true;
+    TWinControl::Invalidate();
+    FMarkingPart = false;
+}
+
+void TStatusWindow::Invalidate()
+{
+    if (!FMarkingPart)
+        FInvalidAll = true;
+    TWinControl::Invalidate();
+}
+
+TRect TStatusWindow::InvalidRect() const
+{
+    if (FInvalidAll)
+        return ClientRect();
+    TRect box{};
+    for (const TRect& r : FUpdateRects) {
+        if (IsRectEmpty(r))
+            continue;
+        box = IsRectEmpty(box) ? r
+                               : TRect{std::min(box.Left, r.Left), std::min(box.Top, r.Top), std::max(box.Right, r.Right),
+                                       std::max(box.Bottom, r.Bottom)};
+    }
+    return box;
+}
 
 void TStatusWindow::DefaultHandler(TMessage& m)
 {
@@ -142,8 +187,9 @@ void TStatusWindow::DefaultHandler(TMessage& m)
         part->Flags = flags;
         TRect r;
         if (index == SB_SIMPLEID ? FSimple : (!FSimple && GetPartRect(index, r)))
-            AddUpdateRect(index == SB_SIMPLEID ? ClientRect() : r);
-        Invalidate();
+            InvalidatePart(index == SB_SIMPLEID ? ClientRect() : r);
+        else
+            Invalidate();
         m.Result = 1;
         return;
     }
@@ -220,6 +266,8 @@ void TStatusWindow::Paint()
     // A window that is painted exists: its parts are laid out when it is made.
     HandleNeeded();
     Perform(WM_PAINT, 0, reinterpret_cast<LPARAM>(Canvas()));
+    FInvalidAll = false;
+    FUpdateRects.clear();
 }
 
 void TStatusWindow::PaintParts(TCanvas& C)
@@ -232,9 +280,11 @@ void TStatusWindow::PaintParts(TCanvas& C)
         GetPartRect(SB_SIMPLEID, r);
         PaintPart(C, SB_SIMPLEID, FSimplePart, r);
     } else {
+        // Repainting part of the window, only the parts that reach into it paint.
+        TRect clip = PaintingArea() ? C.ClipRect() : ClientRect();
         for (int i = 0; i < PartCount(); ++i) {
-            TRect r = PartBox(i);
-            if (r.Width() > 0)
+            TRect r = PartBox(i), seen;
+            if (r.Width() > 0 && (!PaintingArea() || IntersectRect(seen, r, clip)))
                 PaintPart(C, i, FParts[static_cast<size_t>(i)], r);
         }
     }

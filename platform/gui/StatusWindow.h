@@ -112,6 +112,13 @@ public:
     int DrawItemCount() const { return FDrawItemCount; }
 
     void AddUpdateRect(const TRect& R);
+    // Marks one rectangle for repainting (what InvalidateRect does to a status window);
+    // Invalidate marks the whole window.
+    void InvalidatePart(const TRect& R);
+    void Invalidate() override;
+    // The box around what is marked for repainting: the whole client area after
+    // Invalidate, else the rectangles of the parts marked since the last paint.
+    TRect InvalidRect() const;
 
 protected:
     void CreateParams(TCreateParams& Params) override;
@@ -137,6 +144,8 @@ private:
     bool FSimple = false;
     TColor FBkColor = clBtnFace;
     std::vector<TRect> FUpdateRects;
+    bool FInvalidAll = true;
+    bool FMarkingPart = false;
     int FSetTextCount = 0;
     int FDrawItemCount = 0;
 };
