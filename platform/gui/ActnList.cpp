@@ -32,6 +32,18 @@ bool DispatchAction(TBasicAction* Action)
 
 const std::string& ApplicationHint() { return g_hint; }
 
+std::string GetShortHint(const std::string& Hint)
+{
+    size_t bar = Hint.find('|');
+    return bar == std::string::npos ? Hint : Hint.substr(0, bar);
+}
+
+std::string GetLongHint(const std::string& Hint)
+{
+    size_t bar = Hint.find('|');
+    return bar == std::string::npos ? Hint : Hint.substr(bar + 1);
+}
+
 void SetApplicationHint(const std::string& Hint)
 {
     g_hint = Hint;

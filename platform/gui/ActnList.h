@@ -34,8 +34,13 @@ public:
 // Offers Action to the controls of every form, form by form in the screen's order and each
 // form's controls depth-first, until one executes it; true when one did.
 bool DispatchAction(TBasicAction* Action);
-// The application's hint: setting it dispatches a THintAction with the text.
+// The application's hint: setting it dispatches a THintAction with the text. The
+// application sets it to the long hint of each control the mouse comes over.
 const std::string& ApplicationHint();
 void SetApplicationHint(const std::string& Hint);
+// A hint "short|long" has a short part for the tool tip and a long one for the status
+// bar; without a "|" both are the whole text.
+std::string GetShortHint(const std::string& Hint);
+std::string GetLongHint(const std::string& Hint);
 
 }  // namespace korin

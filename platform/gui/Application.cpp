@@ -379,6 +379,10 @@ void TApplication::TrackMouse(TWinControl* Window, TPoint Local, TPoint ScreenPo
     TControl* old = FMouseControl;
     FMouseControl = over;
     CancelHint();
+    // Status bars with AutoHint show the long hint of the control under the mouse.
+    std::string longHint = over ? GetLongHint(over->Hint()) : std::string();
+    if (longHint != ApplicationHint())
+        SetApplicationHint(longHint);
     if (old)
         old->Perform(CM_MOUSELEAVE, 0, 0);
     if (over)
@@ -402,7 +406,7 @@ void TApplication::ShowHintNow()
     THintInfo info;
     info.HintControl = FMouseControl;
     info.CursorPos = FCursorPos;
-    info.HintStr = FMouseControl->Hint();
+    info.HintStr = GetShortHint(FMouseControl->Hint());
     if (FMouseControl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0 || info.HintStr.empty())
         return;
     if (!FHintWindow)

@@ -76,6 +76,8 @@ void TControl::SetParent(TWinControl* AParent)
         FParent->RemoveControl(this);
     if (AParent)
         AParent->InsertControl(this);
+    if (FParentShowHint && FParent)
+        SetParentShowHint(true);
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
@@ -188,17 +190,38 @@ void TControl::SetText(const std::string& Value)
     TextChanged();
 }
 
+namespace {
+
+// Children that take their parent's ShowHint follow it, down the tree.
+void PassShowHintOn(TControl* Control)
+{
+    auto* w = dynamic_cast<TWinControl*>(Control);
+    if (!w)
+        return;
+    for (int i = 0; i < w->ControlCount(); ++i) {
+        TControl* c = w->Controls(i);
+        if (c->ParentShowHint() && c->ShowHint() != Control->ShowHint()) {
+            c->SetParentShowHint(true);
+        }
+    }
+}
+
+}  // namespace
+
 void TControl::SetShowHint(bool Value)
 {
     FShowHint = Value;
     FParentShowHint = false;
+    PassShowHintOn(this);
 }
 
 void TControl::SetParentShowHint(bool Value)
 {
     FParentShowHint = Value;
-    if (Value && FParent)
+    if (Value && FParent && FShowHint != FParent->ShowHint()) {
         FShowHint = FParent->ShowHint();
+        PassShowHintOn(this);
+    }
 }
 
 void TControl::SetColor(TColor Value)
