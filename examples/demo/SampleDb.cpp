@@ -98,8 +98,10 @@ bool CreateSampleDatabase(const std::string& Path, const std::function<void(int 
     namespace fs = std::filesystem;
     if (fs::exists(Path))
         return false;
-    if (fs::path(Path).has_parent_path())
-        fs::create_directories(fs::path(Path).parent_path());
+    // A folder that is not there is a mistyped path, not one to make up.
+    fs::path folder = fs::path(Path).parent_path();
+    if (!folder.empty() && !fs::is_directory(folder))
+        throw Exception("Cannot create the sample database " + Path + ": there is no folder " + folder.string());
     std::string partial = Path + ".partial";
     fs::remove(partial);
 

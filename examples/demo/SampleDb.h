@@ -16,7 +16,8 @@
 namespace korin {
 
 // Creates the database at Path unless a file is already there; true when it was made.
-// The file appears complete or not at all (it is written under another name first).
+// The file appears complete or not at all (it is written under another name first). A
+// folder of Path that does not exist raises an Exception naming the path.
 // Progress, when given, hears how many orders of how many are written, every 100 orders.
 bool CreateSampleDatabase(const std::string& Path,
                           const std::function<void(int Done, int Total)>& Progress = nullptr);

@@ -5,12 +5,16 @@
 // runs a short scripted tour — moving through customers, shortcuts typed in the edits,
 // editing and posting, the navigator following the focus from data source to data
 // source, a refused post — and writes a PNG screenshot after each step, printing each
-// path.
+// path. With --tour and a display the tour plays in the window. The tour works on a
+// fresh copy of the sample database, so the sample stays as it was.
 //
 //   korin_demo [--tour] [--db FILE] [--shots DIR]
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "SampleDb.h"
@@ -35,6 +39,29 @@ using namespace korin;
 namespace fs = std::filesystem;
 
 namespace {
+
+// A copy of the sample database for the tour to change, removed when the tour is over
+// (with the engine's journal files, should any be left).
+class TTourCopy {
+public:
+    explicit TTourCopy(const std::string& Sample)
+    {
+        FPath = (fs::temp_directory_path() / ("korin-tour-" + std::to_string(::getpid()) + ".db")).string();
+        Remove();
+        fs::copy_file(Sample, FPath);
+    }
+    ~TTourCopy() { Remove(); }
+    const std::string& Path() const { return FPath; }
+
+private:
+    void Remove()
+    {
+        std::error_code ec;
+        for (const char* tail : {"", "-journal", "-wal", "-shm"})
+            fs::remove(FPath + tail, ec);
+    }
+    std::string FPath;
+};
 
 std::string ExeDir()
 {
@@ -62,7 +89,11 @@ public:
         ++FCount;
         std::string number = (FCount < 10 ? "0" : "") + std::to_string(FCount);
         std::string path = (fs::path(FDir) / (number + "-" + Name + ".png")).string();
-        SaveWindowToPNG(FForm, path);
+        // In a window, the picture is what the window shows.
+        if (Application->Backend().IsHeadless())
+            SaveWindowToPNG(FForm, path);
+        else
+            SaveShownWindowToPNG(FForm, path);
         std::printf("screenshot: %s  (%s)\n", path.c_str(), What.c_str());
     }
     void Keys(const std::function<void(TInputScript&)>& Build)
@@ -266,15 +297,27 @@ int main(int argc, char** argv)
         std::unique_ptr<TBackend> backend = CreateBestBackend();
         bool headless = backend->IsHeadless();
         Application->SetBackend(std::move(backend));
-        Application->OnException = [](TObject*, const std::exception& e) { std::printf("error: %s\n", e.what()); };
-        if (GenerateSampleDatabase(dbPath, headless || tourWanted, shots))
+        Application->SetTitle("Korin demo");
+        // Errors of the form's handlers (a post the database refuses, say) show in an
+        // error box and the demo goes on: the application's own exception handling.
+        if (GenerateSampleDatabase(dbPath, headless, shots))
             std::printf("sample database created: %s\n", dbPath.c_str());
         else
             std::printf("sample database: %s\n", dbPath.c_str());
-        Session->AddAlias("KorinSample", dbPath);
+        bool touring = headless || tourWanted;
+        std::unique_ptr<TTourCopy> copy;
+        if (touring) {
+            copy = std::make_unique<TTourCopy>(dbPath);
+            std::printf("the tour works on a copy: %s\n", copy->Path().c_str());
+        }
+        Session->AddAlias("KorinSample", touring ? copy->Path() : dbPath);
 
         TOwned<TForm> form(new TForm(nullptr));
         ReadComponentRes("DemoForm", form.get());
+        // The controls sit at fixed places: the window may grow, but not hide the
+        // navigator and the status bar below the grids.
+        auto* nav = Find<TVandroDBNavigator>(form.get(), "Navigator");
+        form->SetMinClientSize(nav->Left() + nav->Width() + 8, form->ClientHeight());
         // The amount is the sum of the order's lines: shown, never typed.
         Find<TTable>(form.get(), "Orders")->FieldByName("Amount")->SetReadOnly(true);
         // The navigator needs no data source: it follows the focused control.
@@ -282,7 +325,7 @@ int main(int argc, char** argv)
         form->Show();
         Find<TDBKGrid>(form.get(), "CustomerGrid")->SetFocus();
 
-        if (headless || tourWanted) {
+        if (touring) {
             std::printf("%s: scripted tour\n", headless ? "no display" : "window");
             RunTour(form.get(), shots);
             std::printf("demo finished\n");
