@@ -2,6 +2,8 @@
 // and guarded by the engine's constraints.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "examples/demo/SampleDb.h"
 #include "korin/platform/db/DBTables.h"
 #include "tests/dbctrls/CtrlFixture.h"
@@ -11,7 +13,17 @@ using namespace korin;
 TEST(SampleDatabase, IsMadeOnceWithTheSameRowsEverywhere)
 {
     TTempDir dir;
-    std::string path = dir.File("sub/sample.db");
+    // A folder that is not there is a mistyped path: reported, nothing made.
+    std::string missing = dir.File("sub/sample.db");
+    try {
+        CreateSampleDatabase(missing);
+        ADD_FAILURE() << "no error for a missing folder";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Cannot create the sample database " + missing + ": there is no folder " + dir.File("sub"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("sub")));
+
+    std::string path = dir.File("sample.db");
     ASSERT_TRUE(CreateSampleDatabase(path));
     EXPECT_FALSE(CreateSampleDatabase(path));  // already there: left alone
     TRawSql raw(path);
