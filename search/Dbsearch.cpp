@@ -335,9 +335,29 @@ void TCustomdbSearch::LocateIndexed(TTable* Table, TField* Field, const TLocateI
         throw Exception("No more matches!");
 }
 
+namespace {
+
+// The part of a memo's contents that takes part in a search, as SearchInMemo gathers it:
+// at most MemoSearchLimit bytes, up to the first NUL byte.
+std::string MemoSearchText(std::string Contents)
+{
+    if (Contents.size() > static_cast<size_t>(MemoSearchLimit))
+        Contents.resize(static_cast<size_t>(MemoSearchLimit));
+    if (auto nul = Contents.find('\0'); nul != std::string::npos)
+        Contents.resize(nul);
+    return Contents;
+}
+
+}  // namespace
+
 // Sequential route: walk from the first record (or the record after the current one)
 // and compare each record's field text with the pattern. The record after First is
 // examined before any Next, so on an empty dataset the empty position is examined once.
+//
+// A dataset on a database that is browsing and not empty is not walked record by record:
+// it reads the searched field a page at a time from the first record to examine on
+// (TDBDataSet::ScanField) and moves once, to the record found; the texts, the matcher and
+// the messages are the walk's.
 void TCustomdbSearch::LocateSequential(TDataSet* DataSet, TField* Field, const TLocateInfo& Info)
 {
     const std::string& pattern = Info.LocateText;
@@ -349,24 +369,50 @@ void TCustomdbSearch::LocateSequential(TDataSet* DataSet, TField* Field, const T
     // returns to the starting record.
     TEngineWork work;
     bool found = false;
-    bool atEnd = false;
-    if (Info.FindNext) {
-        DataSet->Next();
-        atEnd = DataSet->EOF();
-    } else {
-        DataSet->First();
-    }
-    while (!atEnd) {
-        if (memo) {
-            found = SearchInMemo(memo, pattern, Info.CaseSensitive, wild);
+    auto* scanned = dynamic_cast<TDBDataSet*>(DataSet);
+    if (scanned && DataSet->State() == dsBrowse && DataSet->RecordCount() > 0) {
+        const int current = DataSet->RecNo() - 1;
+        const int start = Info.FindNext ? current + 1 : 0;
+        int index = scanned->ScanField(start, Field, [&](const Variant& Value) {
+            std::string text = Field->TextOf(Value);
+            if (CompareUtf8Strings(memo ? MemoSearchText(std::move(text)) : text, pattern, Info.CaseSensitive, wild))
+                return true;
+            work.Tick();
+            return false;
+        });
+        found = index >= 0;
+        if (!found) {
+            // The walk ends on the last record, past its end; the guard goes back from there.
+            DataSet->Last();
         } else {
-            found = CompareUtf8Strings(Field->Text(), pattern, Info.CaseSensitive, wild);
+            if (index == 0 || index == current) {
+                // Where the walk would have started over or stands already: the walk's own
+                // moves leave BOF and EOF as it leaves them.
+                DataSet->First();
+                DataSet->MoveBy(index);
+            } else {
+                DataSet->SetRecNo(index + 1);
+            }
         }
-        if (found)
-            break;
-        work.Tick();
-        DataSet->Next();
-        atEnd = DataSet->EOF();
+    } else {
+        bool atEnd = false;
+        if (Info.FindNext) {
+            DataSet->Next();
+            atEnd = DataSet->EOF();
+        } else {
+            DataSet->First();
+        }
+        while (!atEnd) {
+            if (memo)
+                found = SearchInMemo(memo, pattern, Info.CaseSensitive, wild);
+            else
+                found = CompareUtf8Strings(Field->Text(), pattern, Info.CaseSensitive, wild);
+            if (found)
+                break;
+            work.Tick();
+            DataSet->Next();
+            atEnd = DataSet->EOF();
+        }
     }
     guard.Finish(found);
     if (!found)

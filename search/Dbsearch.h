@@ -15,7 +15,9 @@
 //    the record after the current one, for a find-next) with its controls disabled and
 //    the hourglass cursor showing; each record's field text goes through the matcher.
 //    A memo field is compared on its contents (see SearchInMemo). A miss puts the
-//    dataset back on the record where the search began.
+//    dataset back on the record where the search began. A database dataset that is
+//    browsing is not moved record by record: the searched field is read a page at a time
+//    (TDBDataSet::ScanField) and the dataset moves once, to the record found.
 //
 // Field texts and the pattern are UTF-8 and are compared by code points
 // (CompareUtf8Strings); they take part whole, whatever their length.

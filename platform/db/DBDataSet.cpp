@@ -272,13 +272,14 @@ int TDBDataSet::InternalRecordCount() const
     return static_cast<int>(FKeyset ? FKeys.size() : FRows.size());
 }
 
-TSQLiteStatement* TDBDataSet::FetchStatement(int Slots)
+TSQLiteStatement* TDBDataSet::FetchStatement(int Slots, int Column)
 {
-    auto& st = FFetch[Slots];
+    auto& st = FFetch[{Column, Slots}];
     if (!st) {
         std::string cols;
-        for (const auto& c : FColumns)
-            cols += ", " + c;
+        for (size_t i = 0; i < FColumns.size(); ++i)
+            if (Column < 0 || static_cast<size_t>(Column) == i)
+                cols += ", " + FColumns[i];
         std::string where;
         if (Slots == 0) {
             where = "rowid BETWEEN ?1 AND ?2";
@@ -295,7 +296,8 @@ TSQLiteStatement* TDBDataSet::FetchStatement(int Slots)
     return st.get();
 }
 
-void TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
+void TDBDataSet::ReadIds(std::vector<std::int64_t>& Ids, int Column,
+                         const std::function<void(std::int64_t, TSQLiteStatement&)>& Row)
 {
     if (Ids.empty())
         return;
@@ -308,18 +310,17 @@ void TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
     const bool range = static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo) < 2 * n + 64;
     TSQLiteStatement* st;
     if (range) {
-        st = FetchStatement(0);
+        st = FetchStatement(0, Column);
         st->Bind(1, Variant(static_cast<long long>(lo)));
         st->Bind(2, Variant(static_cast<long long>(hi)));
     } else {
         size_t slots = 64;
         while (slots < n)
             slots *= 2;
-        st = FetchStatement(static_cast<int>(slots));
+        st = FetchStatement(static_cast<int>(slots), Column);
         for (size_t k = 0; k < slots; ++k)
             st->Bind(static_cast<int>(k + 1), k < n ? Variant(static_cast<long long>(Ids[k])) : Variant::Null());
     }
-    const int width = static_cast<int>(FTypes.size());
     size_t next = 0;  // rows come in ascending row id order
     try {
         while (st->Step()) {
@@ -328,23 +329,81 @@ void TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
                 ++next;
             if (next == n)
                 break;
-            if (Ids[next] != id)
-                continue;
-            std::vector<Variant> row;
-            row.reserve(static_cast<size_t>(width));
-            for (int i = 0; i < width; ++i)
-                row.push_back(st->ColumnAs(i + 1, FTypes[static_cast<size_t>(i)]));
-            FPage.insert_or_assign(id, std::move(row));
+            if (Ids[next] == id)
+                Row(id, *st);
         }
     } catch (...) {
         st->Reset();
         throw;
     }
     st->Reset();
+}
+
+void TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
+{
+    const size_t width = FTypes.size();
+    ReadIds(Ids, -1, [&](std::int64_t id, TSQLiteStatement& st) {
+        std::vector<Variant> row;
+        row.reserve(width);
+        for (size_t i = 0; i < width; ++i)
+            row.push_back(st.ColumnAs(static_cast<int>(i + 1), FTypes[i]));
+        FPage.insert_or_assign(id, std::move(row));
+    });
     // A row gone meanwhile (deleted by another connection) shows as empty values.
     for (std::int64_t id : Ids)
         if (!FPage.count(id))
-            FPage.emplace(id, std::vector<Variant>(FTypes.size(), Variant::Null()));
+            FPage.emplace(id, std::vector<Variant>(width, Variant::Null()));
+}
+
+int TDBDataSet::ScanField(int Start, const TField* Field, const std::function<bool(const Variant&)>& Match)
+{
+    const int count = InternalRecordCount();
+    const size_t col = static_cast<size_t>(Field->Index());
+    if (!Active() || Field->DataSet() != this || col >= FTypes.size())
+        return -1;
+    std::vector<Variant> values;
+    std::vector<std::int64_t> ids, sorted;
+    std::vector<Variant> read;
+    for (int first = std::max(Start, 0); first < count;) {
+        const int end = std::min(first + 1024, count);
+        values.assign(static_cast<size_t>(end - first), Variant::Null());
+        if (!FKeyset) {
+            for (int i = first; i < end; ++i)
+                values[static_cast<size_t>(i - first)] = FRows.Cells[static_cast<size_t>(i) * FRows.Width + col];
+        } else {
+            // Records already read come from the page cache (as the cursor shows them);
+            // the others give only this field, read with one statement.
+            ids.clear();
+            for (int i = first; i < end; ++i) {
+                std::int64_t id = FKeys[static_cast<size_t>(i)];
+                auto it = FPage.find(id);
+                if (it != FPage.end())
+                    values[static_cast<size_t>(i - first)] = it->second[col];
+                else
+                    ids.push_back(id);
+            }
+            if (!ids.empty()) {
+                sorted = ids;
+                read.assign(ids.size(), Variant::Null());
+                ReadIds(sorted, static_cast<int>(col), [&](std::int64_t id, TSQLiteStatement& st) {
+                    size_t at = static_cast<size_t>(std::lower_bound(sorted.begin(), sorted.end(), id) - sorted.begin());
+                    read[at] = st.ColumnAs(1, FTypes[col]);
+                });
+                for (int i = first; i < end; ++i) {
+                    std::int64_t id = FKeys[static_cast<size_t>(i)];
+                    if (FPage.count(id))
+                        continue;
+                    size_t at = static_cast<size_t>(std::lower_bound(sorted.begin(), sorted.end(), id) - sorted.begin());
+                    values[static_cast<size_t>(i - first)] = std::move(read[at]);
+                }
+            }
+        }
+        for (int i = first; i < end; ++i)
+            if (Match(values[static_cast<size_t>(i - first)]))
+                return i;
+        first = end;
+    }
+    return -1;
 }
 
 void TDBDataSet::FetchPage(int Index)

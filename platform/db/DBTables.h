@@ -274,6 +274,11 @@ public:
     bool CanModify() const override;
     // True when records are reached through row ids; false for a fully read result.
     bool IsKeysetCursor() const { return FKeyset; }
+    // Reads Field of the records from index Start on, in cursor order, a page at a time
+    // and without moving the cursor, handing each value (as the field holds it; Null for a
+    // row gone meanwhile) to Match until it returns true. Returns that record's index, or
+    // −1 when none matched. Exceptions of Match pass, and the cursor stays where it was.
+    int ScanField(int Start, const TField* Field, const std::function<bool(const Variant&)>& Match);
 
 protected:
     // What a subclass describes when the dataset opens.
@@ -335,8 +340,13 @@ private:
     // Reads the records of these row ids into the page cache with one statement (Ids
     // comes back sorted, without repeats).
     void ReadRows(std::vector<std::int64_t>& Ids);
+    // Reads the rows of these row ids (sorted and made unique here) with one statement:
+    // every column (Column −1) or one; Row sees each row found, the statement on it
+    // (column 0 the row id).
+    void ReadIds(std::vector<std::int64_t>& Ids, int Column,
+                 const std::function<void(std::int64_t, TSQLiteStatement&)>& Row);
     // The statement reading a range of row ids (Slots 0: ?1..?2) or a set of Slots row ids.
-    TSQLiteStatement* FetchStatement(int Slots);
+    TSQLiteStatement* FetchStatement(int Slots, int Column);
     void CheckFilterText(const std::string& Filter) const;
     // Locate: the conditions on one key field that an index can answer, with the texts
     // they bind.
@@ -372,7 +382,7 @@ private:
     std::unordered_map<std::int64_t, std::vector<Variant>> FPage;
     int FPageSize = 64;
     int FNextPageStart = -1;
-    std::map<int, std::unique_ptr<TSQLiteStatement>> FFetch;
+    std::map<std::pair<int, int>, std::unique_ptr<TSQLiteStatement>> FFetch;  // (column, slots)
     // Cached results.
     TRowStore FRows;
 };
