@@ -676,6 +676,17 @@ bool TSdlBackend::DeliverInput(TApplication& App, bool Wait)
             App.InputMouse(c, Point(ev.motion.x, ev.motion.y), WM_MOUSEMOVE);
         break;
     }
+    case SDL_MOUSEWHEEL: {
+        // Whole notches and finer turns alike become WM_MOUSEWHEEL distances.
+        if (TWinControl* c = FImpl->ControlOf(ev.wheel.windowID)) {
+            float turned = ev.wheel.preciseY;
+            if (ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+                turned = -turned;
+            int delta = static_cast<int>(turned * WHEEL_DELTA + (turned < 0 ? -0.5f : 0.5f));
+            App.InputWheel(c, Point(ev.wheel.mouseX, ev.wheel.mouseY), delta);
+        }
+        break;
+    }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         TWinControl* c = FImpl->ControlOf(ev.button.windowID);

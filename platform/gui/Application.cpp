@@ -547,6 +547,37 @@ void TApplication::InputMouse(TWinControl* Form, TPoint ClientPos, std::uint32_t
     PostMessage(target->Handle(), Msg, keys, MakeLParam(local.x, local.y));
 }
 
+void TApplication::InputWheel(TWinControl* Form, TPoint ClientPos, int Delta)
+{
+    if (!Form || !Form->Visible() || Delta == 0)
+        return;
+    if (TCustomForm* modal = ModalForm(); modal && modal != Form && !IsPopupWindow(Form) && !GetCaptureControl())
+        return;
+    WPARAM keys = 0;
+    if (GetKeyState(VK_SHIFT) < 0)
+        keys |= MK_SHIFT;
+    if (GetKeyState(VK_CONTROL) < 0)
+        keys |= MK_CONTROL;
+    if (GetKeyState(VK_LBUTTON) < 0)
+        keys |= MK_LBUTTON;
+    if (GetKeyState(VK_RBUTTON) < 0)
+        keys |= MK_RBUTTON;
+    TPoint screen = Form->ClientToScreen(ClientPos);
+    TWinControl* target = nullptr;
+    if (TControl* cap = GetCaptureControl()) {
+        auto* w = dynamic_cast<TWinControl*>(cap);
+        target = w ? w : cap->Parent();
+    } else {
+        TPoint local;
+        target = WindowAt(Form, ClientPos, local);
+    }
+    if (!target)
+        return;
+    Delta = std::clamp(Delta, -32768, 32767);
+    WPARAM w = keys | (static_cast<WPARAM>(static_cast<std::uint16_t>(static_cast<std::int16_t>(Delta))) << 16);
+    PostMessage(target->Handle(), WM_MOUSEWHEEL, w, MakeLParam(screen.x, screen.y));
+}
+
 // ---------------------------------------------------------------- free functions
 
 void PostMessage(HWND Window, std::uint32_t Msg, WPARAM W, LPARAM L) { Application->PostMessage(Window, Msg, W, L); }

@@ -406,6 +406,9 @@ void TControl::WndProc(TMessage& m)
     case WM_MOUSEMOVE:
         HandleMouse(m);
         return;
+    case WM_MOUSEWHEEL:
+        HandleWheel(m);
+        return;
     case CM_HITTEST:
         m.Result = HitTest(Point(GetXParam(m.LParam), GetYParam(m.LParam))) ? 1 : 0;
         return;
@@ -460,6 +463,39 @@ void TControl::HandleMouse(TMessage& m)
         MouseMove(shift, x, y);
         return;
     }
+}
+
+void TControl::HandleWheel(TMessage& m)
+{
+    TShiftState shift = MouseShift(m.WParam & 0xFFFF);
+    int delta = static_cast<std::int16_t>(HiWord(m.WParam));
+    TPoint pos = Point(GetXParam(m.LParam), GetYParam(m.LParam));
+    if (DoMouseWheel(shift, delta, pos)) {
+        m.Result = 1;
+        return;
+    }
+    // Unused: the parent may scroll (a list inside a scrolling panel).
+    if (TWinControl* p = Parent())
+        m.Result = p->Perform(WM_MOUSEWHEEL, m.WParam, m.LParam);
+}
+
+bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
+{
+    bool handled = false;
+    if (OnMouseWheel)
+        OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+    return handled;
+}
+
+int TControl::WheelNotches(int WheelDelta)
+{
+    // A turn the other way drops what was left of the last one.
+    if ((FWheelRest < 0 && WheelDelta > 0) || (FWheelRest > 0 && WheelDelta < 0))
+        FWheelRest = 0;
+    FWheelRest += WheelDelta;
+    int notches = FWheelRest / WHEEL_DELTA;
+    FWheelRest -= notches * WHEEL_DELTA;
+    return notches;
 }
 
 void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)

@@ -33,6 +33,13 @@ using TKeyEvent = std::function<void(TObject* Sender, std::uint16_t& Key, TShift
 using TKeyPressEvent = std::function<void(TObject* Sender, char32_t& Key)>;
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+// WheelDelta: WHEEL_DELTA per notch, positive away from the user; MousePos in screen
+// coordinates. Setting Handled keeps the control's own scrolling from happening.
+using TMouseWheelEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+
+// The lines (rows, items) one notch of the mouse wheel scrolls.
+constexpr int WheelScrollLines = 3;
 
 // Control style flags.
 enum TControlStyleFlag : std::uint32_t {
@@ -184,6 +191,9 @@ public:
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
+    // The wheel turned over the control (WM_MOUSEWHEEL); what a control leaves unhandled
+    // goes on to its parent.
+    TMouseWheelEvent OnMouseWheel;
 
     // Form-file structure.
     TComponent* GetParentComponent() const override;
@@ -197,6 +207,11 @@ protected:
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
+    // The wheel turned: answers whether the control used it (OnMouseWheel first; a
+    // scrolling control scrolls). Unused turns pass to the parent.
+    virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+    // Whole notches in a turn, keeping the rest of finer turns for the next one.
+    int WheelNotches(int WheelDelta);
     // The painting of the control itself (children are painted by PaintTo).
     virtual void Paint() {}
     virtual void Resize() {}
@@ -218,6 +233,7 @@ private:
     friend void UnRegisterSubclass(TControl*, TControlSubclass*);
     void CallChain(TMessage& m, TControlSubclass* const* subs, int i);
     void HandleMouse(TMessage& m);
+    void HandleWheel(TMessage& m);
 
     TWinControl* FParent = nullptr;
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -239,6 +255,7 @@ private:
     bool FNeedsPaint = true;
     int FPaintCount = 0;
     bool FClicked = false;
+    int FWheelRest = 0;
     TCanvas* FCanvas = nullptr;
     std::vector<TControlSubclass*> FSubclasses;
 };

@@ -270,6 +270,10 @@ public:
     // Mouse input at a point of a top-level window's client area: a form, or a popup
     // window (Popups.h), which takes input even while a modal form is up.
     void InputMouse(TWinControl* Form, TPoint ClientPos, std::uint32_t Msg);
+    // The wheel turned with the pointer at ClientPos of a form (Delta: WHEEL_DELTA per
+    // notch, positive away from the user): WM_MOUSEWHEEL goes to the window holding the
+    // mouse capture (an open drop-down list), else to the window under the pointer.
+    void InputWheel(TWinControl* Form, TPoint ClientPos, int Delta);
     TCustomForm* ModalForm() const;
     int ModalLevel() const { return FModalLevel; }
 

@@ -156,6 +156,20 @@ TInputScript& TInputScript::DblClick(TControl* c, int x, int y)
     return MouseUp(c, x, y);
 }
 
+TInputScript& TInputScript::Wheel(TControl* c, int Delta, int x, int y)
+{
+    ScriptQueue().Push([=](TApplication& app) {
+        if (!c)
+            return;
+        TWinControl* form = TopLevelWindow(c);
+        if (!form)
+            return;
+        TPoint screen = c->ClientToScreen(Point(x < 0 ? c->Width() / 2 : x, y < 0 ? c->Height() / 2 : y));
+        app.InputWheel(form, form->ScreenToClient(screen), Delta);
+    });
+    return *this;
+}
+
 TInputScript& TInputScript::AdvanceTime(int Ms)
 {
     ScriptQueue().Push([Ms](TApplication& app) { app.AdvanceClockTo(app.Now() + Ms); });

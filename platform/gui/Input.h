@@ -28,6 +28,9 @@ public:
     TInputScript& MouseMove(TControl* Control, int X = -1, int Y = -1);
     TInputScript& Click(TControl* Control, int X = -1, int Y = -1, TMouseButton Button = mbLeft);
     TInputScript& DblClick(TControl* Control, int X = -1, int Y = -1);
+    // Turns the mouse wheel over a point of Control (the centre by default): Delta is
+    // WHEEL_DELTA per notch, positive away from the user.
+    TInputScript& Wheel(TControl* Control, int Delta, int X = -1, int Y = -1);
     // Runs the application's clock forward; due timers fire in time order.
     TInputScript& AdvanceTime(int Ms);
     // The application loses or regains the activation (another application was used).

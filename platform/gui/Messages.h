@@ -180,4 +180,9 @@ constexpr WPARAM MK_SHIFT = 0x0004;
 constexpr WPARAM MK_CONTROL = 0x0008;
 constexpr WPARAM MK_MBUTTON = 0x0010;
 
+// WM_MOUSEWHEEL: the low word of WParam holds the MK_ keys, the high word the distance
+// turned (signed; WHEEL_DELTA for one notch, positive away from the user); LParam holds
+// the pointer in screen coordinates.
+constexpr int WHEEL_DELTA = 120;
+
 }  // namespace korin
