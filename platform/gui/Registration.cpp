@@ -1,10 +1,13 @@
 #include "korin/platform/gui/Registration.h"
 
+#include <algorithm>
+
 #include "korin/platform/gui/Buttons.h"
 #include "korin/platform/gui/ComCtrls.h"
 #include "korin/platform/gui/ExtCtrls.h"
 #include "korin/platform/gui/Forms.h"
 #include "korin/platform/gui/ImageList.h"
+#include "korin/platform/gui/ScrollBar.h"
 #include "korin/platform/gui/StdCtrls.h"
 
 namespace korin {
@@ -233,6 +236,29 @@ static void RegisterCommonControls()
         .Integer("Position", [](TProgressBar* p) -> I { return p->Position(); },
                  [](TProgressBar* p, I v) { p->SetPosition(static_cast<int>(v)); }).Default(0)
         .Boolean("Smooth", &TProgressBar::Smooth, &TProgressBar::SetSmooth).Default(false);
+    // The range before the position, so that a position read from a file fits it.
+    RegisterClass<TScrollBar>("TScrollBar", "TWinControl")
+        .Boolean("TabStop", [](TScrollBar* c) { return c->TabStop(); }, [](TScrollBar* c, bool v) { c->SetTabStop(v); })
+        .Default(true)
+        .Enum<TScrollBarKind>("Kind", {"sbHorizontal", "sbVertical"}, [](TScrollBar* s) { return s->Kind(); },
+                              [](TScrollBar* s, TScrollBarKind v) { s->SetKind(v); })
+        .Default(sbHorizontal)
+        .Integer("Min", [](TScrollBar* s) -> I { return s->Min(); },
+                 [](TScrollBar* s, I v) { s->SetParams(s->Position(), static_cast<int>(v), std::max(s->Max(), static_cast<int>(v))); })
+        .Default(0)
+        .Integer("Max", [](TScrollBar* s) -> I { return s->Max(); },
+                 [](TScrollBar* s, I v) { s->SetParams(s->Position(), std::min(s->Min(), static_cast<int>(v)), static_cast<int>(v)); })
+        .Default(100)
+        .Integer("PageSize", [](TScrollBar* s) -> I { return s->PageSize(); },
+                 [](TScrollBar* s, I v) { s->SetPageSize(static_cast<int>(v)); }).Default(0)
+        .Integer("Position", [](TScrollBar* s) -> I { return s->Position(); },
+                 [](TScrollBar* s, I v) { s->SetPosition(static_cast<int>(v)); }).Default(0)
+        .Integer("SmallChange", [](TScrollBar* s) -> I { return s->SmallChange(); },
+                 [](TScrollBar* s, I v) { s->SetSmallChange(static_cast<int>(v)); }).Default(1)
+        .Integer("LargeChange", [](TScrollBar* s) -> I { return s->LargeChange(); },
+                 [](TScrollBar* s, I v) { s->SetLargeChange(static_cast<int>(v)); }).Default(1)
+        .Event("OnChange", &TScrollBar::OnChange)
+        .Event("OnScroll", &TScrollBar::OnScroll);
 }
 
 // Registered as soon as the window layer is linked in.

@@ -19,7 +19,7 @@ TEST_F(Registration, FreshControlsHoldTheirStoredDefaults)
     RegisterGuiClasses();
     const char* classes[] = {"TButton", "TLabel", "TEdit", "TMemo", "TCheckBox", "TRadioButton", "TGroupBox", "TPanel",
                              "TBevel", "TSpeedButton", "TBitBtn", "TListBox", "TComboBox", "TToolBar", "TToolButton",
-                             "THotKey", "TProgressBar", "TForm"};
+                             "THotKey", "TProgressBar", "TScrollBar", "TForm"};
     TOwned<TForm> owner(new TForm(nullptr));
     for (const char* name : classes) {
         const TClassInfo& info = FindClass(name);
