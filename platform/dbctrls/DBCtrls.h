@@ -18,6 +18,7 @@
 #include "korin/platform/gui/Bitmap.h"
 #include "korin/platform/gui/ComCtrls.h"
 #include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/ScrollBar.h"
 #include "korin/platform/gui/TextEditor.h"
 
 namespace korin {
@@ -83,7 +84,7 @@ private:
 };
 
 // The text a field shows for a stored value (dates, times and Booleans as the field's
-// own text does).
+// own text does, numbers in the field's display format).
 std::string FieldValueText(const TField* Field, const Variant& Value);
 
 // ---------------------------------------------------------------------------------------
@@ -244,7 +245,8 @@ private:
 
 // A list whose selected item is the field's value; picking an item (click, Up/Down,
 // Home/End) puts the dataset into edit and marks the change. A value not in the list
-// selects nothing.
+// selects nothing. With more items than fit, a scroll bar along the right edge and the
+// mouse wheel scroll the items without picking one.
 class TDBListBox : public TDBFieldControl<TCustomControl> {
 public:
     explicit TDBListBox(TComponent* AOwner);
@@ -256,11 +258,16 @@ public:
     int ItemHeight() const { return FItemHeight; }
     void SetItemHeight(int Value) { FItemHeight = Value < 1 ? 1 : Value; Invalidate(); }
     int TopIndex() const { return FTopIndex; }
+    const TScrollBarPart& ScrollBar() const { return FBar; }
+    bool ScrollBarVisible() const { return static_cast<int>(FItems.size()) > Rows(); }
 
 protected:
     void Paint() override;
     void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
     LRESULT DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
     bool FocusOnClick() const override { return true; }
     void DoExit() override;
@@ -270,10 +277,14 @@ private:
     void UpdateData(TObject*);
     void Pick(int Index);
     void MakeVisible();
+    int Rows() const;
+    void SetTopIndex(int Index);
+    void SyncBar();
     std::vector<std::string> FItems;
     int FItemIndex = -1;
     int FItemHeight = 16;
     int FTopIndex = 0;
+    TScrollBarPart FBar;
 };
 
 // ---------------------------------------------------------------------------------------

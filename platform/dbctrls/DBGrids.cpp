@@ -562,6 +562,54 @@ void TCustomDBGrid::Resize()
     UpdateLayout();
 }
 
+void TCustomDBGrid::GetVertScrollInfo(int& Min, int& Max, int& Page, int& Pos) const
+{
+    Min = 0;
+    Max = FDataLink->Active() ? FRecordCount + (FInserting ? 1 : 0) - 1 : 0;
+    Page = std::max(1, RowsThatFit());
+    Pos = FTopRecord;
+}
+
+void TCustomDBGrid::VertScroll(TScrollCode Code, int Pos, int Lines)
+{
+    TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+    if (!ds)
+        return;
+    int page = std::max(1, RowsThatFit());
+    switch (Code) {
+    case scLineUp: ScrollData(-Lines); break;
+    case scLineDown: ScrollData(Lines); break;
+    case scPageUp: ScrollData(-page); break;
+    case scPageDown: ScrollData(page); break;
+    case scTrack:
+    case scPosition: ScrollData(Pos - FTopRecord); break;
+    case scTop: ds->First(); break;
+    case scBottom: ds->Last(); break;
+    case scEndScroll: break;
+    }
+}
+
+void TCustomDBGrid::ScrollData(int Distance)
+{
+    TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+    if (!ds || Distance == 0)
+        return;
+    int rows = std::max(1, RowsThatFit());
+    int total = FRecordCount + (FInserting ? 1 : 0);
+    int old = FTopRecord;
+    // The rows move first, so that the record the dataset reaches keeps its row.
+    FTopRecord = std::clamp(FTopRecord + Distance, 0, std::max(0, total - rows));
+    try {
+        ds->MoveBy(Distance);
+    } catch (...) {
+        // The dataset stayed (a record that could not be posted): so do the rows.
+        FTopRecord = old;
+        UpdateLayout();
+        throw;
+    }
+    UpdateLayout();
+}
+
 int TCustomDBGrid::RowRecord(int DataRow) const
 {
     int d = FTopRecord + DataRow;

@@ -8,6 +8,11 @@
 // dataset into edit state and edits the cell; the field gets the text when the column
 // changes, on Enter, and when the dataset posts or moves. Esc drops the typed text, and a
 // second Esc cancels the record's changes.
+//
+// The scroll bar stands for all the records, the thumb for the rows shown. Scrolling (the
+// bar's arrows and track, dragging its thumb, the mouse wheel) moves what is shown and
+// the dataset with it: the current record keeps its row while the rows move, and goes to
+// the first or last record once the rows can move no further.
 #include <memory>
 #include <string>
 #include <vector>
@@ -141,6 +146,8 @@ protected:
     LRESULT DialogCode() const override;
     void DoExit() override;
     void Resize() override;
+    void GetVertScrollInfo(int& Min, int& Max, int& Page, int& Pos) const override;
+    void VertScroll(TScrollCode Code, int Pos, int Lines) override;
 
     virtual void ColEnter();
     virtual void ColExit();
@@ -165,6 +172,8 @@ private:
     TColumn* VisibleColumn(int Index) const;
     int VisibleColumnCount() const;
     void UpdateLayout();
+    // Moves the rows shown and the dataset by Distance records.
+    void ScrollData(int Distance);
     void MoveCol(int Index);
     bool BeginCellEdit();
     void HideEditor();

@@ -24,6 +24,57 @@ TDBListBox::TDBListBox(TComponent* AOwner) : TDBFieldControl<TCustomControl>(AOw
     SetBounds(0, 0, 121, 97);
     FDataLink.OnDataChange = [this](TObject*) { DataChange(this); };
     FDataLink.OnUpdateData = [this](TObject*) { UpdateData(this); };
+    FBar.OnScroll = [this](TScrollCode, int& Pos) {
+        SetTopIndex(Pos);
+        Pos = FTopIndex;
+    };
+    FBar.OnInvalidate = [this] { Invalidate(); };
+}
+
+int TDBListBox::Rows() const { return std::max(1, (ClientHeight() - 4) / FItemHeight); }
+
+void TDBListBox::SetTopIndex(int Index)
+{
+    Index = std::clamp(Index, 0, std::max(0, static_cast<int>(FItems.size()) - Rows()));
+    if (Index == FTopIndex)
+        return;
+    FTopIndex = Index;
+    Invalidate();
+}
+
+void TDBListBox::SyncBar()
+{
+    FBar.Kind = sbVertical;
+    FBar.Bounds = ScrollBarVisible() ? Rect(ClientWidth() - 2 - ScrollBarSize, 2, ClientWidth() - 2, ClientHeight() - 2)
+                                     : TRect();
+    FBar.Min = 0;
+    FBar.Max = std::max(0, static_cast<int>(FItems.size()) - 1);
+    FBar.PageSize = Rows();
+    FBar.LargeChange = Rows();
+    FBar.SetPosition(FTopIndex);
+}
+
+bool TDBListBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
+{
+    if (TDBFieldControl<TCustomControl>::DoMouseWheel(Shift, WheelDelta, MousePos))
+        return true;
+    SetTopIndex(FTopIndex - WheelNotches(WheelDelta) * WheelScrollLines);
+    SyncBar();
+    return true;
+}
+
+void TDBListBox::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (FBar.Pressed())
+        FBar.MouseMove(Point(X, Y));
+    TDBFieldControl<TCustomControl>::MouseMove(Shift, X, Y);
+}
+
+void TDBListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (Button == mbLeft && FBar.Pressed())
+        FBar.MouseUp(Point(X, Y));
+    TDBFieldControl<TCustomControl>::MouseUp(Button, Shift, X, Y);
 }
 
 void TDBListBox::SetItems(const std::vector<std::string>& Value)
@@ -99,6 +150,11 @@ void TDBListBox::KeyDown(std::uint16_t& Key, TShiftState Shift)
 void TDBListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TDBFieldControl<TCustomControl>::MouseDown(Button, Shift, X, Y);
+    if (Button == mbLeft && ScrollBarVisible() && X >= ClientWidth() - 2 - ScrollBarSize) {
+        SyncBar();
+        FBar.MouseDown(Point(X, Y));
+        return;
+    }
     if (Button == mbLeft && Y >= 2)
         Pick(FTopIndex + (Y - 2) / FItemHeight);
 }
@@ -115,6 +171,8 @@ void TDBListBox::Paint()
     TRect r = ClientRect();
     PaintFieldFrame(c, r, Color());
     c.Font().Assign(Font());
+    if (ScrollBarVisible())
+        r.Right = std::max(r.Left, ClientWidth() - 2 - ScrollBarSize);
     for (int i = FTopIndex; i < static_cast<int>(FItems.size()); ++i) {
         TRect ir = Rect(r.Left, r.Top + (i - FTopIndex) * FItemHeight, r.Right, r.Top + (i - FTopIndex + 1) * FItemHeight);
         if (ir.Top >= r.Bottom)
@@ -122,6 +180,10 @@ void TDBListBox::Paint()
         PaintCellText(c, ir, FItems[i], i == FItemIndex, taLeftJustify);
         if (i == FItemIndex && Focused())
             c.DrawFocusRect(ir);
+    }
+    if (ScrollBarVisible()) {
+        SyncBar();
+        FBar.Paint(c, Enabled());
     }
 }
 

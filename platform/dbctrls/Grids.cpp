@@ -1,6 +1,7 @@
 #include "korin/platform/dbctrls/Grids.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "korin/platform/dbctrls/DBCtrlUtils.h"
 #include "korin/platform/gui/Canvas.h"
@@ -104,7 +105,7 @@ int TCustomGrid::VisibleColCount() const
     int n = 0;
     for (int c = FLeftCol; c < FColCount; ++c) {
         x += ColWidths(c) + FGridLineWidth;
-        if (x > ClientWidth())
+        if (x > GridWidth())
             break;
         ++n;
     }
@@ -159,7 +160,7 @@ void TCustomGrid::ScrollInView()
                     x += ColWidths(c) + FGridLineWidth;
                 for (int c = left; c <= FCol; ++c)
                     x += ColWidths(c) + FGridLineWidth;
-                if (x <= ClientWidth())
+                if (x <= GridWidth())
                     break;
                 ++left;
             }
@@ -231,13 +232,15 @@ TRect TCustomGrid::CellRect(int ACol, int ARow) const
     if (ACol < 0 || ACol >= FColCount || ARow < 0 || ARow >= FRowCount)
         return TRect();
     int x = ColLeft(ACol), y = RowTop(ARow);
-    if (x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight())
+    if (x < 0 || y < 0 || x >= GridWidth() || y >= ClientHeight())
         return TRect();
-    return Rect(x, y, std::min(x + ColWidths(ACol), ClientWidth()), std::min(y + FDefaultRowHeight, ClientHeight()));
+    return Rect(x, y, std::min(x + ColWidths(ACol), GridWidth()), std::min(y + FDefaultRowHeight, ClientHeight()));
 }
 
 TGridCoord TCustomGrid::MouseCoord(int X, int Y) const
 {
+    if (X >= GridWidth())
+        return TGridCoord{-1, -1};
     for (int r = 0; r < FRowCount; ++r) {
         if (r >= FFixedRows && r < FTopRow)
             continue;
@@ -285,9 +288,103 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     TCustomControl::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft)
         return;
+    if (VertScrollBarVisible() && X >= GridWidth()) {
+        SyncVertBar();
+        FVertBar.MouseDown(Point(X, Y));
+        return;
+    }
     TGridCoord c = MouseCoord(X, Y);
     if (c.X >= FFixedCols && c.Y >= FFixedRows)
         MoveColRow(c.X, c.Y);
+}
+
+void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (FVertBar.Pressed())
+        FVertBar.MouseMove(Point(X, Y));
+    TCustomControl::MouseMove(Shift, X, Y);
+}
+
+void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (Button == mbLeft && FVertBar.Pressed())
+        FVertBar.MouseUp(Point(X, Y));
+    TCustomControl::MouseUp(Button, Shift, X, Y);
+}
+
+bool TCustomGrid::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
+{
+    if (TCustomControl::DoMouseWheel(Shift, WheelDelta, MousePos))
+        return true;
+    int notches = WheelNotches(WheelDelta);
+    if (notches != 0)
+        VertScroll(notches > 0 ? scLineUp : scLineDown, 0, std::abs(notches) * WheelScrollLines);
+    return true;
+}
+
+void TCustomGrid::GetVertScrollInfo(int& Min, int& Max, int& Page, int& Pos) const
+{
+    Min = FFixedRows;
+    Max = FRowCount - 1;
+    Page = RowsThatFit();
+    Pos = FTopRow;
+}
+
+void TCustomGrid::VertScroll(TScrollCode Code, int Pos, int Lines)
+{
+    switch (Code) {
+    case scLineUp: SetTopRow(FTopRow - Lines); break;
+    case scLineDown: SetTopRow(std::min(FTopRow + Lines, FFixedRows + std::max(0, FRowCount - FFixedRows - RowsThatFit()))); break;
+    case scPageUp:
+    case scPageDown:
+    case scTrack:
+    case scPosition:
+    case scTop:
+    case scBottom: SetTopRow(Pos); break;
+    case scEndScroll: break;
+    }
+}
+
+bool TCustomGrid::VertScrollBarVisible() const
+{
+    int min, max, page, pos;
+    GetVertScrollInfo(min, max, page, pos);
+    return max - min + 1 > std::max(page, 0);
+}
+
+int TCustomGrid::GridWidth() const
+{
+    return std::max(0, ClientWidth() - (VertScrollBarVisible() ? ScrollBarSize : 0));
+}
+
+void TCustomGrid::SyncVertBar() const
+{
+    int min, max, page, pos;
+    GetVertScrollInfo(min, max, page, pos);
+    FVertBar.Kind = sbVertical;
+    FVertBar.Bounds = VertScrollBarVisible() ? Rect(ClientWidth() - ScrollBarSize, 0, ClientWidth(), ClientHeight()) : TRect();
+    FVertBar.Min = min;
+    FVertBar.Max = std::max(min, max);
+    FVertBar.PageSize = std::max(1, page);
+    FVertBar.SmallChange = 1;
+    FVertBar.LargeChange = std::max(1, page);
+    FVertBar.SetPosition(pos);
+    if (!FVertBar.OnScroll) {
+        auto* self = const_cast<TCustomGrid*>(this);
+        FVertBar.OnScroll = [self](TScrollCode Code, int& ScrollPos) {
+            self->VertScroll(Code, ScrollPos, 1);
+            int mn, mx, pg, ps;
+            self->GetVertScrollInfo(mn, mx, pg, ps);
+            ScrollPos = ps;
+        };
+        FVertBar.OnInvalidate = [self] { self->Invalidate(); };
+    }
+}
+
+const TScrollBarPart& TCustomGrid::VertScrollBar() const
+{
+    SyncVertBar();
+    return FVertBar;
 }
 
 void TCustomGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState)
@@ -312,7 +409,7 @@ void TCustomGrid::Paint()
             int x = ColLeft(col);
             if (x < 0)
                 continue;
-            if (x >= ClientWidth())
+            if (x >= GridWidth())
                 break;
             TRect cell = Rect(x, y, x + ColWidths(col), y + FDefaultRowHeight);
             TGridDrawState st = 0;
@@ -347,6 +444,10 @@ void TCustomGrid::Paint()
             if ((st & gdFocused) != 0)
                 c.DrawFocusRect(cell);
         }
+    }
+    if (VertScrollBarVisible()) {
+        SyncVertBar();
+        FVertBar.Paint(c, Enabled());
     }
 }
 

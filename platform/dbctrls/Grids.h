@@ -3,11 +3,16 @@
 // current cell (Col, Row) that the arrow keys and clicks move, and scrolling that keeps
 // the current cell in view. Descendants draw the cells (DrawCell) and may refuse a cell
 // (SelectCell).
+//
+// A vertical scroll bar runs along the right edge while there are more rows than fit:
+// its arrows, track and thumb scroll the rows, and so does the mouse wheel
+// (WheelScrollLines rows a notch). Scrolling moves what is shown, not the current cell.
 #include <cstdint>
 #include <functional>
 #include <vector>
 
 #include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/ScrollBar.h"
 
 namespace korin {
 
@@ -64,6 +69,10 @@ public:
     TRect CellRect(int ACol, int ARow) const;
     // The cell under a client point; (-1, -1) outside every cell.
     TGridCoord MouseCoord(int X, int Y) const;
+    // The vertical scroll bar, as it stands after the last paint or scroll; whether it
+    // shows now.
+    const TScrollBarPart& VertScrollBar() const;
+    bool VertScrollBarVisible() const;
 
     TSelectCellEvent OnSelectCell;
     TDrawCellEvent OnDrawCell;
@@ -73,6 +82,9 @@ protected:
     void Paint() override;
     void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
     LRESULT DialogCode() const override { return DLGC_WANTARROWS; }
     bool FocusOnClick() const override { return true; }
     void Resize() override;
@@ -90,6 +102,16 @@ protected:
     int RowsThatFit() const;
     // Rows from TopRow on; the fixed rows are always shown.
     int RowTop(int ARow) const;
+    // The width the cells have: the client width less the scroll bar's.
+    int GridWidth() const;
+    // The vertical scroll range: positions Min..Max, Page of them shown, the first shown
+    // at Pos. The grid's own: the scrollable rows, TopRow first.
+    virtual void GetVertScrollInfo(int& Min, int& Max, int& Page, int& Pos) const;
+    // The user scrolled with the bar (Code, to Pos) or turned the wheel (scLineUp or
+    // scLineDown, Lines times).
+    virtual void VertScroll(TScrollCode Code, int Pos, int Lines);
+    // Whether the pointer holds the scroll bar (a drag or a held arrow).
+    bool ScrollBarPressed() const { return FVertBar.Pressed(); }
 
 private:
     void ClampCurrent();
@@ -108,6 +130,9 @@ private:
     int FRow = 1;
     int FTopRow = 1;
     int FLeftCol = 1;
+    // Brought up to date from GetVertScrollInfo before it is painted or used.
+    mutable TScrollBarPart FVertBar;
+    void SyncVertBar() const;
 };
 
 // A grid of strings.

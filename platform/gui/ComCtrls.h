@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/ScrollBar.h"
 #include "korin/platform/gui/Keyboard.h"
 
 namespace korin {
@@ -21,7 +22,8 @@ class TComboListWindow;
 // A single-selection list of strings. ItemIndex is -1 when nothing is selected. A click
 // selects the item under the pointer and fires OnClick on release; Up, Down, Home, End,
 // PgUp and PgDn move the selection and fire OnClick when it changes; a double click fires
-// OnDblClick.
+// OnDblClick. With more items than fit, a scroll bar runs along the right edge; it and
+// the mouse wheel scroll the items without changing the selection.
 class TListBox : public TWinControl {
 public:
     explicit TListBox(TComponent* AOwner);
@@ -46,6 +48,10 @@ public:
     // The item at a client point, or -1.
     int ItemAtPos(TPoint Pos, bool Existing = true) const;
     TRect ItemRect(int Index) const;
+    // The scroll bar as it stands (brought up to date when painted or pressed); whether
+    // it shows.
+    const TScrollBarPart& ScrollBar() const { return FBar; }
+    bool ScrollBarVisible() const { return Count() > VisibleRows(); }
 
 protected:
     void Paint() override;
@@ -55,15 +61,20 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     LRESULT DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
     bool FocusOnClick() const override { return true; }
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
 
 private:
     int VisibleRows() const;
     void MakeVisible(int Index);
     void SelectFromUser(int Index);
+    // The right end of the items: the scroll bar's left edge when it shows.
+    int ItemsRight() const;
+    void SyncBar();
     std::vector<std::string> FItems;
     int FItemIndex = -1;
     int FItemHeight = 16;
     int FTopIndex = 0;
+    TScrollBarPart FBar;
 };
 
 // ---------------------------------------------------------------- TComboBox

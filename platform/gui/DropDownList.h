@@ -2,6 +2,7 @@
 // The list a drop-down control (a combo box, a lookup combo box) shows below itself.
 #include "korin/platform/gui/Canvas.h"
 #include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/ScrollBar.h"
 
 namespace korin {
 
@@ -12,6 +13,8 @@ namespace korin {
 // - a release over a row picks that row, unless it is the release of the press that
 //   dropped the list down (the pointer must have been pressed in, or dragged into, the
 //   list first).
+// With more rows than fit, a scroll bar runs along the right edge: its arrows, track and
+// thumb scroll the rows, as does the mouse wheel, and a press on it picks nothing.
 // Subclasses say how many rows there are, how high they are, how a row looks and what
 // picking and dismissing do.
 class TDropDownList : public TCustomControl {
@@ -29,6 +32,12 @@ public:
     int ItemAt(int Y) const;
     // Makes Index the hot row and scrolls it into view.
     void Track(int Index);
+    // Scrolls so that Index is the first row shown (kept within the rows).
+    void SetTopIndex(int Index);
+    // The scroll bar as it stands (brought up to date when painted or pressed); whether
+    // it shows.
+    const TScrollBarPart& ScrollBar() const { return FBar; }
+    bool ScrollBarVisible() const { return ItemCount() > Rows(); }
     // Set by the owner just before it releases the capture and frees the list: the loss
     // of the capture then dismisses nothing.
     bool Closing = false;
@@ -49,8 +58,12 @@ protected:
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void WndProc(TMessage& m) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
 
 private:
+    int RowsRight() const;
+    void SyncBar();
+    TScrollBarPart FBar;
     TControl* FSource;
     int FHotIndex = -1;
     int FTopIndex = 0;

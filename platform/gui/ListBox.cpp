@@ -27,6 +27,35 @@ TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner)
     SetTabStop(true);
     SetControlStyle(ControlStyle() & ~csCaptureMouse);
     SetBounds(0, 0, 121, 97);
+    FBar.OnScroll = [this](TScrollCode, int& Pos) {
+        SetTopIndex(Pos);
+        Pos = FTopIndex;
+    };
+    FBar.OnInvalidate = [this] { Invalidate(); };
+}
+
+int TListBox::ItemsRight() const { return Width() - 2 - (ScrollBarVisible() ? ScrollBarSize : 0); }
+
+void TListBox::SyncBar()
+{
+    FBar.Kind = sbVertical;
+    FBar.Bounds = ScrollBarVisible() ? Rect(Width() - 2 - ScrollBarSize, 2, Width() - 2, Height() - 2) : TRect();
+    FBar.Min = 0;
+    FBar.Max = std::max(0, Count() - 1);
+    FBar.PageSize = VisibleRows();
+    FBar.LargeChange = VisibleRows();
+    FBar.SetPosition(FTopIndex);
+}
+
+bool TListBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
+{
+    if (TWinControl::DoMouseWheel(Shift, WheelDelta, MousePos))
+        return true;
+    int notches = WheelNotches(WheelDelta);
+    int last = std::max(0, Count() - VisibleRows());
+    SetTopIndex(std::clamp(FTopIndex - notches * WheelScrollLines, 0, last));
+    SyncBar();
+    return true;
 }
 
 void TListBox::SetItems(const std::vector<std::string>& Value)
@@ -97,12 +126,12 @@ void TListBox::MakeVisible(int Index)
 TRect TListBox::ItemRect(int Index) const
 {
     int y = 2 + (Index - FTopIndex) * FItemHeight;
-    return Rect(2, y, Width() - 2, y + FItemHeight);
+    return Rect(2, y, ItemsRight(), y + FItemHeight);
 }
 
 int TListBox::ItemAtPos(TPoint Pos, bool Existing) const
 {
-    if (Pos.x < 2 || Pos.x >= Width() - 2 || Pos.y < 2 || Pos.y >= Height() - 2)
+    if (Pos.x < 2 || Pos.x >= ItemsRight() || Pos.y < 2 || Pos.y >= Height() - 2)
         return -1;
     int i = FTopIndex + (Pos.y - 2) / FItemHeight;
     if (i >= Count())
@@ -140,6 +169,10 @@ void TListBox::Paint()
         if (selected && Focused())
             c.DrawFocusRect(r);
     }
+    if (ScrollBarVisible()) {
+        SyncBar();
+        FBar.Paint(c, Enabled());
+    }
 }
 
 void TListBox::KeyDown(std::uint16_t& Key, TShiftState Shift)
@@ -152,6 +185,13 @@ void TListBox::KeyDown(std::uint16_t& Key, TShiftState Shift)
 
 void TListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    if (Button == mbLeft && ScrollBarVisible() && X >= ItemsRight() && X < Width() - 2) {
+        SyncBar();
+        SetMouseCapture(true);
+        FBar.MouseDown(Point(X, Y));
+        TWinControl::MouseDown(Button, Shift, X, Y);
+        return;
+    }
     if (Button == mbLeft) {
         int i = ItemAtPos(Point(X, Y));
         if (i >= 0)
@@ -163,6 +203,11 @@ void TListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 
 void TListBox::MouseMove(TShiftState Shift, int X, int Y)
 {
+    if (FBar.Pressed()) {
+        FBar.MouseMove(Point(X, Y));
+        TWinControl::MouseMove(Shift, X, Y);
+        return;
+    }
     // Dragging with the button held moves the selection along.
     if (MouseCapture() && (Shift & ssLeft)) {
         int i = ItemAtPos(Point(X, std::clamp(Y, 2, std::max(2, Height() - 3))));
@@ -174,8 +219,11 @@ void TListBox::MouseMove(TShiftState Shift, int X, int Y)
 
 void TListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
-    if (Button == mbLeft)
+    if (Button == mbLeft) {
+        if (FBar.Pressed())
+            FBar.MouseUp(Point(X, Y));
         SetMouseCapture(false);
+    }
     TWinControl::MouseUp(Button, Shift, X, Y);
 }
 

@@ -54,6 +54,34 @@ TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner)
     SetColor(clWindow);
     SetTabStop(true);
     FEditor.SetLineBreak("\r\n");
+    FBar.OnScroll = [this](TScrollCode, int& Pos) {
+        FEditor.SetTopRow(Pos);
+        Pos = FEditor.TopRow();
+    };
+    FBar.OnInvalidate = [this] { Invalidate(); };
+}
+
+void TMemo::SyncBar()
+{
+    FBarShown = false;
+    FBarShown = FEditor.RowCount() > FEditor.VisibleRowCount();
+    FBar.Kind = sbVertical;
+    FBar.Bounds = FBarShown ? Rect(Width() - 2 - ScrollBarSize, 2, Width() - 2, Height() - 2) : TRect();
+    FBar.Min = 0;
+    FBar.Max = std::max(0, FEditor.RowCount() - 1);
+    FBar.PageSize = FEditor.VisibleRowCount();
+    FBar.LargeChange = FEditor.VisibleRowCount();
+    FBar.SetPosition(FEditor.TopRow());
+}
+
+bool TMemo::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
+{
+    if (TWinControl::DoMouseWheel(Shift, WheelDelta, MousePos))
+        return true;
+    SyncBar();
+    FEditor.SetTopRow(FEditor.TopRow() - WheelNotches(WheelDelta) * WheelScrollLines);
+    SyncBar();
+    return true;
 }
 
 std::vector<std::string> TMemo::Lines() const
@@ -126,11 +154,20 @@ TRect TMemo::TextEditArea() const
 {
     TRect r = ClientRect();
     InflateRect(r, -3, -3);  // the 2-pixel sunken frame and a pixel of margin
+    if (FBarShown)
+        r.Right = std::max(r.Left, r.Right - ScrollBarSize);
     return r;
 }
 
 void TMemo::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    SyncBar();
+    if (Button == mbLeft && FBarShown && X >= FBar.Bounds.Left && X < FBar.Bounds.Right) {
+        SetMouseCapture(true);
+        FBar.MouseDown(Point(X, Y));
+        TWinControl::MouseDown(Button, Shift, X, Y);
+        return;
+    }
     if (Button == mbLeft)
         FEditor.MouseDown(X, Y, Shift);
     TWinControl::MouseDown(Button, Shift, X, Y);
@@ -138,12 +175,23 @@ void TMemo::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 
 void TMemo::MouseMove(TShiftState Shift, int X, int Y)
 {
+    if (FBar.Pressed()) {
+        FBar.MouseMove(Point(X, Y));
+        TWinControl::MouseMove(Shift, X, Y);
+        return;
+    }
     FEditor.MouseMove(X, Y);
     TWinControl::MouseMove(Shift, X, Y);
 }
 
 void TMemo::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    if (Button == mbLeft && FBar.Pressed()) {
+        FBar.MouseUp(Point(X, Y));
+        SetMouseCapture(false);
+        TWinControl::MouseUp(Button, Shift, X, Y);
+        return;
+    }
     if (Button == mbLeft)
         FEditor.MouseUp();
     TWinControl::MouseUp(Button, Shift, X, Y);
@@ -156,7 +204,10 @@ void TMemo::Paint()
     DrawEdge(c, r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
     c.Brush().SetColor(Color());
     c.FillRect(r);
+    SyncBar();
     FEditor.Paint(c, Focused(), Enabled() ? Font().Color() : clGrayText);
+    if (FBarShown)
+        FBar.Paint(c, Enabled());
 }
 
 }  // namespace korin

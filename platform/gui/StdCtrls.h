@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/ScrollBar.h"
 #include "korin/platform/gui/TextEditor.h"
 #include "korin/platform/gui/Forms.h"
 
@@ -244,6 +245,13 @@ public:
     void SetSelLength(int v) { FEditor.SetSelLength(v); }
     std::string SelText() const { return FEditor.SelText(); }
     void SelectAll() { FEditor.SelectAll(); }
+    // The first row shown; scrolling leaves the caret where it is.
+    int TopRow() const { return FEditor.TopRow(); }
+    void SetTopRow(int Row) { FEditor.SetTopRow(Row); }
+    // The vertical scroll bar, shown while the text has more rows than fit (brought up to
+    // date when painted or pressed).
+    const TScrollBarPart& ScrollBar() const { return FBar; }
+    bool ScrollBarVisible() const { return FBarShown; }
 
     TNotifyEvent OnChange;
 
@@ -259,9 +267,13 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     LRESULT DialogCode() const override { return DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTALLKEYS; }
     bool FocusOnClick() const override { return true; }
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
     virtual void Change();
 
 private:
+    // Decides whether the bar shows (the text laid out in the full width has more rows
+    // than fit) and brings it up to date.
+    void SyncBar();
     bool TextEditBegin() override { return true; }
     void TextEdited() override;
     TRect TextEditArea() const override;
@@ -272,6 +284,8 @@ private:
     TTextEditor FEditor{*this, true};
     bool FModified = false;
     bool FInternalChange = false;
+    TScrollBarPart FBar;
+    bool FBarShown = false;
 };
 
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };

@@ -480,6 +480,17 @@ void TTextEditor::ScrollToCaret()
     FScrollX = std::max(0, FScrollX);
 }
 
+void TTextEditor::SetTopRow(int Row)
+{
+    if (!FMultiLine)
+        return;
+    Row = std::clamp(Row, 0, std::max(0, RowCount() - VisibleRows()));
+    if (Row == FTopRow)
+        return;
+    FTopRow = Row;
+    FHost.TextEditInvalidate();
+}
+
 void TTextEditor::ResetScroll()
 {
     FScrollX = 0;

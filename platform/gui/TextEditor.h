@@ -104,6 +104,12 @@ public:
     void ResetScroll();
     int ScrollX() const { return FScrollX; }
     int TopRow() const { return FTopRow; }
+    // The rows of the text as laid out in the area now, and how many fit.
+    int RowCount() const { return static_cast<int>(Layout().size()); }
+    int VisibleRowCount() const { return VisibleRows(); }
+    // Scrolls the rows so that Row is the first shown (no further than the last row
+    // filling the area); the caret stays where it is.
+    void SetTopRow(int Row);
 
 private:
     // One row on screen: code points [Start, End) of the text.
