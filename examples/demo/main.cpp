@@ -320,6 +320,10 @@ int main(int argc, char** argv)
         form->SetMinClientSize(nav->Left() + nav->Width() + 8, form->ClientHeight());
         // The amount is the sum of the order's lines: shown, never typed.
         Find<TTable>(form.get(), "Orders")->FieldByName("Amount")->SetReadOnly(true);
+        // Money shows with two decimals and its thousands separated.
+        for (auto [table, field] : {std::pair{"Customers", "CreditLimit"}, {"Orders", "Amount"}, {"Items", "Price"}})
+            if (auto* money = dynamic_cast<TNumericField*>(Find<TTable>(form.get(), table)->FindField(field)))
+                money->SetDisplayFormat("#,##0.00");
         // The navigator needs no data source: it follows the focused control.
         Application->SetMainForm(form.get());
         form->Show();

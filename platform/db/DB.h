@@ -198,12 +198,15 @@ public:
     void SetAsDateTime(TDateTime V) { SetValue(Variant::FromDateTime(V)); }
 
     // The edit text (same as AsString; dates as "YYYY-MM-DD", times as "HH:MM:SS",
-    // booleans as "True"/"False") and the display text.
+    // booleans as "True"/"False") and the display text (the edit text, or for a numeric
+    // field with a DisplayFormat the value in that format).
     std::string Text() const { return AsString(); }
     void SetText(const std::string& V) { SetAsString(V); }
-    std::string DisplayText() const { return AsString(); }
+    std::string DisplayText() const { return DisplayTextOf(Value()); }
     // The text this field shows for a value of its type (as AsString does).
     std::string TextOf(const Variant& V) const;
+    // The display text of a value (empty for Null).
+    virtual std::string DisplayTextOf(const Variant& V) const { return TextOf(V); }
 
     // The value converted to this field's type (what SetValue would store); raises
     // EDatabaseError when it does not fit. Null and Unassigned give Null.
@@ -233,9 +236,18 @@ class TWideStringField : public TStringField {
 public:
     using TStringField::TStringField;
 };
+// A number field. Its DisplayFormat (FormatFloat's format: "0.00", "#,##0.00") shapes the
+// text controls show while not editing it; editing shows and takes the plain number.
 class TNumericField : public TField {
 public:
     using TField::TField;
+    const std::string& DisplayFormat() const { return FDisplayFormat; }
+    // Controls showing the field show it anew.
+    void SetDisplayFormat(const std::string& Value);
+    std::string DisplayTextOf(const Variant& V) const override;
+
+private:
+    std::string FDisplayFormat;
 };
 class TIntegerField : public TNumericField {
 public:

@@ -1,4 +1,5 @@
 #include "korin/platform/db/DB.h"
+#include "korin/platform/core/NumberFormat.h"
 
 #include <cmath>
 
@@ -230,6 +231,28 @@ std::string TField::TextOf(const Variant& v) const
 }
 
 void TField::SetAsString(const std::string& V) { SetValue(Variant(V)); }
+
+void TNumericField::SetDisplayFormat(const std::string& Value)
+{
+    if (Value == FDisplayFormat)
+        return;
+    FDisplayFormat = Value;
+    if (DataSet() && DataSet()->Active())
+        DataSet()->DataEvent(deDataSetChange, 0);
+}
+
+std::string TNumericField::DisplayTextOf(const Variant& V) const
+{
+    if (FDisplayFormat.empty() || V.IsNullOrEmpty())
+        return TextOf(V);
+    double d = 0;
+    try {
+        d = V.AsFloat();
+    } catch (const Exception&) {
+        return TextOf(V);  // a stored value that is no number shows as it is
+    }
+    return FormatFloat(FDisplayFormat, d);
+}
 
 std::int64_t TField::AsInteger() const
 {

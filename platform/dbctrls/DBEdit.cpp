@@ -60,7 +60,9 @@ void TDBEditControl::TextChanged()
 
 void TDBEditControl::DataChange(TObject*)
 {
-    ShowText(Field() ? Field()->Text() : std::string());
+    // The field's display text (a number in its display format) until the control has
+    // the focus; then the text to edit.
+    ShowText(!Field() ? std::string() : Focused() ? Field()->Text() : Field()->DisplayText());
 }
 
 void TDBEditControl::EditingChange(TObject*)
@@ -179,6 +181,8 @@ void TDBEditControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
 
 void TDBEditControl::DoEnter()
 {
+    if (Field() && !FDataLink.IsModified())
+        ShowText(Field()->Text());
     FEditor.ScrollToCaret();
     TDBFieldControl<TCustomControl>::DoEnter();
 }
@@ -188,6 +192,9 @@ void TDBEditControl::DoExit()
     // Leaving the control hands the typed text to the field; a refused value raises and
     // stays in the control.
     FDataLink.UpdateRecord();
+    if (Field() && !FDataLink.IsModified() && Field()->DisplayText() != Field()->Text()) {
+        ShowText(Field()->DisplayText());
+    }
     FEditor.ResetScroll();
     TDBFieldControl<TCustomControl>::DoExit();
 }

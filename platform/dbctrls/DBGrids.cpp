@@ -636,7 +636,7 @@ std::string TCustomDBGrid::CellText(int DataRow, int ColumnIndex)
     if (d == current && DataRow >= 0 && DataRow < RowCount() - TitleOffset()) {
         if (FEditorMode && ColumnIndex == FSelectedIndex)
             return FEditText;
-        return f->Text();
+        return f->DisplayText();
     }
     int rec = RowRecord(DataRow);
     if (rec < 0)

@@ -130,7 +130,7 @@ std::string FieldValueText(const TField* Field, const Variant& Value)
 {
     if (!Field)
         return Value.IsArray() ? std::string() : VarToStr(Value);
-    return Field->TextOf(Value);
+    return Field->DisplayTextOf(Value);
 }
 
 }  // namespace korin
