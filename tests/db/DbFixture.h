@@ -93,6 +93,8 @@ protected:
 
     void SetUp() override
     {
+        // A locked file is waited for without sleeping: the pauses pass at once.
+        SetBusyWaitProc([](int) {});
         Raw = new TRawDb(Path);
         Raw->Exec(R"(
             BEGIN;
@@ -121,7 +123,11 @@ protected:
             COMMIT;
         )");
     }
-    void TearDown() override { delete Raw; }
+    void TearDown() override
+    {
+        delete Raw;
+        SetBusyWaitProc(nullptr);
+    }
 
     // A table on the sample file, opened.
     TTable* OpenTable(TComponent* owner, const std::string& name)
