@@ -90,7 +90,8 @@ static void BM_Repaint21Rectangles_Baseline(benchmark::State& state)
 BENCHMARK(BM_Repaint21Rectangles_Baseline);
 
 // A form 640 x 60 with a bar of a clock and a sweep panel, left alone for 10 s of wall
-// clock in the SDL2 backend; reports the process's CPU time per wall second.
+// clock in the SDL2 backend after a second of start-up; reports the process's CPU time
+// per wall second.
 static void BM_IdleClockAndSweep_SDL2(benchmark::State& state)
 {
 #ifdef KORIN_HAVE_SDL2
@@ -117,6 +118,11 @@ static void BM_IdleClockAndSweep_SDL2(benchmark::State& state)
         sweep->SetStyle(psIndeterminate);
         sweep->SetEnabled(true);
         form->Show();
+        // The first second (fonts loaded, the window's first whole render) is start-up,
+        // not idling: it is left out of the measurement.
+        auto warm = std::chrono::steady_clock::now();
+        while (std::chrono::duration<double>(std::chrono::steady_clock::now() - warm).count() < 1.0)
+            Application->HandleMessage();
         auto start = std::chrono::steady_clock::now();
         double cpu0 = CpuSeconds();
         double wall = 0;

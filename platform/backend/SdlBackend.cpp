@@ -401,6 +401,9 @@ TSdlBackend::TSdlBackend() : FImpl(std::make_unique<TImpl>())
         throw Exception(std::string("Cannot start the window system: ") + SDL_GetError());
     // Closing a window asks its form to close; the application decides when to quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // The pixels are made in memory; copying them straight to the window costs less
+    // than handing them to a 3D renderer (a software one, often) on every change.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_StartTextInput();
     if (const char* driver = SDL_GetCurrentVideoDriver())
         FImpl->NoInputSource = std::string(driver) == "offscreen" || std::string(driver) == "dummy";
