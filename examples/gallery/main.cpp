@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "korin/platform/backend/SdlBackend.h"
 #include "korin/platform/gui/Buttons.h"
 #include "korin/platform/gui/ComCtrls.h"
 #include "korin/platform/gui/ExtCtrls.h"
@@ -25,6 +26,7 @@ static T* Place(TWinControl* parent, int l, int t, int w, int h)
 
 int main(int argc, char** argv)
 {
+    Application->SetBackend(CreateBestBackend());
     std::string out = argc > 1 ? argv[1] : "controls.png";
     TOwned<TForm> form(new TForm(nullptr));
     form->SetCaption("Standard controls");
@@ -98,7 +100,7 @@ int main(int argc, char** argv)
 
     form->Show();
     e->SetFocus();
-    SaveWindowToPNG(form.get(), out);
+    SaveShownWindowToPNG(form.get(), out);  // from the SDL2 window with SDL_VIDEODRIVER=offscreen
     std::printf("%s\n", out.c_str());
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "korin/platform/backend/SdlBackend.h"
 #include "korin/platform/core/DateUtils.h"
 #include "korin/platform/gui/Forms.h"
 #include "korin/platform/gui/ImageList.h"
@@ -46,6 +47,7 @@ TKStatusBar* AddBar(TForm* Form, int Top, const char* Caption, std::initializer_
 
 int main(int argc, char** argv)
 {
+    Application->SetBackend(CreateBestBackend());
     std::string out = argc > 1 ? argv[1] : "statusbar.png";
     SetNowFunction([] { return EncodeDate(2026, 12, 6) + EncodeTime(14, 25, 0, 0); });
     SetKeyToggled(VK_CAPITAL, true);  // Caps Lock on, Num and Scroll Lock off
@@ -107,7 +109,8 @@ int main(int argc, char** argv)
                              b4->Panels()->GetItem(4)})
         p->SetProgressColor(RGB(140, 185, 235));
 
-    SaveWindowToPNG(form.get(), out);
+    form->Show();
+    SaveShownWindowToPNG(form.get(), out);  // from the SDL2 window with SDL_VIDEODRIVER=offscreen
     std::printf("%s\n", out.c_str());
     return 0;
 }
