@@ -97,14 +97,10 @@ void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>&
     const_cast<TDBDataSet*>(this)->BindParams(st);
     int n = std::min(st.ColumnCount(), static_cast<int>(FTypes.size()));
     Rows.Width = FTypes.size();
-    size_t bytes = 0;
     while (st.Step()) {
-        for (size_t i = 0; i < Rows.Width; ++i) {
-            bool has = static_cast<int>(i) < n;
-            Rows.Cells.push_back(has ? st.ColumnAs(static_cast<int>(i), FTypes[i]) : Variant::Null());
-            bytes += sizeof(Variant) + (has ? static_cast<size_t>(sqlite3_column_bytes(st.Handle(), static_cast<int>(i))) : 0);
-        }
-        if (bytes > kMaxCachedBytes)
+        for (size_t i = 0; i < Rows.Width; ++i)
+            Rows.Append(static_cast<int>(i) < n ? st.ColumnAs(static_cast<int>(i), FTypes[i]) : Variant::Null());
+        if (Rows.Bytes() > kMaxCachedBytes)
             throw EDatabaseError("The result is too large to be held in memory");
         if (Rows.size() % kProgressRows == 0)
             TBDECallback::ReportProgress(-1, "Records read: " + std::to_string(Rows.size()));
@@ -222,7 +218,7 @@ void TDBDataSet::InternalOpen()
                     continue;
                 TFieldType t = ftString;
                 for (size_t r = 0; r < FRows.size(); ++r) {
-                    const Variant& v = FRows.Cells[r * FRows.Width + c];
+                    const Variant v = FRows.Get(r, c);
                     if (v.IsNull())
                         continue;
                     t = v.Type() == varInt64 ? ftInteger : v.Type() == varDouble ? ftFloat : ftString;
@@ -254,8 +250,7 @@ void TDBDataSet::InternalClose()
     FKeys.shrink_to_fit();
     FPosDense = {};
     FPosPairs = {};
-    FRows.Cells.clear();
-    FRows.Cells.shrink_to_fit();
+    FRows.Release();
     FPage.clear();
     FFetch.clear();
     if (FDatabase) {
@@ -369,7 +364,7 @@ int TDBDataSet::ScanField(int Start, const TField* Field, const std::function<bo
         values.assign(static_cast<size_t>(end - first), Variant::Null());
         if (!FKeyset) {
             for (int i = first; i < end; ++i)
-                values[static_cast<size_t>(i - first)] = FRows.Cells[static_cast<size_t>(i) * FRows.Width + col];
+                values[static_cast<size_t>(i - first)] = FRows.Get(static_cast<size_t>(i), col);
         } else {
             // Records already read come from the page cache (as the cursor shows them);
             // the others give only this field, read with one statement.
@@ -436,8 +431,7 @@ void TDBDataSet::InternalFetch(int Index, std::vector<Variant>& Values)
     if (Index < 0 || Index >= InternalRecordCount())
         return;
     if (!FKeyset) {
-        auto first = FRows.Cells.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(Index) * FRows.Width);
-        Values.assign(first, first + static_cast<std::ptrdiff_t>(FRows.Width));
+        FRows.GetRow(static_cast<size_t>(Index), Values);
         return;
     }
     std::int64_t id = FKeys[static_cast<size_t>(Index)];

@@ -40,12 +40,35 @@ class TSQLiteStatement;
 class TDatabase;
 class TDBDataSet;
 
-// The values of a fully read result, row after row.
-struct TRowStore {
-    std::vector<Variant> Cells;
+// The values of a fully read result, row after row, packed: one cell of 12 bytes a value
+// (its type, and the number itself or where its bytes lie), the bytes of every text and
+// blob one after another in one buffer. Values come back as the Variants that went in.
+class TRowStore {
+public:
     size_t Width = 0;
-    size_t size() const { return Width ? Cells.size() / Width : 0; }
-    void clear() { Cells.clear(); }
+    size_t size() const { return Width ? FCells.size() / Width : 0; }
+    void clear()
+    {
+        FCells.clear();
+        FText.clear();
+    }
+    // Frees the memory as well.
+    void Release();
+    // Adds the next value (rows are filled left to right, top to bottom).
+    void Append(const Variant& Value);
+    Variant Get(size_t Row, size_t Column) const;
+    void GetRow(size_t Row, std::vector<Variant>& Values) const;
+    // The memory the values take.
+    size_t Bytes() const { return FCells.size() * sizeof(TCell) + FText.size(); }
+
+private:
+    struct TCell {
+        std::uint32_t Payload[2];    // the number, or the offset of the bytes in FText
+        std::uint32_t LengthType;    // byte count << 3 | TVarType
+    };
+    static constexpr size_t kMaxLength = (size_t{1} << 29) - 1;
+    std::vector<TCell> FCells;
+    std::string FText;
 };
 
 // ---------------------------------------------------------------------------------------
