@@ -1,6 +1,7 @@
 #include "korin/query/Qparser.h"
 
 #include <climits>
+#include <vector>
 
 #include "korin/platform/core/Exception.h"
 
@@ -23,9 +24,14 @@ bool SameText(const std::string& A, const char* B) {
     return B[i] == '\0';
 }
 
+// Spaces, tabs and line breaks all separate terms: a statement written on several lines
+// or indented with tabs reads the same as on one line.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
 bool IsSeparator(char c) {
     switch (c) {
-    case ' ': case '(': case ')': case '*': case '+': case ',': case '-': case '<': case '=': case '>':
+    case ' ': case '\t': case '\n': case '\r':
+    case '(': case ')': case '*': case '+': case ',': case '-': case '<': case '=': case '>':
         return true;
     default:
         return false;
@@ -44,6 +50,51 @@ struct TScanDepthGuard {
     TScanDepthGuard& operator=(const TScanDepthGuard&) = delete;
 };
 
+bool IsWordChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+// A word of the statement's top level: outside parentheses and quoted texts or names.
+struct TTopWord {
+    int Pos;
+    std::string Upper;
+};
+
+std::vector<TTopWord> TopLevelWords(const std::string& Text) {
+    std::vector<TTopWord> words;
+    const int n = static_cast<int>(Text.size());
+    int depth = 0;
+    int i = 0;
+    while (i < n) {
+        const char c = Text[i];
+        if (c == '\'' || c == '"' || c == '`' || c == '[') {
+            const char close = c == '[' ? ']' : c;
+            ++i;
+            while (i < n && Text[i] != close) ++i;
+            ++i;
+            continue;
+        }
+        if (c == '(') ++depth;
+        else if (c == ')') --depth;
+        if (IsWordChar(c)) {
+            const int start = i;
+            std::string w;
+            while (i < n && IsWordChar(Text[i])) {
+                const char d = Text[i];
+                w += (d >= 'a' && d <= 'z') ? static_cast<char>(d - 'a' + 'A') : d;
+                ++i;
+            }
+            if (depth == 0) words.push_back({start, std::move(w)});
+            continue;
+        }
+        ++i;
+    }
+    return words;
+}
+
+bool IsLimitWord(const std::string& Upper) { return Upper == "LIMIT" || Upper == "OFFSET" || Upper == "FETCH"; }
+
 }  // namespace
 
 TQParser::TQParser(const std::string& Statement) : FText(Statement) {
@@ -56,7 +107,7 @@ std::string TQParser::GetTerm() {
     bool inQuotes = false;
     const int len = static_cast<int>(FText.size());
 
-    while (FPosition < len && FText[FPosition] == ' ') ++FPosition;
+    while (FPosition < len && IsBlank(FText[FPosition])) ++FPosition;
     if (FPosition >= len) {
         FEndOfText = true;
         return std::string();
@@ -136,6 +187,7 @@ void TQParser::ScanQuery() {
 void TQParser::Scan_SELECT() {
     TScanDepthGuard depth(FScanDepth);
     TStatementState state{ckSELECT};
+    bool limited = false;  // a top-level LIMIT, OFFSET or FETCH was met
 
     do {
         FTermStart = FPosition;
@@ -194,7 +246,16 @@ void TQParser::Scan_SELECT() {
             if (!state.Contains(ckGROUPBY) && !state.Contains(ckORDERBY)) FWhereEnd = FTermStart;
             break;
         case ckUNION:
+            break;
         case ckOther:
+            // LIMIT, OFFSET and FETCH end the WHERE clause when no GROUP BY, HAVING or
+            // ORDER BY did, so that a condition goes before them.
+            if (top && FParenDepth == 0 && !limited && (SameText(term, "limit") || SameText(term, "offset") ||
+                                                        SameText(term, "fetch"))) {
+                limited = true;
+                if (!state.Contains(ckGROUPBY) && !state.Contains(ckORDERBY) && !state.Contains(ckHAVING))
+                    FWhereEnd = FTermStart;
+            }
             break;
         }
     } while (!FEndOfText);
@@ -261,15 +322,36 @@ void TQParser::PlaceWHERECondition(const std::string& Cond, std::string& Result)
 
 void TQParser::PlaceOrderBYCondition(const std::string& Order, std::string& Result) {
     RequireSelect();
-    const int o = ReverseScan("ORDER BY");
-    const int w = ReverseScan("WHERE");
-    std::string out = FText;
+    // The last ORDER BY and WHERE of the statement's top level, in any case and as whole
+    // words (not inside a subquery, a quoted text or a longer word), and the first
+    // LIMIT, OFFSET or FETCH after them: the sort keys go before that one.
+    const std::vector<TTopWord> words = TopLevelWords(FText);
+    int o = -1, w = -1, limit = -1;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i].Upper == "ORDER" && i + 1 < words.size() && words[i + 1].Upper == "BY") o = words[i].Pos;
+        else if (words[i].Upper == "WHERE") w = words[i].Pos;
+    }
+    for (const TTopWord& word : words)
+        if (word.Pos > o && word.Pos > w && IsLimitWord(word.Upper)) {
+            limit = word.Pos;
+            break;
+        }
+    std::string out;
+    std::string tail;
+    if (limit < 0) {
+        out = FText;
+    } else {
+        out = FText.substr(0, limit);
+        while (!out.empty() && IsBlank(out.back())) out.pop_back();
+        tail = " " + FText.substr(limit);
+    }
     if (o == -1 || w > o) {
         out += " ORDER BY ";
     } else {
         out += ',';
     }
     out += Order;
+    out += tail;
     FText = out;
     Result = std::move(out);
 }

@@ -53,10 +53,10 @@ public:
     // ("ORDER BY" as written plus " BY"). Raises Exception "Missing BY reserved word!"
     // when ORDER or GROUP is not followed by BY.
     virtual std::string GetNextTerm();
-    // The next raw term. Spaces (code 32 only) separate terms; ( ) * + , - < = > end a
-    // term and are returned as a one-character term only when they start one; double
-    // quotes group a term and are dropped; every other byte (single quotes and line
-    // breaks included) is part of a term.
+    // The next raw term. Spaces, tabs and line breaks separate terms; ( ) * + , - < = >
+    // end a term and are returned as a one-character term only when they start one;
+    // double quotes group a term and are dropped; every other byte (single quotes
+    // included) is part of a term.
     virtual std::string GetTerm();
     // The clause keyword a term stands for (without regard to case); HAVING is ckOther.
     virtual TClauseKind IsATerm(const std::string& S) const;
@@ -73,13 +73,15 @@ public:
     virtual void ScanQuery();
     // Adds Cond to the WHERE clause: "(old condition) AND (Cond) " when the statement
     // has a top-level WHERE, else " WHERE (Cond)" at the end of the FROM clause (before
-    // GROUP BY / ORDER BY). Result is the new statement, which also becomes Text().
+    // GROUP BY / HAVING / ORDER BY / LIMIT / OFFSET / FETCH). Result is the new statement, which also becomes Text().
     // Raises Exception when the statement does not begin with SELECT, or when its scan
     // failed or found clause ends out of order (then Text() and Result stay as they were).
     virtual void PlaceWHERECondition(const std::string& Cond, std::string& Result);
-    // Appends Order to the last "ORDER BY" of the text (",Order"), or " ORDER BY Order"
-    // when there is none or a WHERE follows it. Result also becomes Text(). Raises
-    // Exception when the statement does not begin with SELECT.
+    // Adds Order to the last top-level ORDER BY of the text (",Order"), or " ORDER BY
+    // Order" when there is none or a WHERE follows it. ORDER BY and WHERE are found in
+    // any case, as whole words, outside subqueries and quoted texts. The keys go at the
+    // end of the statement, or before its top-level LIMIT, OFFSET or FETCH. Result also
+    // becomes Text(). Raises Exception when the statement does not begin with SELECT.
     virtual void PlaceOrderBYCondition(const std::string& Order, std::string& Result);
 
     // Scanner state, readable for callers and descendants.

@@ -72,8 +72,9 @@ TEST(QParserTerms, QuotesLineBreaksAndParentheses) {
     EXPECT_EQ(s.GetTerm(), "b");
     EXPECT_EQ(s.ParenDepth(), 1);
     EXPECT_EQ(s.Position(), 7);
-    // Line breaks and tabs are not separators.
-    EXPECT_EQ(RawTerms("SELECT\nA\tB"), (std::vector<std::string>{"SELECT\nA\tB"}));
+    // Line breaks and tabs separate terms like spaces; inside double quotes they stay.
+    EXPECT_EQ(RawTerms("SELECT\nA\tB\r\n  C"), (std::vector<std::string>{"SELECT", "A", "B", "C"}));
+    EXPECT_EQ(RawTerms("\"a\tb\"\nFROM"), (std::vector<std::string>{"a\tb", "FROM"}));
     // The last term is returned without the end flag; the next call sets it.
     TQParser e("  ab  ");
     EXPECT_EQ(e.GetTerm(), "ab");
@@ -221,9 +222,17 @@ TEST(QParserPlace, ConditionAndSortKeys) {
     // The sort keys extend an existing ORDER BY.
     EXPECT_EQ(Place("SELECT * FROM T WHERE A=1 ORDER BY B", "X>2", "C DESC").afterOrder,
               "SELECT * FROM T WHERE (A=1 ) AND (X>2) ORDER BY B,C DESC");
-    // A lower-case order by is not found: a second ORDER BY follows it.
-    Placed lower = Place("select * from t order by x", "", "y");
-    EXPECT_EQ(lower.afterOrder, "select * from t order by x ORDER BY y");
+    // ORDER BY is found in any case and spacing: the keys extend it.
+    EXPECT_EQ(Place("select * from t order by x", "", "y").afterOrder, "select * from t order by x,y");
+    EXPECT_EQ(Place("select * from t Order\n\tBy x", "a=1", "y").afterOrder,
+              "select * from t  WHERE (a=1)Order\n\tBy x,y");
+    // ... but only as whole words of the top level: not in a longer name, a quoted text
+    // or a subquery.
+    EXPECT_EQ(Place("SELECT reorder by1 FROM t", "", "y").afterOrder, "SELECT reorder by1 FROM t ORDER BY y");
+    EXPECT_EQ(Place("SELECT * FROM t WHERE n <> 'x ORDER BY z'", "", "y").afterOrder,
+              "SELECT * FROM t WHERE n <> 'x ORDER BY z' ORDER BY y");
+    EXPECT_EQ(Place("SELECT * FROM t WHERE a IN (SELECT b FROM u ORDER BY b LIMIT 3)", "", "y").afterOrder,
+              "SELECT * FROM t WHERE a IN (SELECT b FROM u ORDER BY b LIMIT 3) ORDER BY y");
     // An ORDER BY inside a derived table is followed by the new WHERE.
     EXPECT_EQ(Place("SELECT * FROM (SELECT * FROM T ORDER BY A) s", "s.B=1", "s.C").afterOrder,
               "SELECT * FROM (SELECT * FROM T ORDER BY A) s WHERE (s.B=1) ORDER BY s.C");
@@ -239,6 +248,21 @@ TEST(QParserPlace, NewWhereClauseKeepsTheWholeFromClause) {
     // A top-level UNION loses nothing; the new clause belongs to its last SELECT.
     EXPECT_EQ(Place("SELECT A FROM T UNION SELECT A FROM U", "A>1", "").afterWhere,
               "SELECT A FROM T UNION SELECT A FROM U WHERE (A>1)");
+}
+
+TEST(QParserPlace, LimitOffsetAndFetchStayLast) {
+    // The condition and the sort keys go before a top-level LIMIT, never into it.
+    EXPECT_EQ(Place("SELECT * FROM t LIMIT 10", "a>1", "id").afterOrder,
+              "SELECT * FROM t  WHERE (a>1) ORDER BY id LIMIT 10");
+    EXPECT_EQ(Place("SELECT * FROM t WHERE b=2 ORDER BY c limit 10 offset 5", "a>1", "id").afterOrder,
+              "SELECT * FROM t WHERE (b=2 ) AND (a>1) ORDER BY c,id limit 10 offset 5");
+    EXPECT_EQ(Place("SELECT * FROM t ORDER BY c LIMIT 10,1", "", "id").afterOrder,
+              "SELECT * FROM t ORDER BY c,id LIMIT 10,1");
+    EXPECT_EQ(Place("SELECT * FROM t\nWHERE b=2\nOFFSET 2 ROWS FETCH NEXT 3 ROWS ONLY", "a>1", "").afterWhere,
+              "SELECT * FROM t\nWHERE (b=2\n) AND (a>1) OFFSET 2 ROWS FETCH NEXT 3 ROWS ONLY");
+    // A LIMIT inside a subquery is not the statement's.
+    EXPECT_EQ(Place("SELECT * FROM (SELECT * FROM t LIMIT 5) s", "a>1", "").afterWhere,
+              "SELECT * FROM (SELECT * FROM t LIMIT 5) s WHERE (a>1)");
 }
 
 TEST(QParserPlace, TextGrowsAsNeeded) {
