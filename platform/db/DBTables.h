@@ -600,7 +600,11 @@ public:
     bool RequestLive() const { return FRequestLive; }
     void SetRequestLive(bool Value);
 
-    void Prepare() { FPrepared = true; }
+    // Compiles the statement as opening the query would (one statement that only reads
+    // and returns rows, under the read-only guard) without running it; raises
+    // EDatabaseError with the engine's message when it does not compile. Statements for
+    // ExecSQL need no preparing.
+    void Prepare();
     void UnPrepare() { FPrepared = false; }
     bool Prepared() const { return FPrepared; }
     // Runs a statement that returns no rows (INSERT, UPDATE, DELETE, DDL).

@@ -38,6 +38,7 @@ void TQuery::SQLChanged()
 {
     if (Active())
         Close();
+    FPrepared = false;
     // Remember the values given so far, then build the new list from them.
     for (int i = 0; i < FParams.Count(); ++i) {
         TParam* cur = FParams.Items(i);
@@ -141,20 +142,45 @@ void TQuery::MasterChanged()
     EnableControls();
 }
 
+// Compiles a statement the way opening a query does, under the read-only guard, and
+// raises when it is not one statement that only reads and returns rows. Nothing runs.
+static void CheckOpenable(sqlite3* Db, const std::string& SQL)
+{
+    TSQLiteStatement check(Db, SQL, sgReadOnly);
+    if (check.HasTail())
+        throw EDatabaseError("Only one SQL statement can be opened");
+    if (check.ColumnCount() == 0)
+        throw EDatabaseError("The SQL statement returns no result set");
+    if (!check.ReadOnly())
+        throw EDatabaseError("The SQL statement changes data; run it with ExecSQL");
+}
+
+void TQuery::Prepare()
+{
+    std::string sql = StatementText();
+    if (sql.empty())
+        throw EDatabaseError("No SQL statement available");
+    if (Active()) {
+        CheckOpenable(Database()->Handle(), sql);
+    } else {
+        TDatabase* db = Session->OpenDatabase(DatabaseName());
+        try {
+            CheckOpenable(db->Handle(), sql);
+        } catch (...) {
+            Session->CloseDatabase(db);
+            throw;
+        }
+        Session->CloseDatabase(db);
+    }
+    FPrepared = true;
+}
+
 TDBDataSet::TSourceInfo TQuery::DescribeSource()
 {
     std::string sql = StatementText();
     if (sql.empty())
         throw EDatabaseError("No SQL statement available");
-    {
-        TSQLiteStatement check(Database()->Handle(), sql, sgReadOnly);
-        if (check.HasTail())
-            throw EDatabaseError("Only one SQL statement can be opened");
-        if (check.ColumnCount() == 0)
-            throw EDatabaseError("The SQL statement returns no result set");
-        if (!check.ReadOnly())
-            throw EDatabaseError("The SQL statement changes data; run it with ExecSQL");
-    }
+    CheckOpenable(Database()->Handle(), sql);
     FillParamsFromMaster();
     TSourceInfo info;
     info.DescribeSQL = sql;
