@@ -218,6 +218,7 @@ void TVandroDBNavigator::Notification(TComponent* AComponent, TOperation Operati
     if (Operation != opRemove || !AComponent)
         return;
     FKindCache = TControlKind();
+    QueryNotification(AComponent);
     if (AComponent == CurrentControl) {
         CurrentControl = nullptr;
         CurrentField = nullptr;
@@ -570,12 +571,7 @@ void TVandroDBNavigator::WMKillFocus(TMessage& Message)
     RepaintFocusedButton();
 }
 
-// ---- operations built with other parts of the navigator ------------------------------
-
-// Placeholder until filter application lands: there is never a filter to apply or release.
-void TVandroDBNavigator::ApplyFilter(TNavigatorFilterAction) {}
-// Placeholder until query application lands: there is never a query to apply or release.
-void TVandroDBNavigator::ApplyQuery(TNavigatorQueryAction) {}
+// ---- data-link notifications ------------------------------------------------------------
 
 void TVandroDBNavigator::ActiveChanged()
 {

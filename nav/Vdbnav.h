@@ -29,6 +29,7 @@ class TCustomHintWindow;    // the balloon hint ("No more matches!")
 class TRecordBuffer;        // the copied records behind COPY, PASTE and DITTO
 class TDBControlsList;      // the captured data-aware controls (capture/)
 class TDefaultControlList;  // one default control per data source (capture/)
+class TQuery;               // the internal query of the query command
 
 // Errors raised by the navigator ("Owner must be a TForm!", …).
 class EVandroDBNavError : public Exception {
@@ -267,9 +268,32 @@ public:
     virtual void ISearchMode(bool Value);
     virtual void ISearchDoChar(char32_t& Key);
     virtual void ISearchDoKey(std::uint16_t& Key, TShiftState& Shift);
-    // Operations built with filter and query. Until those land they do nothing.
+
+    // ---- filter and query (VdbnavQuery.cpp) ----
+    // FILTER sets the dataset's own filter from the text typed in the filter edit box;
+    // QUERY opens an internal query built from the dataset's SQL or table with the
+    // condition and sort order composed in the condition builder, in place of the
+    // dataset. Both are toggles (Change), can be forced on or off (Apply, Release) or
+    // changed through their dialog (Modify). Neither lets an error escape: a rejected
+    // filter or query leaves the dataset as it was. Text typed by the user only reads.
     virtual void ApplyFilter(TNavigatorFilterAction Action);
     virtual void ApplyQuery(TNavigatorQueryAction Action);
+    // Shows the filter edit box against the navigator; on OK FilterText takes its text.
+    virtual bool ShowFilterBox();
+    // Shows the condition builder in query mode; true on OK with a condition or a sort
+    // order, which Where and OrderBy then hold.
+    virtual bool ShowQueryBox(std::string& Where, std::string& OrderBy);
+    const std::string& FilterText() const { return FFilterText; }
+    void SetFilterText(const std::string& Value) { FFilterText = Value; }
+    bool FilterActive() const { return FFilterActive; }
+    // The data source whose dataset the filter was set on (null when setting it failed).
+    TDataSource* FilterDataSource() const { return FFilterDataSource; }
+    bool QueryActive() const { return FQueryActive; }
+    // The query built by the last query command, owned by the navigator.
+    TQuery* InternalQuery() const { return FInternalQuery; }
+    // The data source whose dataset the internal query replaced, and that dataset.
+    TDataSource* QueryDataSource() const { return FQueryDataSource; }
+    TDataSet* SourceDataSet() const { return FSourceDataSet; }
     // The status bar link: attach a bar (null detaches), and tell it about the dataset.
     void AttachStatusBar(TKStatusBar* Value);
     void SB_DSChanged();
@@ -408,6 +432,25 @@ private:
     TVButtonSet FEnabledButtons;
     TNavButtonTable<TVNavButton*> FButtons{};
     TKStatusBar* FStatusBar = nullptr;
+    // Filter and query state (VdbnavQuery.cpp). The components are watched with free
+    // notifications and forgotten when they go.
+    std::string FFilterText;
+    bool FFilterActive = false;
+    TDataSource* FFilterDataSource = nullptr;
+    bool FQueryActive = false;
+    TQuery* FInternalQuery = nullptr;
+    TDataSource* FQueryDataSource = nullptr;
+    TDataSet* FSourceDataSet = nullptr;
+    void SetFilterDataSource(TDataSource* Value);
+    void SetQueryDataSource(TDataSource* Value);
+    void SetSourceDataSet(TDataSet* Value);
+    // Builds InternalQuery from the current dataset with Where and OrderBy merged in;
+    // false (after the message box) when no statement could be prepared.
+    bool BuildInternalQuery(const std::string& Where, const std::string& OrderBy);
+    void ActivateQuery();
+    void ReleaseQuery();
+    // Forgets the filter and query components that go; run by Notification.
+    void QueryNotification(TComponent* AComponent);
     // The session start-up handler this navigator replaced, shared with the handler it
     // installed (which outlives the navigator when later hooks chained onto it).
     std::shared_ptr<struct TNavSessionHook> FSessionHook;
