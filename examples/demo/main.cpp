@@ -19,6 +19,7 @@
 
 #include "SampleDb.h"
 #include "TourSearch.h"
+#include "TourQuery.h"
 #include "korin/nav/Vdbnav.h"
 #include "korin/platform/backend/SdlBackend.h"
 #include "korin/platform/core/FormFiles.h"
@@ -268,6 +269,7 @@ void RunTour(TForm* form, const std::string& shots)
     tour.Shot("lines", "the line cancelled with Esc");
 
     RunSearchTour(form, shots);
+    RunQueryTour(form, shots);
 }
 
 }  // namespace
