@@ -212,9 +212,25 @@ public:
     void SetWordWrap(bool Value) { FEditor.SetWordWrap(Value); }
     // The text as lines.
     std::vector<std::string> Lines() const;
+    // The first row shown; scrolling leaves the caret where it is.
+    int TopRow() const { return FEditor.TopRow(); }
+    // The vertical scroll bar, shown while the text has more rows than fit (brought up to
+    // date when painted or pressed).
+    const TScrollBarPart& ScrollBar() const { return FBar; }
+    bool ScrollBarVisible() const { return FBarShown; }
 
 protected:
     LRESULT DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS; }
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+
+private:
+    void SyncBar();
+    TScrollBarPart FBar;
+    bool FBarShown = false;
 };
 
 // ---------------------------------------------------------------------------------------

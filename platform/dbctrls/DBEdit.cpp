@@ -120,6 +120,7 @@ TRect TDBEditControl::TextEditArea() const
     InflateRect(r, -2, -2);  // the sunken field frame
     if (FEditor.MultiLine()) {
         InflateRect(r, -2, -1);
+        r.Right = std::max(r.Left, r.Right - FRightMargin);
     } else {
         r.Left += 2;
         r.Right -= 2 + FRightMargin;

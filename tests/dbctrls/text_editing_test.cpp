@@ -244,3 +244,38 @@ TEST_F(CtrlTest, GridCellEditorMovesTheCaretAndSelects)
     Table->Cancel();
     EXPECT_FALSE(grid->EditorMode());
 }
+
+TEST_F(CtrlTest, DataMemoScrollsLongNotesWithItsBarAndTheWheel)
+{
+    std::string notes;
+    for (int i = 0; i < 40; ++i)
+        notes += (i ? "\n" : "") + std::string("Line ") + std::to_string(i);
+    TRawSql(Path).Exec("UPDATE people SET notes='" + notes + "' WHERE id=1");
+    auto* memo = new TDBMemo(Form.get());
+    memo->SetParent(Form.get());
+    memo->SetBounds(0, 0, 200, 100);
+    memo->SetDataSource(Source);
+    memo->SetDataField("notes");
+    Table->Open();
+    Form->Show();
+    memo->SetSelStart(0);  // the caret to the first line, which is then shown
+    RenderWindow(Form.get());
+    ASSERT_TRUE(memo->ScrollBarVisible());
+    EXPECT_EQ(memo->ScrollBar().Bounds, Rect(200 - 2 - ScrollBarSize, 2, 198, 98));
+    EXPECT_EQ(memo->TopRow(), 0);
+    input.Wheel(memo, -2 * WHEEL_DELTA);
+    Run();
+    EXPECT_EQ(memo->TopRow(), 6);
+    // The thumb dragged to the bottom shows the last rows; nothing is edited.
+    const int bx = 200 - 2 - ScrollBarSize / 2;
+    TRect thumb = memo->ScrollBar().ThumbRect();
+    input.MouseDown(memo, bx, thumb.Top + 1).MouseMove(memo, bx, 400).MouseUp(memo, bx, 400);
+    Run();
+    EXPECT_EQ(memo->TopRow(), 40 - memo->ScrollBar().PageSize);
+    EXPECT_EQ(Table->State(), dsBrowse);
+    EXPECT_EQ(memo->SelLength(), 0);
+    // A short note needs no bar and its text takes the whole width again.
+    Table->Next();
+    RenderWindow(Form.get());
+    EXPECT_FALSE(memo->ScrollBarVisible());
+}
