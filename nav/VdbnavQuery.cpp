@@ -329,6 +329,7 @@ void TVandroDBNavigator::ActivateQuery()
         if (CurrentControl)
             CurrentControl->Refresh();
         FQueryActive = true;
+        SB_DSChanged();  // the bar shows the query, not the table it replaced
     } catch (const Exception&) {
         if (HandleAllocated())
             MessageBox(Handle(), "Can not apply Query!", "SQL ERROR", MB_OK | MB_ICONERROR);
@@ -383,6 +384,8 @@ void TVandroDBNavigator::ReleaseQuery()
     } catch (const Exception&) {
     }
     FQueryActive = false;
+    if (!InState(csDestroying))
+        SB_DSChanged();  // the bar shows the table again
 }
 
 }  // namespace korin

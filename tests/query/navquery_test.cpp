@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "korin/capture/DBAware.h"
+#include "korin/statusbar/Statbar.h"
 #include "tests/query/QueryFixture.h"
 
 using namespace korin;
@@ -155,6 +156,25 @@ TEST_F(NavQueryTest, QueryOnATableBuiltByTheBuilderAndReleased)
     EXPECT_EQ(Nav->SourceDataSet(), Orders);
     EXPECT_EQ(OrderNos(Source->DataSet()), (std::vector<int>{3, 6, 9, 12, 15, 18}));
     EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(NavQueryTest, TheStatusBarFollowsTheQueryInAndOut)
+{
+    auto* bar = new TKStatusBar(Form);
+    bar->SetParent(Form);
+    TKStatusPanel* rec = bar->Panels()->Add();
+    rec->SetStyle(psDBRecNum);
+    Nav->SetStatusBar(bar);
+    Orders->First();
+    EXPECT_EQ(rec->Text(), "1/20");
+
+    Click(vnbQuery, [&] { BuilderAnswers("Amount >= 250"); });
+    ASSERT_TRUE(Nav->QueryActive());
+    EXPECT_EQ(rec->Text(), "1/11");  // the query's records at once, not the table's
+
+    Click(vnbQuery);
+    ASSERT_FALSE(Nav->QueryActive());
+    EXPECT_EQ(rec->Text(), std::to_string(Orders->RecNo()) + "/20");
 }
 
 TEST_F(NavQueryTest, AStatementThatCannotBePreparedChangesNothing)
