@@ -15,9 +15,9 @@
 #ifdef KORIN_HAVE_SDL2
 #include <SDL.h>
 #include <cairo.h>
+#endif
 
 namespace korin {
-#endif
 
 namespace {
 
