@@ -353,6 +353,8 @@ void TQParser::PlaceOrderBYCondition(const std::string& Order, std::string& Resu
     out += Order;
     out += tail;
     FText = out;
+    // Blanks dropped before a LIMIT can make the text shorter than the scanner's position.
+    if (FPosition > static_cast<int>(FText.size())) FPosition = static_cast<int>(FText.size());
     Result = std::move(out);
 }
 

@@ -273,6 +273,18 @@ TEST(QParserPlace, TextGrowsAsNeeded) {
     EXPECT_EQ(r.afterOrder, "SELECT * FROM T WHERE (A=1) AND (" + cond + ")  ORDER BY B");
 }
 
+TEST(QParserPlace, BlanksDroppedBeforeALimitKeepThePositionInsideTheText) {
+    // Many tabs and line breaks before OFFSET shrink the text when the sort key goes in;
+    // the scanner's position stays within it (found by the fuzzer).
+    const std::string sql = "SELECT * FROM t\t\t\r\t\t\r\t\t\t\r\t\t\t\t\t\t\t\t\t\tOFFSET 5";
+    TQParser p(sql);
+    p.ScanQuery();
+    std::string result;
+    p.PlaceOrderBYCondition("K", result);
+    EXPECT_EQ(result, "SELECT * FROM t ORDER BY K OFFSET 5");
+    EXPECT_LE(p.Position(), static_cast<int>(p.Text().size()));
+}
+
 TEST(QParserPlace, MalformedStatementsFailCleanly) {
     // A clause end found before the WHERE would repeat part of the text.
     TQParser p("SELECT a FROM t SELECT b GROUP BY b FROM u FROM v WHERE z");
