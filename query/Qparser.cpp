@@ -1,5 +1,6 @@
 #include "korin/query/Qparser.h"
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
@@ -263,7 +264,7 @@ void TQParser::Scan_SELECT() {
 
 void TQParser::Scan_FROM() {
     if (FFromPos == 0) FFromPos = FPosition;
-    FPosition = FFromPos;
+    FPosition = std::min(FFromPos, static_cast<int>(FText.size()));
     std::string term;
     do {
         term = GetTerm();
@@ -336,14 +337,17 @@ void TQParser::PlaceOrderBYCondition(const std::string& Order, std::string& Resu
             limit = word.Pos;
             break;
         }
+    // The keys go after the last term before that LIMIT; the blanks that stood before it
+    // stay, so the text only grows and every position read from it stays inside it.
     std::string out;
     std::string tail;
     if (limit < 0) {
         out = FText;
     } else {
-        out = FText.substr(0, limit);
-        while (!out.empty() && IsBlank(out.back())) out.pop_back();
-        tail = " " + FText.substr(limit);
+        int end = limit;
+        while (end > 0 && IsBlank(FText[end - 1])) --end;
+        out = FText.substr(0, end);
+        tail = (end == limit ? " " : "") + FText.substr(end);
     }
     if (o == -1 || w > o) {
         out += " ORDER BY ";
@@ -353,8 +357,6 @@ void TQParser::PlaceOrderBYCondition(const std::string& Order, std::string& Resu
     out += Order;
     out += tail;
     FText = out;
-    // Blanks dropped before a LIMIT can make the text shorter than the scanner's position.
-    if (FPosition > static_cast<int>(FText.size())) FPosition = static_cast<int>(FText.size());
     Result = std::move(out);
 }
 

@@ -273,16 +273,26 @@ TEST(QParserPlace, TextGrowsAsNeeded) {
     EXPECT_EQ(r.afterOrder, "SELECT * FROM T WHERE (A=1) AND (" + cond + ")  ORDER BY B");
 }
 
-TEST(QParserPlace, BlanksDroppedBeforeALimitKeepThePositionInsideTheText) {
-    // Many tabs and line breaks before OFFSET shrink the text when the sort key goes in;
-    // the scanner's position stays within it (found by the fuzzer).
-    const std::string sql = "SELECT * FROM t\t\t\r\t\t\r\t\t\t\r\t\t\t\t\t\t\t\t\t\tOFFSET 5";
-    TQParser p(sql);
+TEST(QParserPlace, BlanksBeforeALimitStaySoThePositionsStayInsideTheText) {
+    // The sort key goes right after the last term; the tabs and line breaks before OFFSET
+    // stay, so the text never shrinks under positions read from it (found by the fuzzer).
+    const std::string blanks = "\t\t\r\t\t\r\t\t\t\r\t\t\t\t\t\t\t\t\t\t";
+    TQParser p("SELECT * FROM t" + blanks + "OFFSET 5");
     p.ScanQuery();
     std::string result;
     p.PlaceOrderBYCondition("K", result);
-    EXPECT_EQ(result, "SELECT * FROM t ORDER BY K OFFSET 5");
+    EXPECT_EQ(result, "SELECT * FROM t ORDER BY K" + blanks + "OFFSET 5");
     EXPECT_LE(p.Position(), static_cast<int>(p.Text().size()));
+
+    // A condition, a sort key, then the FROM clause read again over many line breaks.
+    const std::string lines(40, '\n');
+    TQParser q("SELECT a" + lines + "FROM t" + lines + "\r\rFETCH\r FIRST 1 ROWS ONLY");
+    q.ScanQuery();
+    q.PlaceWHERECondition("C=1", result);
+    q.PlaceOrderBYCondition("K", result);
+    q.SetPosition(0);
+    q.Scan_FROM();
+    EXPECT_LE(q.Position(), static_cast<int>(q.Text().size()));
 }
 
 TEST(QParserPlace, MalformedStatementsFailCleanly) {
