@@ -6,6 +6,7 @@
 #include "korin/nav/Vdbnav.h"
 #include "korin/nav/Vdbnavhint.h"
 #include "korin/platform/core/FormFiles.h"
+#include "korin/platform/core/FormPart.h"
 #include "korin/platform/core/TypInfo.h"
 #include "korin/platform/gui/Buttons.h"
 #include "korin/platform/gui/ComCtrls.h"
@@ -74,15 +75,10 @@ void RegisterShortCutDialog()
     RegisterClass<TShortCutDlg>("TShortCutDlg", "TForm");
 }
 
-// The component of the form file called Name, as a T; a form file that lacks it, or
-// gives it another class, is refused.
 template <class T>
 T* Part(TComponent* Root, const std::string& Name)
 {
-    T* c = As<T>(Root->FindComponent(Name));
-    if (!c)
-        throw EReadError("TShortCutDlg: component '" + Name + "' is missing");
-    return c;
+    return FormPart<T>(Root, "TShortCutDlg", Name);
 }
 
 }  // namespace

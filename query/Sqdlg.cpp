@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "korin/platform/core/FormFiles.h"
+#include "korin/platform/core/FormPart.h"
 #include "korin/platform/core/TypInfo.h"
 #include "korin/platform/db/DB.h"
 #include "korin/platform/gui/Bitmap.h"
@@ -39,15 +40,10 @@ void RegisterSetupQ()
     RegisterClass<TSetupQ>("TSetupQ", "TForm");
 }
 
-// The component of the form file called Name, as a T; a form file that lacks it, or
-// gives it another class, is refused.
 template <class T>
 T* Part(TComponent* Root, const std::string& Name)
 {
-    T* c = As<T>(Root->FindComponent(Name));
-    if (!c)
-        throw EReadError("TSetupQ: component '" + Name + "' is missing");
-    return c;
+    return FormPart<T>(Root, "TSetupQ", Name);
 }
 
 bool IsTextField(TFieldType Type)

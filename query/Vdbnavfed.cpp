@@ -1,6 +1,7 @@
 #include "korin/query/Vdbnavfed.h"
 
 #include "korin/platform/core/FormFiles.h"
+#include "korin/platform/core/FormPart.h"
 #include "korin/platform/core/TypInfo.h"
 #include "korin/platform/db/DB.h"
 #include "korin/platform/gui/Bitmap.h"
@@ -29,10 +30,7 @@ void RegisterFilterEditBox()
 template <class T>
 T* Part(TComponent* Root, const std::string& Name)
 {
-    T* c = As<T>(Root->FindComponent(Name));
-    if (!c)
-        throw EReadError("TFilterEditBox: component '" + Name + "' is missing");
-    return c;
+    return FormPart<T>(Root, "TFilterEditBox", Name);
 }
 
 // The builder button's glyph: a navy funnel (the filter) with a small plus beside it

@@ -1,6 +1,7 @@
 #include "korin/search/Dbslocat.h"
 
 #include "korin/platform/core/FormFiles.h"
+#include "korin/platform/core/FormPart.h"
 #include "korin/platform/core/TypInfo.h"
 #include "korin/platform/db/DB.h"
 #include "korin/platform/gui/Buttons.h"
@@ -30,15 +31,10 @@ void RegisterLocateDialog()
     RegisterClass<TDLGLocate>("TDLGLocate", "TForm");
 }
 
-// The component of the form file called Name, as a T; a form file that lacks it, or
-// gives it another class, is refused.
 template <class T>
 T* Part(TComponent* Root, const std::string& Name)
 {
-    T* c = As<T>(Root->FindComponent(Name));
-    if (!c)
-        throw EReadError("TDLGLocate: component '" + Name + "' is missing");
-    return c;
+    return FormPart<T>(Root, "TDLGLocate", Name);
 }
 
 }  // namespace
