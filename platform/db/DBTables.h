@@ -184,8 +184,9 @@ bool EngineOperationRunning();
 // Waiting for a locked database: a statement that finds the file locked by another
 // connection retries, with growing pauses, until its database's BusyTimeout has passed,
 // and only then fails with the engine's "database is locked". Before each pause the
-// application's wait procedure has its turn (the connection counts as busy meanwhile);
-// the pause itself is the busy-wait procedure's, given the milliseconds to wait (the
+// application's wait procedure has its turn (the connection counts as busy meanwhile,
+// and a cancel request made in that turn, such as Esc, ends the wait at once with the
+// same "database is locked"); the pause itself is the busy-wait procedure's, given the milliseconds to wait (the
 // default sleeps that long; tests install one that only counts).
 using TBusyWaitProc = std::function<void(int Milliseconds)>;
 // Installs the busy-wait procedure (none: the default sleep); returns the previous one.

@@ -31,6 +31,9 @@ struct TScopeEntry {
 TEngineWaitProc gWaitProc;
 std::vector<TScopeEntry> gScopes;
 int gWorkDepth = 0;
+// Busy waits on a locked file that are giving the application its turn: Esc then
+// cancels the wait, as it cancels a long statement.
+int gBusyDepth = 0;
 std::atomic<bool> gCancel{false};
 // The connection whose statement is paused in the wait procedure.
 sqlite3* gWaiting = nullptr;
@@ -38,7 +41,7 @@ sqlite3* gWaiting = nullptr;
 std::exception_ptr gWaitError;
 unsigned gTicks = 0;
 
-bool Running() { return !gScopes.empty() || gWorkDepth > 0; }
+bool Running() { return !gScopes.empty() || gWorkDepth > 0 || gBusyDepth > 0; }
 
 // An operation starts: a cancel request left from an earlier one must not stop it.
 void Starting()
@@ -111,17 +114,27 @@ int BusyHandler(void* User, int Count)
     if (waited + delay > timeout)
         delay = static_cast<int>(timeout - waited);
     if (gWaitProc && !gWaiting) {
+        // While the application has its turn the wait counts as a running operation,
+        // so that a cancel request (Esc) stops it: the statement then fails with the
+        // engine's "database is locked" and the caller keeps what it was writing.
+        Starting();
+        ++gBusyDepth;
         gWaiting = ctx->Db;
+        bool failed = false;
         try {
             TEngineWaitProc proc = gWaitProc;
             proc();
         } catch (...) {
             gWaitError = std::current_exception();
-            gWaiting = nullptr;
-            return 0;
+            failed = true;
         }
         gWaiting = nullptr;
-        if (gCancel.load())
+        --gBusyDepth;
+        bool cancelled = gCancel.load();
+        // A request made during this wait ends with it, unless a statement or walk
+        // around it is still running and must see it too.
+        Ended();
+        if (failed || cancelled)
             return 0;
     }
     if (gBusyWaitProc) {
