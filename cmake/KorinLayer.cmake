@@ -29,9 +29,10 @@ function(korin_layer name)
   target_link_libraries(${name} PUBLIC ${L_DEPS})
   install(TARGETS ${name} EXPORT KorinTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 endfunction()
-# korin_tests(LABEL DEPS targets...): one GoogleTest program per test folder.
+# korin_tests(LABEL DEPS targets... [PROPERTIES name value...]): one GoogleTest program per
+# test folder; PROPERTIES are added to each of its tests.
 function(korin_tests label)
-  cmake_parse_arguments(T "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(T "" "" "DEPS;PROPERTIES" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${label}/*.cpp)
   if(NOT srcs)
     return()
@@ -41,5 +42,5 @@ function(korin_tests label)
   gtest_discover_tests(test_${label}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES LABELS ${label} ENVIRONMENT "KORIN_BACKEND=headless")
+    PROPERTIES LABELS ${label} ENVIRONMENT "KORIN_BACKEND=headless" ${T_PROPERTIES})
 endfunction()

@@ -11,7 +11,7 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/KorinConfigVersion.cmake
 install(FILES ${PROJECT_BINARY_DIR}/KorinConfig.cmake ${PROJECT_BINARY_DIR}/KorinConfigVersion.cmake
   DESTINATION ${KORIN_CMAKE_DIR})
 
-set(KORIN_PC_REQUIRES "sqlite3 cairo pangocairo")
+set(KORIN_PC_REQUIRES "sqlite3 libpq cairo pangocairo")
 if(SDL2_FOUND)
   string(APPEND KORIN_PC_REQUIRES " sdl2")
 endif()

@@ -1,0 +1,129 @@
+// The connection and reading records: connecting with the server's errors, field types
+// and values, fetch progress in batches.
+#include <gtest/gtest.h>
+
+#include "korin/platform/db/ADODB.h"
+#include "tests/server/ServerFixture.h"
+
+using namespace korin;
+
+TEST_F(ServerTest, ConnectingToAMissingDatabaseRaisesTheServersTextAndStaysDisconnected)
+{
+    TADOConnection c(nullptr);
+    c.SetConnectionString(ConnInfo() + " dbname=no_such_db");
+    try {
+        c.Open();
+        FAIL() << "connected";
+    } catch (const EDatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("database \"no_such_db\" does not exist"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(c.Connected());
+    EXPECT_TRUE(Conn->Connected());
+    EXPECT_THROW(Conn->SetConnectionString("host=elsewhere"), EDatabaseError);
+}
+
+TEST_F(ServerTest, QueryReadsTypedFieldsAndValues)
+{
+    Raw->Exec("CREATE TABLE items (id serial PRIMARY KEY, name varchar(30) NOT NULL, qty int2, big int8,"
+              " price numeric(10,2), ratio float8, ok bool, due date, at time, stamp timestamp, data bytea,"
+              " note text, code char(3))");
+    Raw->Exec("INSERT INTO items (name, qty, big, price, ratio, ok, due, at, stamp, data, note, code) VALUES"
+              " ('Bolt', 5, 9000000000, 12.50, 0.25, true, '2024-02-29', '13:45:10', '2024-02-29 13:45:10.250',"
+              "  '\\x00ff41', 'long text', 'ab'),"
+              " ('Nut', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
+    TADOQuery q(nullptr);
+    q.SetConnection(Conn);
+    q.SQL()->Add("SELECT * FROM items ORDER BY id");
+    q.Open();
+    ASSERT_EQ(q.RecordCount(), 2);
+    EXPECT_EQ(q.FieldByName("id")->DataType(), ftAutoInc);
+    EXPECT_EQ(q.FieldByName("name")->DataType(), ftString);
+    EXPECT_EQ(q.FieldByName("name")->Size(), 30);
+    EXPECT_TRUE(q.FieldByName("name")->Required());
+    EXPECT_EQ(q.FieldByName("qty")->DataType(), ftSmallint);
+    EXPECT_EQ(q.FieldByName("big")->DataType(), ftLargeint);
+    EXPECT_EQ(q.FieldByName("price")->DataType(), ftFloat);
+    EXPECT_EQ(q.FieldByName("ok")->DataType(), ftBoolean);
+    EXPECT_EQ(q.FieldByName("due")->DataType(), ftDate);
+    EXPECT_EQ(q.FieldByName("at")->DataType(), ftTime);
+    EXPECT_EQ(q.FieldByName("stamp")->DataType(), ftDateTime);
+    EXPECT_EQ(q.FieldByName("data")->DataType(), ftBlob);
+    EXPECT_EQ(q.FieldByName("code")->Size(), 3);
+
+    EXPECT_EQ(q.FieldByName("id")->AsInteger(), 1);
+    EXPECT_EQ(q.FieldByName("name")->AsString(), "Bolt");
+    EXPECT_EQ(q.FieldByName("qty")->AsInteger(), 5);
+    EXPECT_EQ(q.FieldByName("big")->AsInteger(), 9000000000LL);
+    EXPECT_DOUBLE_EQ(q.FieldByName("price")->AsFloat(), 12.5);
+    EXPECT_TRUE(q.FieldByName("ok")->AsBoolean());
+    EXPECT_EQ(q.FieldByName("due")->AsString(), "2024-02-29");
+    EXPECT_EQ(q.FieldByName("at")->AsString(), "13:45:10");
+    EXPECT_EQ(q.FieldByName("stamp")->AsString(), "2024-02-29 13:45:10.250");
+    EXPECT_EQ(q.FieldByName("data")->AsString(), std::string("\0\xff" "A", 3));
+    EXPECT_EQ(q.FieldByName("note")->AsString(), "long text");
+    EXPECT_EQ(q.FieldByName("code")->AsString(), "ab ");
+    q.Next();
+    EXPECT_EQ(q.FieldByName("name")->AsString(), "Nut");
+    for (const char* f : {"qty", "big", "price", "ratio", "ok", "due", "at", "stamp", "data", "note", "code"})
+        EXPECT_TRUE(q.FieldByName(f)->IsNull()) << f;
+}
+
+TEST_F(ServerTest, FetchProgressReportsEachBatchInOrderWithTheExpectedTotal)
+{
+    Raw->Exec("CREATE TABLE n (v int PRIMARY KEY); INSERT INTO n SELECT generate_series(1, 7)");
+    TADOQuery q(nullptr);
+    q.SetConnection(Conn);
+    q.SetCacheSize(3);
+    q.SQL()->Add("SELECT v FROM n ORDER BY v");
+    std::vector<std::string> events;
+    q.OnFetchProgress = [&](TDataSet* D, int Progress, int Max, TEventStatus& Status) {
+        EXPECT_EQ(D, &q);
+        EXPECT_EQ(Status, esOK);
+        events.push_back(std::to_string(Progress) + "/" + std::to_string(Max));
+    };
+    q.Open();
+    EXPECT_EQ(events, (std::vector<std::string>{"3/7", "6/7", "7/7"}));
+    EXPECT_EQ(q.RecordCount(), 7);
+    q.Last();
+    EXPECT_EQ(q.FieldByName("v")->AsInteger(), 7);
+
+    // A result of exactly two batches reports two events; an empty one reports 0/0 once.
+    events.clear();
+    q.Close();
+    q.SQL()->Text();
+    q.SQL()->Clear();
+    q.SQL()->Add("SELECT v FROM n WHERE v <= 6");
+    q.Open();
+    EXPECT_EQ(events, (std::vector<std::string>{"3/6", "6/6"}));
+    events.clear();
+    q.Close();
+    q.SQL()->Clear();
+    q.SQL()->Add("SELECT v FROM n WHERE v > 100");
+    q.Open();
+    EXPECT_EQ(events, (std::vector<std::string>{"0/0"}));
+    EXPECT_TRUE(q.IsEmpty());
+}
+
+TEST_F(ServerTest, AHandlerAnsweringCancelStopsTheFetchAndKeepsTheRowsRead)
+{
+    Raw->Exec("CREATE TABLE n (v int PRIMARY KEY); INSERT INTO n SELECT generate_series(1, 10)");
+    TADOQuery q(nullptr);
+    q.SetConnection(Conn);
+    q.SetCacheSize(4);
+    q.SQL()->Add("SELECT v FROM n ORDER BY v");
+    int calls = 0;
+    q.OnFetchProgress = [&](TDataSet*, int Progress, int Max, TEventStatus& Status) {
+        ++calls;
+        if (Progress >= 4)
+            Status = esCancel;
+    };
+    q.Open();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(q.RecordCount(), 4);
+    EXPECT_EQ(q.RecordsFetched(), 4);
+    EXPECT_EQ(q.ExpectedRecords(), 10);
+    q.Last();
+    EXPECT_EQ(q.FieldByName("v")->AsInteger(), 4);
+    // The connection is free again: the fetch's transaction ended.
+    EXPECT_EQ(VarToStr(Conn->ExecuteScalar("SELECT count(*) FROM n")), "10");
+}
