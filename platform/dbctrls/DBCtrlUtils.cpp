@@ -34,17 +34,19 @@ void PaintCellText(TCanvas& Canvas, const TRect& R, const std::string& Text, boo
         Canvas.Font().SetColor(clHighlightText);
     }
     Canvas.Brush().SetStyle(bsClear);
+    // One line only: a memo's line breaks show as spaces. The line is measured as it is
+    // drawn, so measuring and drawing share one shaped layout of the canvas's text cache
+    // (and a right-aligned memo ends at the margin).
+    std::string line = Text;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    std::replace(line.begin(), line.end(), '\r', ' ');
     int th = Canvas.TextHeight("Ag");
-    int w = Canvas.TextWidth(Text);
+    int w = Alignment == taLeftJustify ? 0 : Canvas.TextWidth(line);
     int x = R.Left + 2;
     if (Alignment == taRightJustify)
         x = R.Right - 2 - w;
     else if (Alignment == taCenter)
         x = R.Left + (R.Width() - w) / 2;
-    // One line only: a memo's line breaks show as spaces.
-    std::string line = Text;
-    std::replace(line.begin(), line.end(), '\n', ' ');
-    std::replace(line.begin(), line.end(), '\r', ' ');
     Canvas.TextRect(R, x, R.Top + (R.Height() - th) / 2, line);
     if (Selected)
         Canvas.Font().SetColor(clWindowText);

@@ -66,10 +66,16 @@ int DrawText(TCanvas& Canvas, const std::string& Text, TRect& R, unsigned Flags)
     std::vector<std::pair<int, int>> marks;
     std::string shown = (Flags & DT_NOPREFIX) ? source : StripPrefixes(source, marks);
     bool rtl = (Flags & DT_RTLREADING) || (Canvas.TextFlags() & ETO_RTLREADING);
-    TTextLayout text(Canvas.Font(), shown, rtl, single);
+    int width = R.Width();
+    bool underlineMarks = !marks.empty() && !(Flags & DT_HIDEPREFIX);
+    bool wrap = (Flags & DT_WORDBREAK) && !single && width > 0;
+    bool ellipsis = !wrap && (Flags & DT_END_ELLIPSIS) && width > 0;
+    // A layout that gets attributes or a width of its own here is made for this call; a
+    // plain one comes from the layout cache.
+    TTextLayout text(Canvas.Font(), shown, rtl, single, !underlineMarks && !wrap && !ellipsis);
     PangoLayout* layout = text.Layout();
 
-    if (!marks.empty() && !(Flags & DT_HIDEPREFIX)) {
+    if (underlineMarks) {
         PangoAttrList* old = pango_layout_get_attributes(layout);
         PangoAttrList* attrs = old ? pango_attr_list_copy(old) : pango_attr_list_new();
         for (auto [b, e] : marks) {
@@ -81,11 +87,10 @@ int DrawText(TCanvas& Canvas, const std::string& Text, TRect& R, unsigned Flags)
         pango_layout_set_attributes(layout, attrs);
         pango_attr_list_unref(attrs);
     }
-    int width = R.Width();
-    if ((Flags & DT_WORDBREAK) && !single && width > 0) {
+    if (wrap) {
         pango_layout_set_width(layout, width * PANGO_SCALE);
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
-    } else if ((Flags & DT_END_ELLIPSIS) && width > 0) {
+    } else if (ellipsis) {
         pango_layout_set_width(layout, width * PANGO_SCALE);
         pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
     }

@@ -1,10 +1,12 @@
 #include "korin/platform/gui/TextLayout.h"
 
 #include <cmath>
+#include <list>
 #include <map>
 #include <set>
 #include <strings.h>
 #include <tuple>
+#include <unordered_map>
 
 namespace korin {
 
@@ -112,20 +114,22 @@ PangoFontDescription* CreateFontDescription(const TFont& Font)
     return d;
 }
 
-TTextLayout::TTextLayout(const TFont& Font, const std::string& Text, bool RightToLeft, bool SingleParagraph)
+namespace {
+
+PangoLayout* MakeLayout(const TFont& Font, const std::string& Text, bool RightToLeft, bool SingleParagraph)
 {
-    FLayout = pango_layout_new(TextContext(RightToLeft));
-    pango_layout_set_auto_dir(FLayout, FALSE);
-    pango_layout_set_single_paragraph_mode(FLayout, SingleParagraph);
+    PangoLayout* layout = pango_layout_new(TextContext(RightToLeft));
+    pango_layout_set_auto_dir(layout, FALSE);
+    pango_layout_set_single_paragraph_mode(layout, SingleParagraph);
     PangoFontDescription* d = CreateFontDescription(Font);
-    pango_layout_set_font_description(FLayout, d);
+    pango_layout_set_font_description(layout, d);
     pango_font_description_free(d);
     // Invalid UTF-8 is shown with replacement characters rather than refused.
     if (g_utf8_validate(Text.data(), static_cast<gssize>(Text.size()), nullptr)) {
-        pango_layout_set_text(FLayout, Text.data(), static_cast<int>(Text.size()));
+        pango_layout_set_text(layout, Text.data(), static_cast<int>(Text.size()));
     } else {
         gchar* fixed = g_utf8_make_valid(Text.data(), static_cast<gssize>(Text.size()));
-        pango_layout_set_text(FLayout, fixed, -1);
+        pango_layout_set_text(layout, fixed, -1);
         g_free(fixed);
     }
     if (Font.Style() & (fsUnderline | fsStrikeOut)) {
@@ -134,24 +138,134 @@ TTextLayout::TTextLayout(const TFont& Font, const std::string& Text, bool RightT
             pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
         if (Font.Style() & fsStrikeOut)
             pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
-        pango_layout_set_attributes(FLayout, attrs);
+        pango_layout_set_attributes(layout, attrs);
         pango_attr_list_unref(attrs);
     }
+    return layout;
+}
+
+// Recently used layouts, least recently used dropped first. Short texts only: the labels,
+// captions and grid cells that every paint draws again; long texts (a memo's) are laid
+// out afresh, so the cache stays small (a few hundred kilobytes when full).
+class TLayoutCache {
+public:
+    static constexpr std::size_t Capacity = 1024;
+    static constexpr std::size_t MaxText = 256;
+
+    ~TLayoutCache() { Clear(); }
+
+    // A new reference to the layout for the key, made on a miss, and its logical extent
+    // in pixels (measured once, as the layout never changes).
+    PangoLayout* Get(const TFont& Font, const std::string& Text, bool RightToLeft, bool SingleParagraph,
+                     PangoRectangle& Logical)
+    {
+        if (Text.size() > MaxText) {
+            PangoLayout* layout = MakeLayout(Font, Text, RightToLeft, SingleParagraph);
+            pango_layout_get_pixel_extents(layout, nullptr, &Logical);
+            return layout;
+        }
+        // The key holds everything the layout depends on; the font colour is not among it
+        // (text is drawn in the cairo source colour).
+        FKey.clear();
+        FKey += Font.Name();
+        FKey += '\0';
+        FKey += std::to_string(Font.Height());
+        FKey += ',';
+        FKey += std::to_string(static_cast<int>(Font.Style()));
+        FKey += RightToLeft ? 'R' : 'L';
+        FKey += SingleParagraph ? 'S' : 'M';
+        FKey += '\0';
+        FKey += Text;
+        auto it = FIndex.find(FKey);
+        if (it != FIndex.end()) {
+            ++FStats.Hits;
+            FOrder.splice(FOrder.begin(), FOrder, it->second);
+            Logical = it->second->Logical;
+            return static_cast<PangoLayout*>(g_object_ref(it->second->Layout));
+        }
+        ++FStats.Misses;
+        PangoLayout* layout = MakeLayout(Font, Text, RightToLeft, SingleParagraph);
+        pango_layout_get_pixel_extents(layout, nullptr, &Logical);
+        if (FOrder.size() >= Capacity) {
+            FIndex.erase(FOrder.back().Key);
+            g_object_unref(FOrder.back().Layout);
+            FOrder.pop_back();
+        }
+        FOrder.push_front(TEntry{FKey, static_cast<PangoLayout*>(g_object_ref(layout)), Logical});
+        FIndex.emplace(FKey, FOrder.begin());
+        return layout;
+    }
+
+    void Clear()
+    {
+        for (auto& e : FOrder)
+            g_object_unref(e.Layout);
+        FOrder.clear();
+        FIndex.clear();
+        FStats = {};
+    }
+
+    TTextCacheStats Stats() const
+    {
+        TTextCacheStats s = FStats;
+        s.Entries = FOrder.size();
+        return s;
+    }
+
+private:
+    struct TEntry {
+        std::string Key;
+        PangoLayout* Layout;
+        PangoRectangle Logical;
+    };
+    std::list<TEntry> FOrder;
+    std::unordered_map<std::string, std::list<TEntry>::iterator> FIndex;
+    std::string FKey;
+    TTextCacheStats FStats;
+};
+
+TLayoutCache& LayoutCache()
+{
+    thread_local TLayoutCache cache;
+    return cache;
+}
+
+} // namespace
+
+TTextCacheStats TextCacheStats() { return LayoutCache().Stats(); }
+
+void ClearTextCache() { LayoutCache().Clear(); }
+
+TTextLayout::TTextLayout(const TFont& Font, const std::string& Text, bool RightToLeft, bool SingleParagraph, bool Shared)
+    : FShared(Shared)
+{
+    if (Shared)
+        FLayout = LayoutCache().Get(Font, Text, RightToLeft, SingleParagraph, FLogical);
+    else
+        FLayout = MakeLayout(Font, Text, RightToLeft, SingleParagraph);
 }
 
 TTextLayout::~TTextLayout() { g_object_unref(FLayout); }
 
-TSize TTextLayout::Extent() const
+PangoRectangle TTextLayout::Logical() const
 {
+    if (FShared)
+        return FLogical;
+    // A private layout may have been changed since it was made.
     PangoRectangle logical;
     pango_layout_get_pixel_extents(FLayout, nullptr, &logical);
+    return logical;
+}
+
+TSize TTextLayout::Extent() const
+{
+    PangoRectangle logical = Logical();
     return TSize{logical.width, logical.height};
 }
 
 void TTextLayout::Show(cairo_t* cr, int X, int Y) const
 {
-    PangoRectangle logical;
-    pango_layout_get_pixel_extents(FLayout, nullptr, &logical);
+    PangoRectangle logical = Logical();
     cairo_move_to(cr, X - logical.x, Y - logical.y);
     pango_cairo_show_layout(cr, FLayout);
     cairo_new_path(cr);

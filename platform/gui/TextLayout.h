@@ -19,9 +19,16 @@ PangoContext* TextContext(bool RightToLeft);
 PangoFontDescription* CreateFontDescription(const TFont& Font);
 
 // One laid-out text. SingleParagraph keeps line breaks from splitting the text (TextOut).
+//
+// A shared layout (the default) comes from a small per-thread cache of recent layouts
+// keyed by the font (name, height, style), the direction, the paragraph mode and the
+// text: text measured and then drawn, or drawn again at the next paint, is shaped once.
+// A shared layout must not be changed; code that sets widths, wrapping or attributes on
+// the layout asks for a private one (Shared false), made fresh as before.
 class TTextLayout {
 public:
-    TTextLayout(const TFont& Font, const std::string& Text, bool RightToLeft, bool SingleParagraph = true);
+    TTextLayout(const TFont& Font, const std::string& Text, bool RightToLeft, bool SingleParagraph = true,
+                bool Shared = true);
     ~TTextLayout();
     TTextLayout(const TTextLayout&) = delete;
     TTextLayout& operator=(const TTextLayout&) = delete;
@@ -33,7 +40,20 @@ public:
     void Show(cairo_t* cr, int X, int Y) const;
 
 private:
-    PangoLayout* FLayout;
+    PangoRectangle Logical() const;
+    PangoLayout* FLayout = nullptr;
+    bool FShared;
+    PangoRectangle FLogical{};  // a shared layout's logical extent, pixels
 };
+
+// The text layout cache of the calling thread: how many layouts it holds, how many
+// lookups it answered and how many layouts it made; Clear empties it (the counters too).
+struct TTextCacheStats {
+    std::size_t Entries = 0;
+    std::size_t Hits = 0;
+    std::size_t Misses = 0;
+};
+TTextCacheStats TextCacheStats();
+void ClearTextCache();
 
 }  // namespace korin
