@@ -221,6 +221,9 @@ protected:
                      const std::vector<bool>& Changed) override;
     void InternalDelete(int Index) override;
     void InternalRefresh() override;
+    // Editable datasets read the record again from the server (Edit starts from what is
+    // stored now); a record gone meanwhile stays as it was read.
+    void InternalInvalidate(int Index) override;
     void InternalSetFilter(const std::string& Filter) override;
     void InitNewRecord(std::vector<Variant>& Values) override {}
 
@@ -251,6 +254,13 @@ private:
     void ConvertRow(const TPGResult& Res, int Row, TFetch& Into);
     std::int64_t KeyOfRow(const std::vector<Variant>& Values, TFetch& Into);
     void FillParamsFromMaster();
+    // The table columns of the fields (those that have one), comma-separated.
+    std::string TableColumnList() const;
+    // Adds "col = $n AND ..." for the key of the record at Index; returns the condition.
+    std::string KeyCondition(int Index, TPGParams& Params);
+    // Stores Row as the record at Index (Inserting: a new record there).
+    void StoreRecord(int Index, bool Inserting, const std::vector<Variant>& Row);
+    std::vector<Variant> StoredRow(const TPGResult& Res, const std::vector<Variant>& Base);
     void BuildStatement(const std::string& Filter, std::string& SQL, TPGParams& Values);
 
     TADOConnection* FConnection = nullptr;

@@ -265,6 +265,7 @@ void TCustomADODataSet::BuildStatement(const std::string& Filter, std::string& S
             Values.Add(Variant::Null());
     }
     AddCommandParams(Values);
+    adosql::CheckFilter(Filter);
     // The filter is evaluated by the server over the command's result. The line breaks
     // keep a comment at the end of either text from swallowing what follows.
     if (!Filter.empty())

@@ -12,6 +12,10 @@ namespace adosql {
 // comments and "::" casts. Names receives the names in order of first use.
 std::string NumberParameters(const std::string& SQL, std::vector<std::string>& Names);
 
+// Raises EDatabaseError "Invalid filter expression: ..." unless the filter is one
+// expression: balanced parentheses and no ";" outside quotes and comments.
+void CheckFilter(const std::string& Filter);
+
 // The text without surrounding blanks and trailing ";"s.
 std::string StatementText(const std::string& SQL);
 
