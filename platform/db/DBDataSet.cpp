@@ -27,6 +27,58 @@ bool TextAffinity(const std::string& DeclType)
             t.find("TEXT") != std::string::npos);
 }
 
+// Appends column I of the statement's row, converted for a field of type Type, to Rows:
+// the values the fields of a table mostly hold (texts of text fields, integers of integer
+// fields, numbers of float fields, Null) go straight from the engine into the store, the
+// others through ColumnAs. The engine's value is read through one handle, so each column
+// costs one call into the connection.
+void AppendColumn(TSQLiteStatement& St, int I, TFieldType Type, TRowStore& Rows)
+{
+    sqlite3_value* v = sqlite3_column_value(St.Handle(), I);
+    const int t = sqlite3_value_type(v);
+    switch (t == SQLITE_NULL ? ftUnknown : Type) {
+    case ftUnknown:
+        if (t == SQLITE_NULL) {
+            Rows.AppendNull();
+            return;
+        }
+        break;
+    case ftString:
+    case ftWideString:
+    case ftMemo:
+    case ftFmtMemo:
+        if (t == SQLITE_TEXT) {
+            const unsigned char* text = sqlite3_value_text(v);
+            if (text) {
+                Rows.AppendText(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_value_bytes(v)));
+                return;
+            }
+        }
+        break;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftLargeint:
+    case ftAutoInc:
+        if (t == SQLITE_INTEGER) {
+            Rows.AppendInt(sqlite3_value_int64(v));
+            return;
+        }
+        break;
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+        if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
+            Rows.AppendDouble(sqlite3_value_double(v));
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    Rows.Append(St.ColumnAs(I, Type));
+}
+
 }  // namespace
 
 TDBDataSet::TDBDataSet(TComponent* AOwner) : TDataSet(AOwner) {}
@@ -196,7 +248,7 @@ void TDBDataSet::InternalOpen()
         }
         FKeyset = keyset;
         FTable = keyset ? QuoteIdent(odb) + "." + QuoteIdent(otable) : std::string();
-        FPage.clear();
+        FPage.Reset(FTypes.size());
         try {
             BuildList(ActiveFilter(), FKeys, FRows);
             KeysChanged();
@@ -236,6 +288,7 @@ void TDBDataSet::InternalOpen()
         FRows.clear();
         FPage.clear();
         FFetch.clear();
+        FLocatePlans.clear();
         Session->CloseDatabase(FDatabase);
         FDatabase = nullptr;
         throw;
@@ -251,8 +304,9 @@ void TDBDataSet::InternalClose()
     FPosDense = {};
     FPosPairs = {};
     FRows.Release();
-    FPage.clear();
+    FPage.Release();
     FFetch.clear();
+    FLocatePlans.clear();
     if (FDatabase) {
         auto& v = FDatabase->FDataSets;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
@@ -337,17 +391,24 @@ void TDBDataSet::ReadIds(std::vector<std::int64_t>& Ids, int Column,
 void TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
 {
     const size_t width = FTypes.size();
-    ReadIds(Ids, -1, [&](std::int64_t id, TSQLiteStatement& st) {
-        std::vector<Variant> row;
-        row.reserve(width);
-        for (size_t i = 0; i < width; ++i)
-            row.push_back(st.ColumnAs(static_cast<int>(i + 1), FTypes[i]));
-        FPage.insert_or_assign(id, std::move(row));
-    });
-    // A row gone meanwhile (deleted by another connection) shows as empty values.
-    for (std::int64_t id : Ids)
-        if (!FPage.count(id))
-            FPage.emplace(id, std::vector<Variant>(width, Variant::Null()));
+    TRowStore& store = FPage.Store();
+    try {
+        ReadIds(Ids, -1, [&](std::int64_t id, TSQLiteStatement& st) {
+            for (size_t i = 0; i < width; ++i)
+                AppendColumn(st, static_cast<int>(i + 1), FTypes[i], store);
+            FPage.Commit(id);
+        });
+        // A row gone meanwhile (deleted by another connection) shows as empty values.
+        for (std::int64_t id : Ids)
+            if (!FPage.Contains(id)) {
+                for (size_t i = 0; i < width; ++i)
+                    store.AppendNull();
+                FPage.Commit(id);
+            }
+    } catch (...) {
+        FPage.Discard();
+        throw;
+    }
 }
 
 int TDBDataSet::ScanField(int Start, const TField* Field, const std::function<bool(const Variant&)>& Match)
@@ -371,9 +432,9 @@ int TDBDataSet::ScanField(int Start, const TField* Field, const std::function<bo
             ids.clear();
             for (int i = first; i < end; ++i) {
                 std::int64_t id = FKeys[static_cast<size_t>(i)];
-                auto it = FPage.find(id);
-                if (it != FPage.end())
-                    values[static_cast<size_t>(i - first)] = it->second[col];
+                const std::int64_t row = FPage.Find(id);
+                if (row >= 0)
+                    values[static_cast<size_t>(i - first)] = FPage.Rows().Get(static_cast<size_t>(row), col);
                 else
                     ids.push_back(id);
             }
@@ -386,7 +447,7 @@ int TDBDataSet::ScanField(int Start, const TField* Field, const std::function<bo
                 });
                 for (int i = first; i < end; ++i) {
                     std::int64_t id = FKeys[static_cast<size_t>(i)];
-                    if (FPage.count(id))
+                    if (FPage.Contains(id))
                         continue;
                     size_t at = static_cast<size_t>(std::lower_bound(sorted.begin(), sorted.end(), id) - sorted.begin());
                     values[static_cast<size_t>(i - first)] = std::move(read[at]);
@@ -419,7 +480,7 @@ void TDBDataSet::FetchPage(int Index)
     ids.reserve(static_cast<size_t>(end - start));
     for (int i = start; i < end; ++i) {
         std::int64_t id = FKeys[static_cast<size_t>(i)];
-        if (!FPage.count(id))
+        if (!FPage.Contains(id))
             ids.push_back(id);
     }
     ReadRows(ids);
@@ -435,18 +496,18 @@ void TDBDataSet::InternalFetch(int Index, std::vector<Variant>& Values)
         return;
     }
     std::int64_t id = FKeys[static_cast<size_t>(Index)];
-    auto it = FPage.find(id);
-    if (it == FPage.end() && FDatabase && EngineWaiting(FDatabase->Handle())) {
+    std::int64_t row = FPage.Find(id);
+    if (row < 0 && FDatabase && EngineWaiting(FDatabase->Handle())) {
         // A statement of this connection is paused (the form repaints meanwhile): the
         // record shows empty now and is read when next asked for.
         Values.assign(FTypes.size(), Variant::Null());
         return;
     }
-    if (it == FPage.end()) {
+    if (row < 0) {
         FetchPage(Index);
-        it = FPage.find(id);
+        row = FPage.Find(id);
     }
-    Values = it->second;
+    FPage.Rows().GetRow(static_cast<size_t>(row), Values);
 }
 
 std::int64_t TDBDataSet::InternalRecordKey(int Index) const
@@ -534,7 +595,7 @@ int TDBDataSet::InternalPost(bool Inserting, int Index, const std::vector<Varian
         st.Step();
         if (sqlite3_changes(db) == 0)
             throw EDatabaseError("Record not found or changed by another user");
-        FPage.erase(rowid);
+        FPage.Erase(rowid);
         if (FSource.NaturalOrder && ActiveFilter().empty())
             return Index;
     } else {
@@ -597,7 +658,7 @@ void TDBDataSet::InternalDelete(int Index)
     st.Step();
     FKeys.erase(FKeys.begin() + Index);
     KeysChanged();
-    FPage.erase(rowid);
+    FPage.Erase(rowid);
 }
 
 void TDBDataSet::InternalRefresh()
@@ -614,7 +675,7 @@ void TDBDataSet::InternalRefresh()
 void TDBDataSet::InternalInvalidate(int Index)
 {
     if (FKeyset && Index >= 0 && Index < static_cast<int>(FKeys.size()))
-        FPage.erase(FKeys[static_cast<size_t>(Index)]);
+        FPage.Erase(FKeys[static_cast<size_t>(Index)]);
 }
 
 void TDBDataSet::InternalSetFilter(const std::string& Filter)
@@ -626,6 +687,12 @@ void TDBDataSet::InternalSetFilter(const std::string& Filter)
     KeysChanged();
     FRows = std::move(rows);
     FPage.clear();
+}
+
+void TDBDataSet::DescribeSourceAgain()
+{
+    FSource = DescribeSource();
+    FLocatePlans.clear();
 }
 
 void TDBDataSet::ReloadKeepingPosition(bool Notify)

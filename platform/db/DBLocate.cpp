@@ -11,6 +11,40 @@ namespace korin {
 
 using namespace dbsql;
 
+namespace {
+
+// Leaves a statement kept for later use reset (no read transaction held) and without
+// the values bound this time, however its use ends. While a statement of the connection
+// is paused (the application's wait procedure runs, and may Locate again) the kept
+// statement may be the paused one: it is refused before anything touches it.
+struct TStatementUse {
+    TSQLiteStatement& St;
+    TStatementUse(sqlite3* Db, TSQLiteStatement& S) : St(S)
+    {
+        CheckEngineFree(Db);
+        sqlite3_clear_bindings(St.Handle());
+    }
+    ~TStatementUse()
+    {
+        St.Reset();
+        sqlite3_clear_bindings(St.Handle());
+    }
+};
+
+}  // namespace
+
+TDBDataSet::TLocatePlan& TDBDataSet::LocatePlan(const std::string& SQL)
+{
+    auto it = FLocatePlans.find(SQL);
+    if (it != FLocatePlans.end())
+        return it->second;
+    // Keys of other shapes (other fields, options, lengths of prefix bounds) make other
+    // texts; a few are kept.
+    if (FLocatePlans.size() >= 16)
+        FLocatePlans.clear();
+    return FLocatePlans[SQL];
+}
+
 int TDBDataSet::FindFirstWhere(const std::string& Condition, const std::vector<TField*>& Fields,
                                const std::vector<Variant>& Values)
 {
@@ -19,7 +53,12 @@ int TDBDataSet::FindFirstWhere(const std::string& Condition, const std::vector<T
         return -1;
     }
     TEngineWaitScope wait(FDatabase->Handle());
-    TSQLiteStatement st(FDatabase->Handle(), FSource.KeysetSQL(ActiveFilter(), Condition) + " LIMIT 1", sgReadOnly);
+    const std::string sql = FSource.KeysetSQL(ActiveFilter(), Condition) + " LIMIT 1";
+    TLocatePlan& plan = LocatePlan(sql);
+    if (!plan.Statement)
+        plan.Statement = std::make_unique<TSQLiteStatement>(FDatabase->Handle(), sql, sgReadOnly);
+    TSQLiteStatement& st = *plan.Statement;
+    TStatementUse use(FDatabase->Handle(), st);
     BindParams(st);
     for (size_t k = 0; k < Values.size(); ++k) {
         int idx = sqlite3_bind_parameter_index(st.Handle(), (":korin_k" + std::to_string(k)).c_str());
@@ -67,11 +106,20 @@ int TDBDataSet::InternalLocate(const std::vector<TField*>& Fields, const std::ve
         TEngineWaitScope wait(db);
         std::vector<std::string> all = ranges;
         all.insert(all.end(), conds.begin(), conds.end());
-        std::string sql = FSource.CandidatesSQL(ActiveFilter(), JoinConditions(all));
-        if (IndexServes(sql)) {
+        const std::string sql = FSource.CandidatesSQL(ActiveFilter(), JoinConditions(all));
+        CheckEngineFree(db);
+        TLocatePlan& plan = LocatePlan(sql);
+        if (!plan.Checked) {
+            plan.IndexServes = IndexServes(sql);
+            plan.Checked = true;
+        }
+        if (plan.IndexServes) {
             // The candidates come from the index; the first of them in cursor order is the
             // one with the lowest position in the keyset.
-            TSQLiteStatement st(db, sql, sgReadOnly);
+            if (!plan.Statement)
+                plan.Statement = std::make_unique<TSQLiteStatement>(db, sql, sgReadOnly);
+            TSQLiteStatement& st = *plan.Statement;
+            TStatementUse use(db, st);
             BindParams(st);
             for (size_t k = 0; k < Values.size(); ++k) {
                 int idx = sqlite3_bind_parameter_index(st.Handle(), (":korin_k" + std::to_string(k)).c_str());

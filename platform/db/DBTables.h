@@ -56,6 +56,13 @@ public:
     void Release();
     // Adds the next value (rows are filled left to right, top to bottom).
     void Append(const Variant& Value);
+    // The same for values read straight from the engine, without a Variant between.
+    void AppendNull() { Push(0, 0, varNull); }
+    void AppendInt(std::int64_t Value);
+    void AppendDouble(double Value);
+    void AppendText(const char* Data, size_t Length);
+    // Drops the values after the first Rows rows (a row left half-filled by an error).
+    void Truncate(size_t Rows);
     Variant Get(size_t Row, size_t Column) const;
     void GetRow(size_t Row, std::vector<Variant>& Values) const;
     // The memory the values take.
@@ -67,8 +74,54 @@ private:
         std::uint32_t LengthType;    // byte count << 3 | TVarType
     };
     static constexpr size_t kMaxLength = (size_t{1} << 29) - 1;
+    void Push(std::uint64_t Payload, std::uint32_t Length, TVarType Type)
+    {
+        TCell cell;
+        cell.Payload[0] = static_cast<std::uint32_t>(Payload);
+        cell.Payload[1] = static_cast<std::uint32_t>(Payload >> 32);
+        cell.LengthType = Length << 3 | static_cast<std::uint32_t>(Type);
+        FCells.push_back(cell);
+    }
     std::vector<TCell> FCells;
     std::string FText;
+};
+
+// The records of a keyset cursor read so far: their values packed in a TRowStore, found
+// by row id through an open-addressing table. Forgetting one record leaves its values in
+// place until everything is forgotten; memory is kept for the next records until Release.
+class TPageCache {
+public:
+    // Forgets every record; records have Width values from now on.
+    void Reset(size_t Width);
+    void clear() { Reset(FRows.Width); }
+    void Release();
+    // Records held, forgotten ones included.
+    size_t size() const { return FRows.size(); }
+    // Where the values of a row id stand in Rows(); −1 when not held.
+    std::int64_t Find(std::int64_t Id) const;
+    bool Contains(std::int64_t Id) const { return Find(Id) >= 0; }
+    void Erase(std::int64_t Id);
+    // Adding a record: append its Width values to Store(), then Commit its row id (a row
+    // id held already now stands for the new values). Discard drops values appended
+    // since the last Commit.
+    TRowStore& Store() { return FRows; }
+    void Commit(std::int64_t Id);
+    void Discard() { FRows.Truncate(FCommitted); }
+    const TRowStore& Rows() const { return FRows; }
+
+private:
+    static constexpr std::uint32_t kFree = 0xFFFFFFFFu;  // an unused entry
+    static constexpr std::uint32_t kGone = 0xFFFFFFFEu;  // a row id forgotten
+    struct TEntry {
+        std::int64_t Id;
+        std::uint32_t Row;
+    };
+    size_t Probe(std::int64_t Id) const;
+    void Grow();
+    std::vector<TEntry> FTable;
+    size_t FUsed = 0;
+    size_t FCommitted = 0;
+    TRowStore FRows;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -355,7 +408,7 @@ protected:
     void ReloadKeepingPosition(bool Notify);
     // Describes the source again after its order changed while open, so that posting
     // knows whether new records still simply go to the end.
-    void DescribeSourceAgain() { FSource = DescribeSource(); }
+    void DescribeSourceAgain();
 
 private:
     void BuildList(const std::string& Filter, std::vector<std::int64_t>& Keys,
@@ -379,6 +432,15 @@ private:
                          std::vector<std::pair<std::string, std::string>>& Texts) const;
     // Whether the engine answers SQL by searching an index rather than scanning.
     bool IndexServes(const std::string& SQL) const;
+    // Locate's statements, prepared once for their text (which holds the filter, the
+    // order and the shape of the key, never its values) and whether an index serves
+    // them; forgotten when the source changes.
+    struct TLocatePlan {
+        bool Checked = false;
+        bool IndexServes = false;
+        std::unique_ptr<TSQLiteStatement> Statement;
+    };
+    TLocatePlan& LocatePlan(const std::string& SQL);
     // The keyset changed: the positions of row ids are looked up afresh.
     void KeysChanged() { FPosKind = pkNone; }
     void BuildPositions() const;
@@ -403,10 +465,11 @@ private:
     mutable std::int64_t FPosBase = 0;
     mutable std::vector<std::int32_t> FPosDense;
     mutable std::vector<std::pair<std::int64_t, std::int32_t>> FPosPairs;
-    std::unordered_map<std::int64_t, std::vector<Variant>> FPage;
+    TPageCache FPage;
     int FPageSize = 64;
     int FNextPageStart = -1;
     std::map<std::pair<int, int>, std::unique_ptr<TSQLiteStatement>> FFetch;  // (column, slots)
+    std::map<std::string, TLocatePlan> FLocatePlans;
     // Cached results.
     TRowStore FRows;
 };

@@ -92,12 +92,51 @@ std::string DBUpperCase(const std::string& Text)
     return out;
 }
 
-bool DBTextMatch(const std::string& Value, const std::string& Key, bool CaseInsensitive, bool Partial)
+namespace {
+
+// The case-insensitive comparison for a key of ASCII characters, decided without
+// upper-casing copies: 1 match, 0 no match, −1 undecided (Value holds other bytes where
+// it matters). Upper-casing maps ASCII to ASCII, one byte for one, and never makes a
+// text longer; so a difference among leading ASCII bytes, or a Value shorter than the
+// key, decides alone.
+int AsciiKeyMatch(std::string_view Value, std::string_view Key, bool Partial)
 {
-    if (CaseInsensitive)
-        return DBTextMatch(DBUpperCase(Value), DBUpperCase(Key), false, Partial);
+    auto up = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+    const size_t n = Key.size();
+    if (Value.size() < n)
+        return 0;
+    for (size_t i = 0; i < n; ++i) {
+        const auto v = static_cast<unsigned char>(Value[i]);
+        if (v >= 0x80)
+            return -1;
+        if (up(v) != up(static_cast<unsigned char>(Key[i])))
+            return 0;
+    }
+    if (Partial || Value.size() == n)
+        return 1;
+    return 0;  // every character left adds at least one byte to the upper-cased text
+}
+
+bool IsAsciiText(std::string_view S)
+{
+    for (char c : S)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+bool DBTextMatch(std::string_view Value, std::string_view Key, bool CaseInsensitive, bool Partial)
+{
+    if (CaseInsensitive) {
+        if (IsAsciiText(Key))
+            if (int m = AsciiKeyMatch(Value, Key, Partial); m >= 0)
+                return m == 1;
+        return DBTextMatch(DBUpperCase(std::string(Value)), DBUpperCase(std::string(Key)), false, Partial);
+    }
     if (Partial)
-        return Value.compare(0, Key.size(), Key) == 0;
+        return Value.substr(0, Key.size()) == Key;
     return Value == Key;
 }
 

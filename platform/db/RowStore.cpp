@@ -45,6 +45,35 @@ void TRowStore::Append(const Variant& Value)
     FCells.push_back(cell);
 }
 
+void TRowStore::AppendInt(std::int64_t Value)
+{
+    std::uint64_t payload;
+    std::memcpy(&payload, &Value, sizeof payload);
+    Push(payload, 0, varInt64);
+}
+
+void TRowStore::AppendDouble(double Value)
+{
+    std::uint64_t payload;
+    std::memcpy(&payload, &Value, sizeof payload);
+    Push(payload, 0, varDouble);
+}
+
+void TRowStore::AppendText(const char* Data, size_t Length)
+{
+    if (Length > kMaxLength)
+        throw EDatabaseError("A value is too large to be held in memory");
+    const size_t at = FText.size();
+    FText.append(Data, Length);
+    Push(at, static_cast<std::uint32_t>(Length), varString);
+}
+
+void TRowStore::Truncate(size_t Rows)
+{
+    if (Rows * Width < FCells.size())
+        FCells.resize(Rows * Width);
+}
+
 Variant TRowStore::Get(size_t Row, size_t Column) const
 {
     const TCell& cell = FCells[Row * Width + Column];
@@ -87,6 +116,91 @@ void TRowStore::Release()
     FCells.shrink_to_fit();
     FText.clear();
     FText.shrink_to_fit();
+}
+
+// ---- TPageCache ----------------------------------------------------------------------
+
+namespace {
+
+// Row ids mostly come in runs: a run takes neighbouring entries (few cache lines, no
+// collisions); the high bits folded in spread ids that differ only there.
+size_t HashId(std::int64_t Id)
+{
+    const auto u = static_cast<std::uint64_t>(Id);
+    return static_cast<size_t>(u ^ (u >> 19) ^ (u >> 41));
+}
+
+}  // namespace
+
+void TPageCache::Reset(size_t Width)
+{
+    FRows.clear();
+    FRows.Width = Width;
+    FCommitted = 0;
+    if (FUsed) {
+        for (TEntry& e : FTable)
+            e.Row = kFree;
+        FUsed = 0;
+    }
+}
+
+void TPageCache::Release()
+{
+    FRows.Release();
+    FTable = {};
+    FUsed = 0;
+    FCommitted = 0;
+}
+
+size_t TPageCache::Probe(std::int64_t Id) const
+{
+    // FTable's size is a power of two and never full: the search ends on the entry of Id
+    // or on a free one.
+    const size_t mask = FTable.size() - 1;
+    for (size_t i = HashId(Id) & mask;; i = (i + 1) & mask)
+        if (FTable[i].Row == kFree || FTable[i].Id == Id)
+            return i;
+}
+
+std::int64_t TPageCache::Find(std::int64_t Id) const
+{
+    if (FTable.empty())
+        return -1;
+    const TEntry& e = FTable[Probe(Id)];
+    return e.Row == kFree || e.Row == kGone ? -1 : static_cast<std::int64_t>(e.Row);
+}
+
+void TPageCache::Erase(std::int64_t Id)
+{
+    if (FTable.empty())
+        return;
+    TEntry& e = FTable[Probe(Id)];
+    if (e.Row != kFree)
+        e.Row = kGone;
+}
+
+void TPageCache::Grow()
+{
+    std::vector<TEntry> old = std::move(FTable);
+    FTable.assign(old.empty() ? 1024 : old.size() * 2, TEntry{0, kFree});
+    for (const TEntry& e : old)
+        if (e.Row != kFree)
+            FTable[Probe(e.Id)] = e;
+}
+
+void TPageCache::Commit(std::int64_t Id)
+{
+    const size_t rows = FRows.size();
+    if (rows != FCommitted + 1 || rows >= kGone)
+        throw EDatabaseError("A record was not read whole");
+    if ((FUsed + 1) * 2 > FTable.size())
+        Grow();
+    TEntry& e = FTable[Probe(Id)];
+    if (e.Row == kFree)
+        ++FUsed;
+    e.Id = Id;
+    e.Row = static_cast<std::uint32_t>(rows - 1);
+    FCommitted = rows;
 }
 
 }  // namespace korin

@@ -30,8 +30,14 @@ void KorinMatch(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_int(ctx, 0);
         return;
     }
-    std::string value = Text(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]));
-    std::string key = Text(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1]));
+    // Views of the engine's own bytes: no copies for each row compared.
+    auto view = [](sqlite3_value* v) {
+        const unsigned char* t = sqlite3_value_text(v);
+        return t ? std::string_view(reinterpret_cast<const char*>(t), static_cast<size_t>(sqlite3_value_bytes(v)))
+                 : std::string_view();
+    };
+    const std::string_view value = view(argv[0]);
+    const std::string_view key = view(argv[1]);
     int opts = sqlite3_value_int(argv[2]);
     sqlite3_result_int(ctx, DBTextMatch(value, key, (opts & 1) != 0, (opts & 2) != 0) ? 1 : 0);
 }
