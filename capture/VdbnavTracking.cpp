@@ -3,12 +3,14 @@
 // to the data source of the control entered, and the field lookups.
 #include <cctype>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "korin/capture/DBAware.h"
 #include "korin/capture/DBControls.h"
 #include "korin/capture/DefaultControls.h"
 #include "korin/nav/Vdbnav.h"
+#include "korin/platform/db/ADODB.h"
 #include "korin/platform/core/StringList.h"
 #include "korin/platform/dbctrls/DBGrids.h"
 #include "korin/platform/gui/Forms.h"
@@ -230,11 +232,33 @@ void TVandroDBNavigator::NavigateGotoNextDSControl()
     FDefaultControls->FocusNextControl(CurrentControl);
 }
 
-// Placeholder until the connection layer's fetch progress lands: no dataset carries the
-// navigator's fetch-progress handler yet, so there is nothing to give back.
-void TVandroDBNavigator::ReleaseFetchProgress(TDataSource*) {}
-// Placeholder until the connection layer's fetch progress lands: no handler is installed.
-void TVandroDBNavigator::HookFetchProgress(TDataSource*) {}
+// The handler goes back to the dataset it was taken from, which need not be the one the
+// old data source shows now (a query put in its place, or the application's own change):
+// giving it to whatever the data source shows would lose the dataset's own handler.
+void TVandroDBNavigator::ReleaseFetchProgress(TDataSource*)
+{
+    TCustomADODataSet* ds = std::exchange(FFetchProgressDataSet, nullptr);
+    TFetchProgressEvent saved = std::move(FSavedFetchProgress);
+    FSavedFetchProgress = nullptr;
+    // A handler the application put there after the navigator's stays.
+    if (ds && IsOwnFetchProgress(ds->OnFetchProgress))
+        ds->OnFetchProgress = std::move(saved);
+}
+
+void TVandroDBNavigator::HookFetchProgress(TDataSource* NewSource)
+{
+    auto* ds = As<TCustomADODataSet>(NewSource ? NewSource->DataSet() : nullptr);
+    if (!ds || IsOwnFetchProgress(ds->OnFetchProgress))
+        return;
+    // One dataset at a time carries the navigator's handler.
+    if (FFetchProgressDataSet)
+        ReleaseFetchProgress(nullptr);
+    FSavedFetchProgress = ds->OnFetchProgress;
+    ds->OnFetchProgress = FetchProgressHandler();
+    FFetchProgressDataSet = ds;
+    // A dataset freed before the navigator is forgotten (Notification).
+    ds->FreeNotification(this);
+}
 
 TField* TVandroDBNavigator::LiveCurrentField() const
 {

@@ -98,6 +98,7 @@ TVandroDBNavigator::TVandroDBNavigator(TComponent* AOwner, bool ASetupMode)
     FDropDownTimer->OnTimer = [this](TObject* Sender) { DropDownTimerExpired(Sender); };
 
     FDataLink = std::make_unique<TVandroNavDataLink>(this);
+    LinkFetchProgress(true);
     FHintWindow = new TCustomHintWindow(this);
 
     InitButtons();
@@ -112,6 +113,8 @@ TVandroDBNavigator::~TVandroDBNavigator()
     // Free() has taken the navigator apart already; a navigator deleted directly gets
     // this class's own releases here.
     BeforeDestruction();
+    ReleaseFetchProgress(nullptr);
+    LinkFetchProgress(false);
     FButtonsCreated = false;
     if (FAutoRepeatTimer) {
         TTimer* t = std::exchange(FAutoRepeatTimer, nullptr);
@@ -137,6 +140,9 @@ void TVandroDBNavigator::BeforeDestruction()
         UnhookSession();
         ApplyQuery(nqaRelease);
         ApplyFilter(nfaRelease);
+        // No dataset may call a navigator that is gone: the followed server dataset gets
+        // its own fetch-progress handler back.
+        ReleaseFetchProgress(nullptr);
     }
     TCustomPanel::BeforeDestruction();
 }
@@ -219,6 +225,10 @@ void TVandroDBNavigator::Notification(TComponent* AComponent, TOperation Operati
         return;
     FKindCache = TControlKind();
     QueryNotification(AComponent);
+    if (AComponent == static_cast<TComponent*>(FFetchProgressDataSet)) {
+        FFetchProgressDataSet = nullptr;
+        FSavedFetchProgress = nullptr;
+    }
     if (AComponent == CurrentControl) {
         CurrentControl = nullptr;
         CurrentField = nullptr;

@@ -15,6 +15,7 @@
 #include "korin/nav/NavPlatform.h"
 #include "korin/nav/Vdbnavbtn.h"
 #include "korin/platform/core/Exception.h"
+#include "korin/platform/db/ADODB.h"
 #include "korin/platform/gui/Controls.h"
 #include "korin/platform/gui/Timers.h"
 #include "korin/search/Dbsearch.h"
@@ -30,6 +31,7 @@ class TRecordBuffer;        // the copied records behind COPY, PASTE and DITTO
 class TDBControlsList;      // the captured data-aware controls (capture/)
 class TDefaultControlList;  // one default control per data source (capture/)
 class TQuery;               // the internal query of the query command
+struct TNavFetchLink;       // ties the navigator's fetch-progress handlers to it
 
 // Errors raised by the navigator ("Owner must be a TForm!", …).
 class EVandroDBNavError : public Exception {
@@ -289,14 +291,28 @@ public:
     // The data source whose dataset the filter was set on (null when setting it failed).
     TDataSource* FilterDataSource() const { return FFilterDataSource; }
     bool QueryActive() const { return FQueryActive; }
-    // The query built by the last query command, owned by the navigator.
-    TQuery* InternalQuery() const { return FInternalQuery; }
+    // The query built by the last query command, owned by the navigator: a TQuery on the
+    // embedded engine, a TADOQuery on a server (the other accessor gives null).
+    TQuery* InternalQuery() const;
+    TADOQuery* InternalADOQuery() const;
+    TDataSet* InternalDataSet() const { return FInternalQuery; }
     // The data source whose dataset the internal query replaced, and that dataset.
     TDataSource* QueryDataSource() const { return FQueryDataSource; }
     TDataSet* SourceDataSet() const { return FSourceDataSet; }
     // The status bar link: attach a bar (null detaches), and tell it about the dataset.
     void AttachStatusBar(TKStatusBar* Value);
     void SB_DSChanged();
+    // The navigator's fetch-progress handler, installed on the server dataset it follows:
+    // the bar shows the rows fetched so far against the expected total. EventStatus is
+    // left as it is, and the dataset's own handler is not called meanwhile.
+    void OnFetchProgress(TDataSet* DataSet, int Progress, int MaxProgress, TEventStatus& EventStatus);
+    // The handler the followed server dataset had before the navigator installed its own
+    // (empty when none is saved), and that dataset (null when none carries the
+    // navigator's handler).
+    const TFetchProgressEvent& SavedFetchProgress() const { return FSavedFetchProgress; }
+    TCustomADODataSet* FetchProgressDataSet() const { return FFetchProgressDataSet; }
+    // Whether Handler is a fetch-progress handler this navigator installed.
+    bool IsOwnFetchProgress(const TFetchProgressEvent& Handler) const;
 
     // ---- control tracking ----
     // Rebuilds the registry: every data-aware control of the form is captured and every
@@ -372,11 +388,19 @@ private:
     // Neutralises a key message: removes the pending key messages of the current control
     // from the queue and empties the record.
     void KillKeyMessage(TMessage& Message);
-    // The fetch-progress handler of a connection-layer dataset: given back when the
-    // navigator leaves its data source, installed when it takes one. Placeholders until
-    // the connection layer's fetch progress lands.
+    // The fetch-progress handler of a server dataset: given back to the dataset that
+    // carries the navigator's handler when the navigator leaves its data source or goes,
+    // installed on the dataset of the data source it takes.
     void ReleaseFetchProgress(TDataSource* OldSource);
     void HookFetchProgress(TDataSource* NewSource);
+    // Ties the navigator's fetch-progress handlers to it (On), or cuts them off (the
+    // navigator goes).
+    void LinkFetchProgress(bool On);
+    // A handler that runs this navigator's OnFetchProgress while the navigator lives.
+    TFetchProgressEvent FetchProgressHandler() const;
+    TFetchProgressEvent FSavedFetchProgress;
+    TCustomADODataSet* FFetchProgressDataSet = nullptr;
+    std::shared_ptr<TNavFetchLink> FFetchLink;
     // CurrentField when it still belongs to the current control's dataset, else null.
     TField* LiveCurrentField() const;
     // What the key dispatch asks of a control on every key: whether the navigator holds
@@ -438,7 +462,7 @@ private:
     bool FFilterActive = false;
     TDataSource* FFilterDataSource = nullptr;
     bool FQueryActive = false;
-    TQuery* FInternalQuery = nullptr;
+    TDataSet* FInternalQuery = nullptr;
     TDataSource* FQueryDataSource = nullptr;
     TDataSet* FSourceDataSet = nullptr;
     void SetFilterDataSource(TDataSource* Value);
@@ -448,6 +472,8 @@ private:
     // false (after the message box) when no statement could be prepared.
     bool BuildInternalQuery(const std::string& Where, const std::string& OrderBy);
     void ActivateQuery();
+    // The SQL lines of the internal query, whichever kind it is; null without one.
+    TStringList* InternalSQL() const;
     void ReleaseQuery();
     // Forgets the filter and query components that go; run by Notification.
     void QueryNotification(TComponent* AComponent);

@@ -1,8 +1,8 @@
 // The navigator's FILTER and QUERY commands.
 //
 // FILTER sets the dataset's own filter expression from the text typed in the filter edit
-// box. QUERY builds an internal query from the dataset's SQL (a TQuery) or its table (a
-// TTable), merges in the condition and sort order composed in the condition builder,
+// box. QUERY builds an internal query from the dataset's SQL (a TQuery or TADOQuery), its
+// command text (a TADODataSet) or its table (a TTable or TADOTable), merges in the condition and sort order composed in the condition builder,
 // opens it and shows it through the navigator's data source in place of the dataset;
 // releasing it puts the dataset back on the same record. Both are toggles whose pressed
 // state the button shows; holding the button down opens the dialog again.
@@ -10,12 +10,16 @@
 // Neither command lets an error escape, and a rejected filter or query leaves the dataset
 // as it was. Everything the user types runs as a read-only statement: filters and the
 // internal query are compiled under the engine's read-only guard, and the statement is
-// prepared before it is used. The connection layer's datasets are not served yet.
+// prepared before it is used. On a server (TADOQuery, TADOTable, TADODataSet) the
+// internal query is a TADOQuery on the same connection that reads in a READ ONLY
+// transaction, so the server itself refuses any write the condition attempts.
 #include <algorithm>
+#include <functional>
 #include <utility>
 #include <vector>
 
 #include "korin/nav/Vdbnav.h"
+#include "korin/platform/db/ADODB.h"
 #include "korin/platform/db/DBTables.h"
 #include "korin/query/QueryText.h"
 #include "korin/query/Sqdlg.h"
@@ -236,6 +240,40 @@ void TVandroDBNavigator::ApplyQuery(TNavigatorQueryAction Action)
         FButtons[vnbQuery]->SetDown(FQueryActive);
 }
 
+namespace {
+
+// The master-detail terms of a detail table: "(detail=:master)" for each linked pair,
+// joined with " AND ", after " WHERE "; empty when the table has no complete link.
+std::string DetailLinkWhere(TDataSet* Detail)
+{
+    std::vector<TField*> masterFields, detailFields;
+    Detail->GetDetailLinkFields(masterFields, detailFields);
+    if (masterFields.empty() || detailFields.empty())
+        return std::string();
+    std::string sql = " WHERE ";
+    const std::size_t n = std::min(masterFields.size(), detailFields.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i)
+            sql += " AND ";
+        sql += "(" + detailFields[i]->FieldName() + "=:" + masterFields[i]->FieldName() + ")";
+    }
+    return sql;
+}
+
+}  // namespace
+
+TQuery* TVandroDBNavigator::InternalQuery() const { return As<TQuery>(FInternalQuery); }
+TADOQuery* TVandroDBNavigator::InternalADOQuery() const { return As<TADOQuery>(FInternalQuery); }
+
+TStringList* TVandroDBNavigator::InternalSQL() const
+{
+    if (TQuery* q = InternalQuery())
+        return q->SQL();
+    if (TADOQuery* q = InternalADOQuery())
+        return q->SQL();
+    return nullptr;
+}
+
 bool TVandroDBNavigator::BuildInternalQuery(const std::string& Where, const std::string& OrderBy)
 {
     TDataSource* source = DataSource();
@@ -246,7 +284,10 @@ bool TVandroDBNavigator::BuildInternalQuery(const std::string& Where, const std:
     TDataSet* D = (FQueryActive && source == FQueryDataSource) ? FSourceDataSet : source->DataSet();
     auto* query = As<TQuery>(D);
     auto* table = As<TTable>(D);
-    if (!query && !table) {
+    auto* adoQuery = As<TADOQuery>(D);
+    auto* adoTable = As<TADOTable>(D);
+    auto* adoDataSet = As<TADODataSet>(D);
+    if (!query && !table && !adoQuery && !adoTable && !adoDataSet) {
         // No statement can be made from this dataset: no query of an earlier data source
         // may be opened on this one.
         ReleaseQuery();
@@ -257,35 +298,32 @@ bool TVandroDBNavigator::BuildInternalQuery(const std::string& Where, const std:
 
     // The new query is built aside; the one in force stays until this one is ready, so
     // that a refused statement leaves everything as it was.
-    TOwned<TQuery> fresh(new TQuery(this));
-    fresh->SetDatabaseName(static_cast<TDBDataSet*>(D)->DatabaseName());
+    TOwned<TDataSet> fresh;
+    TStringList* freshSQL = nullptr;
+    TParams* freshParams = nullptr;
+    TParams* sourceParams = nullptr;
     std::string sql;
     TDataSource* master = nullptr;
-    if (query) {
-        sql = StringListToString(*query->SQL());
-        master = query->DataSource();
-    } else {
-        sql = "SELECT * FROM " + TableNameSQL(table->TableName());
-        if (table->MasterSource()) {
-            std::vector<TField*> masterFields, detailFields;
-            table->GetDetailLinkFields(masterFields, detailFields);
-            if (!masterFields.empty() && !detailFields.empty()) {
-                sql += " WHERE ";
-                const std::size_t n = std::min(masterFields.size(), detailFields.size());
-                for (std::size_t i = 0; i < n; ++i) {
-                    if (i)
-                        sql += " AND ";
-                    sql += "(" + detailFields[i]->FieldName() + "=:" + masterFields[i]->FieldName() + ")";
-                }
+    // Whether a statement compiles on the query's database without running it.
+    std::function<bool(const std::string&)> prepares;
+    if (query || table) {
+        auto* q = new TQuery(this);
+        fresh.reset(q);
+        q->SetDatabaseName(static_cast<TDBDataSet*>(D)->DatabaseName());
+        freshSQL = q->SQL();
+        freshParams = q->Params();
+        if (query) {
+            sql = StringListToString(*query->SQL());
+            master = query->DataSource();
+            sourceParams = query->Params();
+        } else {
+            sql = "SELECT * FROM " + TableNameSQL(table->TableName());
+            if (table->MasterSource()) {
+                sql += DetailLinkWhere(table);
+                master = table->MasterSource();
             }
-            master = table->MasterSource();
         }
-    }
-
-    std::string text;
-    try {
-        TQuery* q = fresh.get();
-        text = MergeQueryConditions(sql, Where, OrderBy, [q](const std::string& Statement) {
+        prepares = [q](const std::string& Statement) {
             try {
                 q->SQL()->Clear();
                 q->SQL()->Add(Statement);
@@ -294,18 +332,55 @@ bool TVandroDBNavigator::BuildInternalQuery(const std::string& Where, const std:
             } catch (const Exception&) {
                 return false;
             }
-        });
-        fresh->SQL()->Clear();
-        fresh->SQL()->Add(text);
+        };
+    } else {
+        auto* ado = static_cast<TCustomADODataSet*>(D);
+        auto* q = new TADOQuery(this);
+        fresh.reset(q);
+        q->SetConnection(ado->Connection());
+        // What the user composed may only read: the server refuses any write inside it.
+        q->SetReadOnlyTransaction(true);
+        // The navigator's own query reports its fetch to the navigator's status bar.
+        q->OnFetchProgress = FetchProgressHandler();
+        freshSQL = q->SQL();
+        freshParams = q->Params();
+        if (adoQuery) {
+            sql = StringListToString(*adoQuery->SQL());
+            master = adoQuery->DataSource();
+            sourceParams = adoQuery->Params();
+        } else if (adoDataSet) {
+            sql = adoDataSet->CommandText();
+            master = adoDataSet->DataSource();
+        } else {
+            sql = "SELECT * FROM " + TableNameSQL(adoTable->CommandText());
+            if (adoTable->MasterSource()) {
+                sql += DetailLinkWhere(adoTable);
+                master = adoTable->MasterSource();
+            }
+        }
+        // The server compiles the statement when it is opened; a statement it refuses
+        // is reported then and leaves the dataset as it was.
+        prepares = [](const std::string&) { return true; };
+    }
+
+    std::string text;
+    try {
+        text = MergeQueryConditions(sql, Where, OrderBy, prepares);
+        freshSQL->Clear();
+        freshSQL->Add(text);
     } catch (const Exception&) {
         fresh.reset();
         Application->MessageBox("Can't prepare query!", "Parser error", MB_OK);
         return false;
     }
-    if (query)
-        fresh->Params()->AssignValues(*query->Params());
-    if (master)
-        fresh->SetDataSource(master);
+    if (sourceParams)
+        freshParams->AssignValues(*sourceParams);
+    if (master) {
+        if (auto* q = As<TQuery>(fresh.get()))
+            q->SetDataSource(master);
+        else if (auto* q = As<TADOQuery>(fresh.get()))
+            q->SetDataSource(master);
+    }
 
     ReleaseQuery();
     if (FInternalQuery)
@@ -317,7 +392,7 @@ bool TVandroDBNavigator::BuildInternalQuery(const std::string& Where, const std:
 void TVandroDBNavigator::ActivateQuery()
 {
     TDataSource* source = DataSource();
-    if (!FInternalQuery || FInternalQuery->SQL()->CommaText().empty() || !source)
+    if (!FInternalQuery || !InternalSQL() || InternalSQL()->CommaText().empty() || !source)
         return;
     const bool hadFilter = FFilterActive;
     try {
