@@ -8,7 +8,11 @@
 // path. With --tour and a display the tour plays in the window. The tour works on a
 // fresh copy of the sample database, so the sample stays as it was.
 //
-//   korin_demo [--tour] [--db FILE] [--shots DIR]
+// With --server CONNINFO (a libpq connection string; scripts/demo --server starts a
+// private server and passes it) the demo runs on a PostgreSQL server instead: see
+// ServerDemo.h.
+//
+//   korin_demo [--tour] [--db FILE] [--shots DIR] [--server CONNINFO]
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,6 +22,7 @@
 #include <string>
 
 #include "SampleDb.h"
+#include "ServerDemo.h"
 #include "TourSearch.h"
 #include "TourQuery.h"
 #include "korin/nav/Vdbnav.h"
@@ -279,6 +284,7 @@ int main(int argc, char** argv)
     bool tourWanted = false;
     std::string dbPath = (fs::path(ExeDir()) / "korin-sample.db").string();
     std::string shots = (fs::path(ExeDir()) / "demo-shots").string();
+    std::string server;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--tour"))
             tourWanted = true;
@@ -286,8 +292,10 @@ int main(int argc, char** argv)
             dbPath = argv[++i];
         else if (!std::strcmp(argv[i], "--shots") && i + 1 < argc)
             shots = argv[++i];
+        else if (!std::strcmp(argv[i], "--server") && i + 1 < argc)
+            server = argv[++i];
         else {
-            std::fprintf(stderr, "usage: korin_demo [--tour] [--db FILE] [--shots DIR]\n");
+            std::fprintf(stderr, "usage: korin_demo [--tour] [--db FILE] [--shots DIR] [--server CONNINFO]\n");
             return 2;
         }
     }
@@ -307,6 +315,13 @@ int main(int argc, char** argv)
         else
             std::printf("sample database: %s\n", dbPath.c_str());
         bool touring = headless || tourWanted;
+        if (!server.empty()) {
+            // The embedded sample is only read: its rows are copied to the server.
+            Session->AddAlias("KorinSample", dbPath);
+            int code = RunServerDemo(server, dbPath, touring, shots);
+            std::printf("demo finished\n");
+            return code;
+        }
         std::unique_ptr<TTourCopy> copy;
         if (touring) {
             copy = std::make_unique<TTourCopy>(dbPath);
