@@ -266,6 +266,18 @@ TPGResult TADOConnection::Run(const std::string& SQL, const TPGParams& Params)
     return Wait();
 }
 
+int TADOConnection::Describe(const std::string& SQL, int ParamCount)
+{
+    CheckFree();
+    // The unnamed prepared statement: replaced by the next one, nothing to free.
+    if (!PQsendPrepare(FConn, "", SQL.c_str(), ParamCount, nullptr))
+        RaiseError(nullptr);
+    Wait();
+    if (!PQsendDescribePrepared(FConn, ""))
+        RaiseError(nullptr);
+    return Wait().Columns();
+}
+
 int TADOConnection::Execute(const std::string& SQL)
 {
     CheckFree();

@@ -140,6 +140,10 @@ public:
     // statement with "Operation cancelled"). Raises EDatabaseError with the server's text
     // when the statement fails; a lost connection is closed.
     TPGResult Run(const std::string& SQL, const TPGParams& Params = {});
+    // Has the server parse and analyse one statement with ParamCount parameters ($1..)
+    // without running it; returns the number of columns its rows would have. Raises
+    // EDatabaseError with the server's text when it does not compile.
+    int Describe(const std::string& SQL, int ParamCount);
     // Quotes an identifier by the server's rules.
     std::string QuoteIdentifier(const std::string& Name) const;
     // Raises when not connected or busy.
@@ -301,6 +305,12 @@ public:
     // keeps the value last given to a parameter of its name).
     TStringList* SQL() { return &FSQL; }
     const TStringList* SQL() const { return &FSQL; }
+    // Has the server compile the statement as opening the query would (one statement that
+    // returns rows) without running it; raises EDatabaseError with the server's message
+    // when it does not compile.
+    void Prepare();
+    void UnPrepare() { FPrepared = false; }
+    bool Prepared() const { return FPrepared; }
     // Runs a statement that returns no rows, with the parameters; returns the rows changed.
     int ExecSQL();
     int RowsAffected() const { return FRowsAffected; }
@@ -311,6 +321,7 @@ protected:
 private:
     TStringList FSQL;
     int FRowsAffected = 0;
+    bool FPrepared = false;
 };
 
 // A dataset reading a command text (an SQL statement).

@@ -11,7 +11,10 @@ namespace korin {
 
 TADOQuery::TADOQuery(TComponent* AOwner) : TCustomADODataSet(AOwner)
 {
-    FSQL.OnChange = [this](TObject*) { CommandChanged(FSQL.Text()); };
+    FSQL.OnChange = [this](TObject*) {
+        FPrepared = false;
+        CommandChanged(FSQL.Text());
+    };
 }
 
 TADOQuery::~TADOQuery()
@@ -24,6 +27,23 @@ TADOQuery::~TADOQuery()
 }
 
 std::string TADOQuery::CommandSQL() { return FSQL.Text(); }
+
+void TADOQuery::Prepare()
+{
+    TADOConnection* conn = Connection();
+    if (!conn)
+        throw EDatabaseError("No connection is given to the dataset");
+    if (!conn->Connected())
+        conn->Open();
+    std::string cmd = adosql::StatementText(FSQL.Text());
+    if (cmd.empty())
+        throw EDatabaseError("No SQL statement available");
+    std::vector<std::string> names;
+    std::string sql = adosql::NumberParameters(cmd, names);
+    if (conn->Describe(sql, static_cast<int>(names.size())) == 0)
+        throw EDatabaseError("The SQL statement returns no result set");
+    FPrepared = true;
+}
 
 int TADOQuery::ExecSQL()
 {

@@ -127,3 +127,74 @@ TEST_F(ServerTest, AHandlerAnsweringCancelStopsTheFetchAndKeepsTheRowsRead)
     // The connection is free again: the fetch's transaction ended.
     EXPECT_EQ(VarToStr(Conn->ExecuteScalar("SELECT count(*) FROM n")), "10");
 }
+
+TEST_F(ServerTest, PrepareCompilesWithoutRunningAndNamesTheServersError)
+{
+    Raw->Exec("CREATE TABLE t (id int PRIMARY KEY, name text); INSERT INTO t VALUES (1, 'a'), (2, 'b')");
+    TADOQuery q(nullptr);
+    q.SetConnection(Conn);
+    q.SQL()->Add("SELECT name FROM t WHERE id = :id");
+    q.Prepare();
+    EXPECT_TRUE(q.Prepared());
+    EXPECT_FALSE(q.Active());
+    q.SQL()->Clear();
+    EXPECT_FALSE(q.Prepared());
+    auto refused = [&](const std::string& SQL) {
+        q.SQL()->Clear();
+        q.SQL()->Add(SQL);
+        try {
+            q.Prepare();
+            return std::string("prepared");
+        } catch (const EDatabaseError& e) {
+            return e.Message();
+        }
+    };
+    EXPECT_EQ(refused("SELECT name FROM WHERE id = 1"), "syntax error at or near \"WHERE\"");
+    EXPECT_EQ(refused("SELECT nope FROM t"), "column \"nope\" does not exist");
+    EXPECT_EQ(refused("DELETE FROM t"), "The SQL statement returns no result set");
+    EXPECT_EQ(refused("SELECT 1; DELETE FROM t"), "cannot insert multiple commands into a prepared statement");
+    EXPECT_EQ(Raw->Rows("SELECT count(*) FROM t"), "2");
+    // ExecSQL runs the application's statement with its parameters.
+    q.SQL()->Clear();
+    q.SQL()->Add("UPDATE t SET name = :name WHERE id >= :id");
+    q.ParamByName("name")->SetAsString("it's");
+    q.ParamByName("id")->SetAsInteger(1);
+    EXPECT_EQ(q.ExecSQL(), 2);
+    EXPECT_EQ(Raw->Rows("SELECT name FROM t ORDER BY id"), "it's\nit's");
+}
+
+TEST_F(ServerTest, AQueryFollowsTheMasterFillingItsParameters)
+{
+    Raw->Exec("CREATE TABLE m (id int PRIMARY KEY, name text); INSERT INTO m VALUES (1, 'one'), (2, 'two'), (3, 'three');"
+              "CREATE TABLE d (id int, n int, PRIMARY KEY (id, n)); INSERT INTO d VALUES (1, 10), (1, 11), (3, 30)");
+    TComponent owner(nullptr);
+    auto* master = new TADOTable(&owner);
+    master->SetConnection(Conn);
+    master->SetTableName("m");
+    auto* src = new TDataSource(&owner);
+    src->SetDataSet(master);
+    auto* q = new TADOQuery(&owner);
+    q->SetConnection(Conn);
+    q->SQL()->Add("SELECT n FROM d WHERE id = :id /* :notaparam */ AND ':x' <> '' ORDER BY n");
+    ASSERT_EQ(q->ParamCount(), 1);
+    auto* own = new TDataSource(&owner);
+    own->SetDataSet(q);
+    EXPECT_THROW(q->SetDataSource(own), EDatabaseError);
+    q->SetDataSource(src);
+    master->Open();
+    q->Open();
+    EXPECT_EQ(q->RecordCount(), 2);
+    master->Next();
+    EXPECT_TRUE(q->IsEmpty());
+    master->Next();
+    EXPECT_EQ(q->FieldByName("n")->AsInteger(), 30);
+    std::vector<TField*> mf, df;
+    q->GetDetailLinkFields(mf, df);
+    ASSERT_EQ(mf.size(), 1u);
+    EXPECT_EQ(mf[0], master->FieldByName("id"));
+    EXPECT_TRUE(df.empty());  // the query has no field "id"
+    // The query keeps its parameter values across a change of its text.
+    q->SQL()->Clear();
+    q->SQL()->Add("SELECT id, n FROM d WHERE id = :ID");
+    EXPECT_EQ(q->ParamByName("id")->AsInteger(), 3);
+}
