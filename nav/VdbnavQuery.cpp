@@ -137,7 +137,9 @@ void TVandroDBNavigator::ApplyFilter(TNavigatorFilterAction Action)
             }
         } else {
             // Release on the dataset the filter was set on, and come back to the record
-            // that was current.
+            // that was current: by its row id when the dataset reaches its records through
+            // row ids (the very record, also among records of equal values, found without
+            // a search), else, or when that record is gone, by the values of its fields.
             TDataSource* filtered = FFilterDataSource ? FFilterDataSource : source;
             TDataSet* ds = filtered ? filtered->DataSet() : nullptr;
             FFilterActive = false;
@@ -145,11 +147,17 @@ void TVandroDBNavigator::ApplyFilter(TNavigatorFilterAction Action)
                 try {
                     std::string keyFields;
                     Variant keyValues;
+                    TBookmark mark;
                     const bool hasRecord = ds->Active() && !ds->IsEmpty();
-                    if (hasRecord)
+                    if (hasRecord) {
                         SaveDataSetPosition(ds, keyFields, keyValues);
+                        if (auto* keyed = dynamic_cast<TDBDataSet*>(ds); keyed && keyed->IsKeysetCursor())
+                            mark = ds->GetBookmark();
+                    }
                     ds->SetFiltered(false);
-                    if (hasRecord)
+                    if (mark.Valid && ds->BookmarkValid(mark))
+                        ds->GotoBookmark(mark);
+                    else if (hasRecord)
                         ds->Locate(keyFields, keyValues, 0);
                 } catch (const Exception&) {
                 }

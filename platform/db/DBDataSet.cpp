@@ -248,8 +248,11 @@ void TDBDataSet::InternalOpen()
         }
         FKeyset = keyset;
         FTable = keyset ? QuoteIdent(odb) + "." + QuoteIdent(otable) : std::string();
+        FSchema = keyset ? QuoteIdent(odb) : std::string();
         FPage.Reset(FTypes.size());
+        ForgetUnfilteredKeys();
         try {
+            FKeysStamp = ActiveFilter().empty() ? CurrentStamp() : TDataStamp();
             BuildList(ActiveFilter(), FKeys, FRows);
             KeysChanged();
         } catch (const EDatabaseError& e) {
@@ -260,6 +263,8 @@ void TDBDataSet::InternalOpen()
             FKeyset = false;
             FColumns.clear();
             FTable.clear();
+            FSchema.clear();
+            FKeysStamp = TDataStamp();
             BuildList(ActiveFilter(), FKeys, FRows);
             KeysChanged();
         }
@@ -301,6 +306,8 @@ void TDBDataSet::InternalClose()
     FKeys.clear();
     KeysChanged();
     FKeys.shrink_to_fit();
+    FKeysStamp = TDataStamp();
+    ForgetUnfilteredKeys();
     FPosDense = {};
     FPosPairs = {};
     FRows.Release();
@@ -665,7 +672,12 @@ void TDBDataSet::InternalRefresh()
 {
     std::vector<std::int64_t> keys;
     TRowStore rows;
+    // The order, the master record or the data changed: a keyset kept for releasing
+    // the filter may no longer be the one.
+    ForgetUnfilteredKeys();
+    const TDataStamp stamp = ActiveFilter().empty() ? CurrentStamp() : TDataStamp();
     BuildList(ActiveFilter(), keys, rows);
+    FKeysStamp = stamp;
     FKeys = std::move(keys);
     KeysChanged();
     FRows = std::move(rows);
@@ -680,13 +692,56 @@ void TDBDataSet::InternalInvalidate(int Index)
 
 void TDBDataSet::InternalSetFilter(const std::string& Filter)
 {
+    if (FKeyset && Filter.empty() && FUnfilteredStamp.Valid && FSource.KeysetFollowsData &&
+        FUnfilteredStamp == CurrentStamp()) {
+        // Released, and nothing has changed since the whole keyset was read: reading it
+        // again would give the same row ids in the same order.
+        FKeys = std::move(FUnfilteredKeys);
+        FKeysStamp = FUnfilteredStamp;
+        ForgetUnfilteredKeys();
+        KeysChanged();
+        FPage.clear();
+        return;
+    }
     std::vector<std::int64_t> keys;
     TRowStore rows;
+    const TDataStamp stamp = FKeyset && Filter.empty() ? CurrentStamp() : TDataStamp();
     BuildList(Filter, keys, rows);  // raises on a bad filter; nothing has changed then
+    if (FKeyset && ActiveFilter().empty() && !Filter.empty() && FKeysStamp.Valid && FSource.KeysetFollowsData) {
+        // The whole keyset is kept while the filter is in force.
+        FUnfilteredKeys = std::move(FKeys);
+        FUnfilteredStamp = FKeysStamp;
+    } else if (Filter.empty()) {
+        ForgetUnfilteredKeys();
+    }
+    FKeysStamp = stamp;
     FKeys = std::move(keys);
     KeysChanged();
     FRows = std::move(rows);
     FPage.clear();
+}
+
+TDBDataSet::TDataStamp TDBDataSet::CurrentStamp() const
+{
+    TDataStamp s;
+    if (!FKeyset || !FDatabase || !FDatabase->Handle())
+        return s;
+    sqlite3* db = FDatabase->Handle();
+    try {
+        // The own changes first: a change made between the readings makes the stamp
+        // differ from any later one, never match a state it did not see.
+        s.Changes = sqlite3_total_changes64(db);
+        TSQLiteStatement data(db, "PRAGMA " + FSchema + ".data_version");
+        TSQLiteStatement schema(db, "PRAGMA " + FSchema + ".schema_version");
+        if (!data.Step() || !schema.Step())
+            return s;
+        s.DataVersion = data.ColumnInt64(0);
+        s.SchemaVersion = schema.ColumnInt64(0);
+        s.Valid = true;
+    } catch (const EDatabaseError&) {
+        // No stamp: the keyset is read again when the filter goes.
+    }
+    return s;
 }
 
 void TDBDataSet::DescribeSourceAgain()

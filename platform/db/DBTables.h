@@ -377,6 +377,10 @@ protected:
         // The keyset is every row id in ascending order (no filter, no condition), so a
         // new row simply goes to the end.
         bool NaturalOrder = false;
+        // The keyset depends on the data and on nothing else bound at reading (no
+        // parameters a caller may change meanwhile): one read when nothing has changed
+        // in the database may stand for another.
+        bool KeysetFollowsData = false;
     };
     virtual TSourceInfo DescribeSource() = 0;
     // Binds parameters (":name") of the statements built from the source.
@@ -443,6 +447,20 @@ private:
     TLocatePlan& LocatePlan(const std::string& SQL);
     // The keyset changed: the positions of row ids are looked up afresh.
     void KeysChanged() { FPosKind = pkNone; }
+    // What the database has been through, as far as this connection can tell: commits
+    // of other connections, its own row changes and schema changes. Equal stamps: the
+    // same statement reads the same rows.
+    struct TDataStamp {
+        bool Valid = false;
+        std::int64_t DataVersion = 0, SchemaVersion = 0, Changes = 0;
+        bool operator==(const TDataStamp&) const = default;
+    };
+    TDataStamp CurrentStamp() const;
+    void ForgetUnfilteredKeys()
+    {
+        FUnfilteredKeys = {};
+        FUnfilteredStamp = TDataStamp();
+    }
     void BuildPositions() const;
 
     std::string FDatabaseName;
@@ -456,6 +474,13 @@ private:
     // Keyset cursors: which columns have text affinity.
     std::vector<bool> FTextColumns;
     std::vector<std::int64_t> FKeys;
+    // The stamp taken before FKeys was read without a filter (not Valid otherwise), and
+    // while a filter is in force the keyset it replaced, with that stamp: releasing the
+    // filter takes it back when the database has not changed since.
+    TDataStamp FKeysStamp;
+    std::vector<std::int64_t> FUnfilteredKeys;
+    TDataStamp FUnfilteredStamp;
+    std::string FSchema;  // the origin table's database, quoted
     // Where a row id stands in FKeys: found by a binary search when FKeys is in row id
     // order, else through a table indexed by row id (ids close together) or a sorted list
     // of (row id, position) pairs. Built when first needed after the keyset changed.

@@ -183,6 +183,9 @@ TDBDataSet::TSourceInfo TTable::DescribeSource()
         rowidOrder = ti.Step() && UpperAscii(Trim(VarToStr(ti.Column(0)))) == "INTEGER";
     }
     info.NaturalOrder = rowidOrder && MasterCondition().empty();
+    // The master values are bound at reading, but the table reads again whenever the
+    // master moves.
+    info.KeysetFollowsData = true;
     return info;
 }
 

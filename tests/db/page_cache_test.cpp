@@ -189,3 +189,46 @@ TEST_F(DbTest, LocateKeepsItsStatementsAndStillAnswersAfterTheSchemaChanges)
     EXPECT_EQ(t->FieldByName("id")->AsInteger(), 6);
     link.SetDataSource(nullptr);
 }
+
+TEST_F(DbTest, AFilterReleasedAfterTheMasterMovedShowsTheNewMastersRecords)
+{
+    // The whole keyset kept while a filter is in force belongs to the master record it
+    // was read for.
+    TOwned<TComponent> owner(new TComponent(nullptr));
+    TTable* cust = OpenTable(owner.get(), "customers");
+    auto* src = new TDataSource(owner.get());
+    src->SetDataSet(cust);
+    auto* ord = new TTable(owner.get());
+    ord->SetDatabaseName(Path);
+    ord->SetTableName("orders");
+    ord->SetIndexName("by_cust");
+    ord->SetMasterSource(src);
+    ord->SetMasterFields("id");
+    ord->Open();
+    auto items = [&] {
+        std::string out;
+        for (ord->First(); !ord->EOF(); ord->Next())
+            out += ord->FieldByName("item")->AsString() + ",";
+        return out;
+    };
+    ASSERT_EQ(items(), "pen,pad,box,");
+    ord->SetFilter("qty > 1");
+    ord->SetFiltered(true);
+    EXPECT_EQ(items(), "pen,pad,box,");
+    cust->Next();
+    EXPECT_EQ(items(), "");
+    ord->SetFiltered(false);
+    EXPECT_EQ(items(), "ink,");
+
+    // Released with the master where it was: the same records as before the filter.
+    ord->SetFiltered(true);
+    EXPECT_EQ(items(), "");
+    ord->SetFiltered(false);
+    EXPECT_EQ(items(), "ink,");
+    cust->Prior();
+    ord->SetFiltered(true);
+    ord->SetFilter("qty > 2");
+    EXPECT_EQ(items(), "pad,box,");
+    ord->SetFiltered(false);
+    EXPECT_EQ(items(), "pen,pad,box,");
+}
