@@ -56,7 +56,7 @@ void TCustomGrid::SetDefaultColWidth(int Value)
 void TCustomGrid::SetDefaultRowHeight(int Value)
 {
     FDefaultRowHeight = std::max(Value, 1);
-    ScrollInView();
+    ScrollInView(false);
     Invalidate();
 }
 
@@ -77,19 +77,46 @@ void TCustomGrid::SetColWidths(int Index, int Value)
     Invalidate();
 }
 
-void TCustomGrid::ClampCurrent()
+void TCustomGrid::ClampCurrent(bool Horz)
 {
+    int oldCol = FCol;
     FCol = std::clamp(FCol, FFixedCols, std::max(FFixedCols, FColCount - 1));
     FRow = std::clamp(FRow, FFixedRows, std::max(FFixedRows, FRowCount - 1));
     FTopRow = std::clamp(FTopRow, FFixedRows, std::max(FFixedRows, FRowCount - 1));
     FLeftCol = std::clamp(FLeftCol, FFixedCols, std::max(FFixedCols, FColCount - 1));
-    ScrollInView();
+    // Columns that became narrower or fewer leave no blank beyond the last one.
+    FLeftCol = std::min(FLeftCol, MaxLeftCol());
+    ScrollInView(Horz || FCol != oldCol);
 }
 
 int TCustomGrid::RowsThatFit() const
 {
-    int h = ClientHeight() - FFixedRows * (FDefaultRowHeight + FGridLineWidth);
+    bool horz = FHorzAssumed >= 0 ? FHorzAssumed != 0 : HorzScrollBarVisible();
+    int h = ClientHeight() - (horz ? ScrollBarSize : 0) - FFixedRows * (FDefaultRowHeight + FGridLineWidth);
     return std::max(0, h / (FDefaultRowHeight + FGridLineWidth));
+}
+
+int TCustomGrid::ColumnsWidth() const
+{
+    int w = 0;
+    for (int c = 0; c < FColCount; ++c)
+        w += ColWidths(c) + FGridLineWidth;
+    return w;
+}
+
+int TCustomGrid::MaxLeftCol() const
+{
+    int w = 0;
+    for (int c = 0; c < FFixedCols; ++c)
+        w += ColWidths(c) + FGridLineWidth;
+    int gw = GridWidth();
+    int left = FColCount;
+    while (left > FFixedCols && w + ColWidths(left - 1) + FGridLineWidth <= gw) {
+        w += ColWidths(left - 1) + FGridLineWidth;
+        --left;
+    }
+    // A last column wider than the area is still reached.
+    return std::max(FFixedCols, std::min(left, FColCount - 1));
 }
 
 int TCustomGrid::VisibleRowCount() const
@@ -138,7 +165,7 @@ void TCustomGrid::TopLeftChanged()
         OnTopLeftChanged(this);
 }
 
-void TCustomGrid::ScrollInView()
+void TCustomGrid::ScrollInView(bool Horz)
 {
     int rows = std::max(1, RowsThatFit());
     int top = FTopRow;
@@ -149,7 +176,7 @@ void TCustomGrid::ScrollInView()
             top = FRow - rows + 1;
     }
     int left = FLeftCol;
-    if (FCol >= FFixedCols) {
+    if (Horz && FCol >= FFixedCols) {
         if (FCol < left)
             left = FCol;
         else {
@@ -194,9 +221,10 @@ void TCustomGrid::MoveColRow(int ACol, int ARow)
 
 void TCustomGrid::FocusCell(int ACol, int ARow)
 {
+    bool colMoved = ACol != FCol;
     FCol = ACol;
     FRow = ARow;
-    ClampCurrent();
+    ClampCurrent(colMoved);
     Invalidate();
 }
 
@@ -232,20 +260,20 @@ TRect TCustomGrid::CellRect(int ACol, int ARow) const
     if (ACol < 0 || ACol >= FColCount || ARow < 0 || ARow >= FRowCount)
         return TRect();
     int x = ColLeft(ACol), y = RowTop(ARow);
-    if (x < 0 || y < 0 || x >= GridWidth() || y >= ClientHeight())
+    if (x < 0 || y < 0 || x >= GridWidth() || y >= GridHeight())
         return TRect();
-    return Rect(x, y, std::min(x + ColWidths(ACol), GridWidth()), std::min(y + FDefaultRowHeight, ClientHeight()));
+    return Rect(x, y, std::min(x + ColWidths(ACol), GridWidth()), std::min(y + FDefaultRowHeight, GridHeight()));
 }
 
 TGridCoord TCustomGrid::MouseCoord(int X, int Y) const
 {
-    if (X >= GridWidth())
+    if (X >= GridWidth() || Y >= GridHeight())
         return TGridCoord{-1, -1};
     for (int r = 0; r < FRowCount; ++r) {
         if (r >= FFixedRows && r < FTopRow)
             continue;
         int y = RowTop(r);
-        if (y >= ClientHeight())
+        if (y >= GridHeight())
             break;
         if (Y < y || Y >= y + FDefaultRowHeight + FGridLineWidth)
             continue;
@@ -262,7 +290,7 @@ TGridCoord TCustomGrid::MouseCoord(int X, int Y) const
 
 void TCustomGrid::Resize()
 {
-    ScrollInView();
+    ClampCurrent(true);
     TCustomControl::Resize();
 }
 
@@ -288,9 +316,15 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     TCustomControl::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft)
         return;
-    if (VertScrollBarVisible() && X >= GridWidth()) {
-        SyncVertBar();
-        FVertBar.MouseDown(Point(X, Y));
+    if (X >= GridWidth() || Y >= GridHeight()) {
+        // The bars, and the corner between them, which does nothing.
+        if (VertScrollBarVisible() && X >= GridWidth() && Y < GridHeight()) {
+            SyncVertBar();
+            FVertBar.MouseDown(Point(X, Y));
+        } else if (HorzScrollBarVisible() && Y >= GridHeight() && X < GridWidth()) {
+            SyncHorzBar();
+            FHorzBar.MouseDown(Point(X, Y));
+        }
         return;
     }
     TGridCoord c = MouseCoord(X, Y);
@@ -302,6 +336,8 @@ void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y)
 {
     if (FVertBar.Pressed())
         FVertBar.MouseMove(Point(X, Y));
+    if (FHorzBar.Pressed())
+        FHorzBar.MouseMove(Point(X, Y));
     TCustomControl::MouseMove(Shift, X, Y);
 }
 
@@ -309,6 +345,8 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     if (Button == mbLeft && FVertBar.Pressed())
         FVertBar.MouseUp(Point(X, Y));
+    if (Button == mbLeft && FHorzBar.Pressed())
+        FHorzBar.MouseUp(Point(X, Y));
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }
 
@@ -317,7 +355,12 @@ bool TCustomGrid::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePo
     if (TCustomControl::DoMouseWheel(Shift, WheelDelta, MousePos))
         return true;
     int notches = WheelNotches(WheelDelta);
-    if (notches != 0)
+    if (notches == 0)
+        return true;
+    // With Shift the wheel turns the columns, one a notch, away from the user to the left.
+    if (Shift & ssShift)
+        HorzScroll(notches > 0 ? scLineUp : scLineDown, 0, std::abs(notches));
+    else
         VertScroll(notches > 0 ? scLineUp : scLineDown, 0, std::abs(notches) * WheelScrollLines);
     return true;
 }
@@ -345,11 +388,46 @@ void TCustomGrid::VertScroll(TScrollCode Code, int Pos, int Lines)
     }
 }
 
-bool TCustomGrid::VertScrollBarVisible() const
+void TCustomGrid::HorzScroll(TScrollCode Code, int Pos, int Lines)
 {
+    int maxLeft = MaxLeftCol();
+    switch (Code) {
+    case scLineUp: SetLeftCol(std::min(FLeftCol, maxLeft) - Lines); break;
+    case scLineDown: SetLeftCol(std::min(FLeftCol + Lines, maxLeft)); break;
+    case scPageUp:
+    case scPageDown:
+    case scTrack:
+    case scPosition:
+    case scTop:
+    case scBottom: SetLeftCol(std::clamp(Pos, FFixedCols, maxLeft)); break;
+    case scEndScroll: break;
+    }
+}
+
+bool TCustomGrid::VertNeeded(bool Horz) const
+{
+    int saved = FHorzAssumed;
+    FHorzAssumed = Horz ? 1 : 0;
     int min, max, page, pos;
     GetVertScrollInfo(min, max, page, pos);
+    FHorzAssumed = saved;
     return max - min + 1 > std::max(page, 0);
+}
+
+bool TCustomGrid::HorzScrollBarVisible() const
+{
+    int w = ColumnsWidth();
+    if (w <= ClientWidth() - ScrollBarSize)
+        return false;  // the columns fit even beside a vertical bar
+    if (w > ClientWidth())
+        return true;
+    // They fit only without the vertical bar: the bars come together or not at all.
+    return VertNeeded(false);
+}
+
+bool TCustomGrid::VertScrollBarVisible() const
+{
+    return VertNeeded(HorzScrollBarVisible());
 }
 
 int TCustomGrid::GridWidth() const
@@ -357,12 +435,17 @@ int TCustomGrid::GridWidth() const
     return std::max(0, ClientWidth() - (VertScrollBarVisible() ? ScrollBarSize : 0));
 }
 
+int TCustomGrid::GridHeight() const
+{
+    return std::max(0, ClientHeight() - (HorzScrollBarVisible() ? ScrollBarSize : 0));
+}
+
 void TCustomGrid::SyncVertBar() const
 {
     int min, max, page, pos;
     GetVertScrollInfo(min, max, page, pos);
     FVertBar.Kind = sbVertical;
-    FVertBar.Bounds = VertScrollBarVisible() ? Rect(ClientWidth() - ScrollBarSize, 0, ClientWidth(), ClientHeight()) : TRect();
+    FVertBar.Bounds = VertScrollBarVisible() ? Rect(ClientWidth() - ScrollBarSize, 0, ClientWidth(), GridHeight()) : TRect();
     FVertBar.Min = min;
     FVertBar.Max = std::max(min, max);
     FVertBar.PageSize = std::max(1, page);
@@ -387,6 +470,33 @@ const TScrollBarPart& TCustomGrid::VertScrollBar() const
     return FVertBar;
 }
 
+void TCustomGrid::SyncHorzBar() const
+{
+    int maxLeft = MaxLeftCol();
+    FHorzBar.Kind = sbHorizontal;
+    FHorzBar.Bounds = HorzScrollBarVisible() ? Rect(0, ClientHeight() - ScrollBarSize, GridWidth(), ClientHeight()) : TRect();
+    FHorzBar.Min = FFixedCols;
+    FHorzBar.Max = std::max(FFixedCols, FColCount - 1);
+    FHorzBar.PageSize = std::max(1, FColCount - maxLeft);
+    FHorzBar.SmallChange = 1;
+    FHorzBar.LargeChange = std::max(1, VisibleColCount());
+    FHorzBar.SetPosition(std::min(FLeftCol, maxLeft));
+    if (!FHorzBar.OnScroll) {
+        auto* self = const_cast<TCustomGrid*>(this);
+        FHorzBar.OnScroll = [self](TScrollCode Code, int& ScrollPos) {
+            self->HorzScroll(Code, ScrollPos, 1);
+            ScrollPos = self->FLeftCol;
+        };
+        FHorzBar.OnInvalidate = [self] { self->Invalidate(); };
+    }
+}
+
+const TScrollBarPart& TCustomGrid::HorzScrollBar() const
+{
+    SyncHorzBar();
+    return FHorzBar;
+}
+
 void TCustomGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState)
 {
     if (OnDrawCell)
@@ -399,17 +509,18 @@ void TCustomGrid::Paint()
     c.Brush().SetColor(Color());
     c.FillRect(ClientRect());
     bool focused = Focused();
+    const int gridWidth = GridWidth(), gridHeight = GridHeight();
     for (int r = 0; r < FRowCount; ++r) {
         if (r >= FFixedRows && r < FTopRow)
             continue;
         int y = RowTop(r);
-        if (y >= ClientHeight())
+        if (y >= gridHeight)
             break;
         for (int col = 0; col < FColCount; ++col) {
             int x = ColLeft(col);
             if (x < 0)
                 continue;
-            if (x >= GridWidth())
+            if (x >= gridWidth)
                 break;
             TRect cell = Rect(x, y, x + ColWidths(col), y + FDefaultRowHeight);
             TGridDrawState st = 0;
@@ -445,9 +556,18 @@ void TCustomGrid::Paint()
                 c.DrawFocusRect(cell);
         }
     }
-    if (VertScrollBarVisible()) {
+    if (gridWidth < ClientWidth()) {
         SyncVertBar();
         FVertBar.Paint(c, Enabled());
+    }
+    if (gridHeight < ClientHeight()) {
+        SyncHorzBar();
+        FHorzBar.Paint(c, Enabled());
+    }
+    if (gridWidth < ClientWidth() && gridHeight < ClientHeight()) {
+        // The corner where the bars meet.
+        c.Brush().SetColor(clBtnFace);
+        c.FillRect(Rect(gridWidth, gridHeight, ClientWidth(), ClientHeight()));
     }
 }
 

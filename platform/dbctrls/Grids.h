@@ -6,7 +6,11 @@
 //
 // A vertical scroll bar runs along the right edge while there are more rows than fit:
 // its arrows, track and thumb scroll the rows, and so does the mouse wheel
-// (WheelScrollLines rows a notch). Scrolling moves what is shown, not the current cell.
+// (WheelScrollLines rows a notch). A horizontal bar runs along the bottom while the
+// columns are wider than the cells' area: it scrolls the first scrollable column shown
+// (LeftCol), a column an arrow or a notch of the wheel with Shift held, as many columns
+// as are shown a page. Scrolling moves what is shown, not the current cell; moving the
+// current cell to another column brings that column into view.
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -73,6 +77,10 @@ public:
     // shows now.
     const TScrollBarPart& VertScrollBar() const;
     bool VertScrollBarVisible() const;
+    // The horizontal scroll bar likewise: positions FixedCols..ColCount-1, the thumb as
+    // long as the columns that fit at the far end; whether it shows now.
+    const TScrollBarPart& HorzScrollBar() const;
+    bool HorzScrollBarVisible() const;
 
     TSelectCellEvent OnSelectCell;
     TDrawCellEvent OnDrawCell;
@@ -102,21 +110,35 @@ protected:
     int RowsThatFit() const;
     // Rows from TopRow on; the fixed rows are always shown.
     int RowTop(int ARow) const;
-    // The width the cells have: the client width less the scroll bar's.
+    // The width the cells have: the client width less the vertical scroll bar's.
     int GridWidth() const;
+    // The height the cells have: the client height less the horizontal scroll bar's.
+    int GridHeight() const;
     // The vertical scroll range: positions Min..Max, Page of them shown, the first shown
     // at Pos. The grid's own: the scrollable rows, TopRow first.
     virtual void GetVertScrollInfo(int& Min, int& Max, int& Page, int& Pos) const;
     // The user scrolled with the bar (Code, to Pos) or turned the wheel (scLineUp or
     // scLineDown, Lines times).
     virtual void VertScroll(TScrollCode Code, int Pos, int Lines);
-    // Whether the pointer holds the scroll bar (a drag or a held arrow).
-    bool ScrollBarPressed() const { return FVertBar.Pressed(); }
+    // The user scrolled the columns with the horizontal bar (Code, to Pos) or the wheel
+    // with Shift (scLineUp or scLineDown, Lines times).
+    void HorzScroll(TScrollCode Code, int Pos, int Lines);
+    // The highest LeftCol: from it on, the last columns all fit.
+    int MaxLeftCol() const;
+    // Whether the pointer holds a scroll bar (a drag or a held arrow).
+    bool ScrollBarPressed() const { return FVertBar.Pressed() || FHorzBar.Pressed(); }
 
 private:
-    void ClampCurrent();
-    void ScrollInView();
+    // Keeps the current cell, TopRow and LeftCol within the grid; the current column is
+    // brought into view when Horz is set or when it had to move.
+    void ClampCurrent(bool Horz = false);
+    // Scrolls the current row into view, and the current column when Horz is set.
+    void ScrollInView(bool Horz);
     int ColLeft(int ACol) const;
+    // All columns side by side, fixed ones included, with their grid lines.
+    int ColumnsWidth() const;
+    // Whether the rows need the vertical bar when the horizontal one shows (Horz) or not.
+    bool VertNeeded(bool Horz) const;
 
     int FColCount = 5;
     int FRowCount = 5;
@@ -132,7 +154,12 @@ private:
     int FLeftCol = 1;
     // Brought up to date from GetVertScrollInfo before it is painted or used.
     mutable TScrollBarPart FVertBar;
+    mutable TScrollBarPart FHorzBar;
+    // While the vertical bar's need is weighed for a given horizontal bar (0 or 1; -1
+    // otherwise): RowsThatFit takes it instead of asking, which would ask back.
+    mutable int FHorzAssumed = -1;
     void SyncVertBar() const;
+    void SyncHorzBar() const;
 };
 
 // A grid of strings.

@@ -21,8 +21,9 @@ protected:
     {
         auto* g = new G(Form.get());
         g->SetParent(Form.get());
-        // A title row and ten data rows of 18 pixels plus a grid line each.
-        g->SetBounds(0, 0, 600, 19 * 11 + 5);
+        // A title row and ten data rows of 18 pixels plus a grid line each; wide enough
+        // for all eight columns beside the vertical bar.
+        g->SetBounds(0, 0, 740, 19 * 11 + 5);
         g->SetDataSource(Source);
         return g;
     }
