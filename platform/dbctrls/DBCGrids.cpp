@@ -97,6 +97,112 @@ int TDBCtrlGrid::PanelHeight() const
     return std::max(1, Height() / FRowCount);
 }
 
+int TDBCtrlGrid::TotalRecords() const
+{
+    if (!FDataLink->Active())
+        return 0;
+    return FRecordCount + (FDataLink->DataSet()->State() == dsInsert ? 1 : 0);
+}
+
+bool TDBCtrlGrid::ScrollBarVisible() const
+{
+    return TotalRecords() > FRowCount;
+}
+
+int TDBCtrlGrid::PanelWidth() const
+{
+    return std::max(0, ClientWidth() - (ScrollBarVisible() ? ScrollBarSize : 0));
+}
+
+void TDBCtrlGrid::SyncBar() const
+{
+    FBar.Kind = sbVertical;
+    FBar.Bounds = ScrollBarVisible() ? Rect(ClientWidth() - ScrollBarSize, 0, ClientWidth(), ClientHeight()) : TRect();
+    FBar.Min = 0;
+    FBar.Max = std::max(0, TotalRecords() - 1);
+    FBar.PageSize = FRowCount;
+    FBar.SmallChange = 1;
+    FBar.LargeChange = FRowCount;
+    FBar.SetPosition(FTopRecord);
+    if (!FBar.OnScroll) {
+        auto* self = const_cast<TDBCtrlGrid*>(this);
+        FBar.OnScroll = [self](TScrollCode Code, int& ScrollPos) {
+            self->Scroll(Code, ScrollPos);
+            ScrollPos = self->FTopRecord;
+        };
+        FBar.OnInvalidate = [self] { self->Invalidate(); };
+    }
+}
+
+const TScrollBarPart& TDBCtrlGrid::ScrollBar() const
+{
+    SyncBar();
+    return FBar;
+}
+
+void TDBCtrlGrid::Scroll(TScrollCode Code, int Pos)
+{
+    TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+    if (!ds)
+        return;
+    switch (Code) {
+    case scLineUp: ScrollData(-1); break;
+    case scLineDown: ScrollData(1); break;
+    case scPageUp: ScrollData(-FRowCount); break;
+    case scPageDown: ScrollData(FRowCount); break;
+    case scTrack:
+    case scPosition: ScrollData(Pos - FTopRecord); break;
+    case scTop: ds->First(); break;
+    case scBottom: ds->Last(); break;
+    case scEndScroll: break;
+    }
+}
+
+void TDBCtrlGrid::ScrollData(int Distance)
+{
+    TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+    if (!ds || Distance == 0)
+        return;
+    // A record being edited is posted first (a refusal leaves everything as it was), so
+    // that the rows do not follow the post's own notification.
+    ds->CheckBrowseMode();
+    int old = FTopRecord;
+    // The rows move first, so that the record the dataset reaches keeps its row.
+    FTopRecord = std::clamp(FTopRecord + Distance, 0, std::max(0, TotalRecords() - FRowCount));
+    try {
+        ds->MoveBy(Distance);
+    } catch (...) {
+        // The dataset stayed (a record that could not be posted): so do the rows.
+        FTopRecord = old;
+        DataChanged();
+        throw;
+    }
+    DataChanged();
+}
+
+bool TDBCtrlGrid::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
+{
+    if (TWinControl::DoMouseWheel(Shift, WheelDelta, MousePos))
+        return true;
+    if (int notches = WheelNotches(WheelDelta))
+        ScrollData(-notches);
+    return true;
+}
+
+void TDBCtrlGrid::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (FBar.Pressed())
+        FBar.MouseMove(Point(X, Y));
+    TWinControl::MouseMove(Shift, X, Y);
+}
+
+void TDBCtrlGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (Button == mbLeft && FBar.Pressed())
+        FBar.MouseUp(Point(X, Y));
+    TWinControl::MouseUp(Button, Shift, X, Y);
+}
+
 void TDBCtrlGrid::Resize()
 {
     PlacePanel();
@@ -134,7 +240,7 @@ void TDBCtrlGrid::PlacePanel()
     if (!FPanel)
         return;
     int index = std::max(0, FPanelIndex);
-    FPanel->SetBounds(0, index * PanelHeight(), Width(), PanelHeight());
+    FPanel->SetBounds(0, index * PanelHeight(), PanelWidth(), PanelHeight());
 }
 
 int TDBCtrlGrid::RowRecord(int Row) const
@@ -302,6 +408,13 @@ bool ForwardPanelKey(TControl* Control, std::uint16_t& Key, TShiftState Shift)
 void TDBCtrlGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TWinControl::MouseDown(Button, Shift, X, Y);
+    if (Button == mbLeft && X >= PanelWidth()) {
+        if (ScrollBarVisible()) {
+            SyncBar();
+            FBar.MouseDown(Point(X, Y));
+        }
+        return;
+    }
     TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
     if (Button != mbLeft || !ds || ds->State() == dsInsert)
         return;
@@ -382,13 +495,22 @@ void TDBCtrlGrid::Paint()
     c.Brush().SetColor(Color());
     c.FillRect(ClientRect());
     int ph = PanelHeight();
+    int pw = PanelWidth();
     for (int row = 0; row < FRowCount; ++row) {
-        TRect r = Rect(0, row * ph, Width(), (row + 1) * ph);
-        if (row != FPanelIndex)
+        TRect r = Rect(0, row * ph, pw, (row + 1) * ph);
+        if (row != FPanelIndex) {
+            c.SaveDC();
+            c.IntersectClipRect(r);
             PaintRow(c, row);
+            c.RestoreDC(-1);
+        }
         c.Pen().SetColor(clBtnShadow);
         c.MoveTo(r.Left, r.Bottom - 1);
         c.LineTo(r.Right, r.Bottom - 1);
+    }
+    if (pw < ClientWidth()) {
+        SyncBar();
+        FBar.Paint(c, Enabled());
     }
 }
 

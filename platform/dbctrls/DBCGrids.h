@@ -7,11 +7,19 @@
 // Keys (on the grid, or through DoKey): Up/Down move one record, PgUp/PgDn a page,
 // Ctrl+Home/Ctrl+End to the ends, Insert inserts, Ctrl+Delete deletes the current record
 // after asking "Delete record?" (Yes deletes, No keeps it), Esc cancels the edits.
+//
+// A vertical scroll bar runs along the right edge while there are more records than
+// rows; the panels stand to its left. The bar stands for all the records, the thumb for
+// the rows shown. Its arrows (a record), track (a page of RowCount records), thumb and
+// the mouse wheel (a record a notch) move the rows and the dataset by the same distance,
+// so that the current record keeps its row; once the rows can move no further the
+// record moves on to the first or last one.
 #include <memory>
 #include <string>
 
 #include "korin/platform/db/DB.h"
 #include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/ScrollBar.h"
 
 namespace korin {
 
@@ -64,7 +72,11 @@ public:
     int RowCount() const { return FRowCount; }
     void SetRowCount(int Value);
     int PanelHeight() const;
-    int PanelWidth() const { return Width(); }
+    // The client width less the scroll bar's while it shows.
+    int PanelWidth() const;
+    // The scroll bar (brought up to date when asked) and whether it shows now.
+    const TScrollBarPart& ScrollBar() const;
+    bool ScrollBarVisible() const;
     // The row of the current record (0-based), -1 when the dataset is closed or empty.
     int PanelIndex() const { return FPanelIndex; }
     TDBCtrlPanel* Panel() const { return FPanel; }
@@ -94,6 +106,9 @@ protected:
     void Paint() override;
     void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
     LRESULT DialogCode() const override { return DLGC_WANTARROWS; }
     bool FocusOnClick() const override { return true; }
     void Resize() override;
@@ -104,6 +119,12 @@ private:
     void DataChanged();
     void PlacePanel();
     void PaintRow(TCanvas& Canvas, int Row);
+    // All records, with the one being inserted.
+    int TotalRecords() const;
+    // Moves the rows shown and the dataset by Distance records.
+    void ScrollData(int Distance);
+    void Scroll(TScrollCode Code, int Pos);
+    void SyncBar() const;
 
     std::unique_ptr<TCtrlGridLink> FDataLink;
     TDBCtrlPanel* FPanel = nullptr;
@@ -114,6 +135,7 @@ private:
     bool FAllowDelete = true;
     bool FAllowInsert = true;
     TColor FSelectedColor = clWindow;
+    mutable TScrollBarPart FBar;
 };
 
 // Keys typed in a control on a control grid's panel that belong to the grid (Up, Down,

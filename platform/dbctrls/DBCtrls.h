@@ -440,6 +440,8 @@ protected:
     void SelectIndex(int Index);
     // Re-reads the list's keys and texts.
     void ListChanged();
+    // The key shown or the list changed.
+    virtual void KeyValueChanged() {}
 
 private:
     class TListLink;
@@ -454,18 +456,36 @@ private:
     std::vector<std::string> FListTexts;
 };
 
-// The lookup list as a list box: every list record, the current key selected.
+// The lookup list as a list box: every list record, the current key selected and kept
+// in view. A vertical scroll bar shows while the list has more rows than fit; the bar
+// and the wheel (WheelScrollLines rows a notch) scroll the rows shown without changing
+// the key or moving either dataset; a click on a row picks it.
 class TDBLookupListBox : public TDBLookupControl {
 public:
     explicit TDBLookupListBox(TComponent* AOwner);
     int RowHeight() const { return FRowHeight; }
+    // The first list row shown.
+    int TopIndex() const { return FTopIndex; }
+    void SetTopIndex(int Index);
+    // The rows that fit.
+    int Rows() const;
+    const TScrollBarPart& ScrollBar() const;
+    bool ScrollBarVisible() const { return ListCount() > Rows(); }
 
 protected:
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    void KeyValueChanged() override;
+    void Resize() override;
 
 private:
+    void SyncBar() const;
     int FRowHeight = 16;
+    int FTopIndex = 0;
+    mutable TScrollBarPart FBar;
 };
 
 // The lookup list as a combo box: shows the current key's text; Alt+Down or F4 (or a

@@ -594,6 +594,9 @@ void TCustomDBGrid::ScrollData(int Distance)
     TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
     if (!ds || Distance == 0)
         return;
+    // A record being edited is posted first (a refusal leaves everything as it was), so
+    // that the rows do not follow the post's own notification.
+    ds->CheckBrowseMode();
     int rows = std::max(1, RowsThatFit());
     int total = FRecordCount + (FInserting ? 1 : 0);
     int old = FTopRecord;

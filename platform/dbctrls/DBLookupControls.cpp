@@ -82,6 +82,7 @@ void TDBLookupControl::ListChanged()
             }
         }
     }
+    KeyValueChanged();
     Invalidate();
 }
 
@@ -104,6 +105,7 @@ std::string TDBLookupControl::DisplayText() const
 void TDBLookupControl::SetKeyValue(const Variant& Value)
 {
     FKeyValue = Value;
+    KeyValueChanged();
     Invalidate();
 }
 
@@ -150,6 +152,62 @@ void TDBLookupControl::DoExit()
 TDBLookupListBox::TDBLookupListBox(TComponent* AOwner) : TDBLookupControl(AOwner)
 {
     SetBounds(0, 0, 121, 97);
+    FBar.OnScroll = [this](TScrollCode, int& Pos) {
+        SetTopIndex(Pos);
+        Pos = FTopIndex;
+    };
+    FBar.OnInvalidate = [this] { Invalidate(); };
+}
+
+// Inside the two-pixel frame.
+int TDBLookupListBox::Rows() const { return std::max(1, (ClientHeight() - 4) / FRowHeight); }
+
+void TDBLookupListBox::SetTopIndex(int Index)
+{
+    Index = std::clamp(Index, 0, std::max(0, ListCount() - Rows()));
+    if (Index == FTopIndex)
+        return;
+    FTopIndex = Index;
+    Invalidate();
+}
+
+void TDBLookupListBox::KeyValueChanged()
+{
+    // The selected row comes into view; a key not in the list leaves the rows alone.
+    int sel = KeyIndex();
+    int top = std::min(FTopIndex, std::max(0, ListCount() - Rows()));
+    if (sel >= 0) {
+        if (sel < top)
+            top = sel;
+        else if (sel >= top + Rows())
+            top = sel - Rows() + 1;
+    }
+    SetTopIndex(top);
+}
+
+void TDBLookupListBox::Resize()
+{
+    KeyValueChanged();
+    TDBLookupControl::Resize();
+}
+
+void TDBLookupListBox::SyncBar() const
+{
+    FBar.Kind = sbVertical;
+    FBar.Bounds = ScrollBarVisible() ? Rect(ClientWidth() - 2 - ScrollBarSize, 2, ClientWidth() - 2, ClientHeight() - 2)
+                                     : TRect();
+    FBar.Min = 0;
+    FBar.Max = std::max(0, ListCount() - 1);
+    FBar.PageSize = Rows();
+    FBar.SmallChange = 1;
+    FBar.LargeChange = Rows();
+    FBar.SetPosition(FTopIndex);
+}
+
+const TScrollBarPart& TDBLookupListBox::ScrollBar() const
+{
+    SyncBar();
+    return FBar;
 }
 
 void TDBLookupListBox::Paint()
@@ -158,23 +216,61 @@ void TDBLookupListBox::Paint()
     TRect r = ClientRect();
     PaintFieldFrame(c, r, Color());
     c.Font().Assign(Font());
-    int rows = std::max(1, r.Height() / FRowHeight);
+    bool bar = ScrollBarVisible();
+    if (bar)
+        r.Right = std::max(r.Left, ClientWidth() - 2 - ScrollBarSize);
     int sel = KeyIndex();
-    int top = sel >= rows ? sel - rows + 1 : 0;
-    for (int i = top; i < ListCount() && i < top + rows; ++i) {
-        TRect ir = Rect(r.Left, r.Top + (i - top) * FRowHeight, r.Right, r.Top + (i - top + 1) * FRowHeight);
+    for (int i = FTopIndex; i < ListCount() && i < FTopIndex + Rows(); ++i) {
+        TRect ir = Rect(r.Left, r.Top + (i - FTopIndex) * FRowHeight, r.Right, r.Top + (i - FTopIndex + 1) * FRowHeight);
         PaintCellText(c, ir, ListText(i), i == sel, taLeftJustify);
+    }
+    if (bar) {
+        SyncBar();
+        FBar.Paint(c, Enabled());
     }
 }
 
 void TDBLookupListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TDBLookupControl::MouseDown(Button, Shift, X, Y);
-    int rows = std::max(1, (ClientHeight() - 4) / FRowHeight);
-    int sel = KeyIndex();
-    int top = sel >= rows ? sel - rows + 1 : 0;
-    if (Button == mbLeft && Y >= 2)
-        SelectIndex(top + (Y - 2) / FRowHeight);
+    if (Button != mbLeft)
+        return;
+    if (ScrollBarVisible() && X >= ClientWidth() - 2 - ScrollBarSize) {
+        SyncBar();
+        FBar.MouseDown(Point(X, Y));
+        return;
+    }
+    int row = (Y - 2) / FRowHeight;
+    if (Y >= 2 && row < Rows()) {
+        // Starting the edit shows the stored key again for a moment, which would scroll
+        // it into view: the rows stay where the user clicked.
+        int top = FTopIndex;
+        SelectIndex(top + row);
+        SetTopIndex(top);
+        KeyValueChanged();
+    }
+}
+
+void TDBLookupListBox::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (FBar.Pressed())
+        FBar.MouseMove(Point(X, Y));
+    TDBLookupControl::MouseMove(Shift, X, Y);
+}
+
+void TDBLookupListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (Button == mbLeft && FBar.Pressed())
+        FBar.MouseUp(Point(X, Y));
+    TDBLookupControl::MouseUp(Button, Shift, X, Y);
+}
+
+bool TDBLookupListBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
+{
+    if (TDBLookupControl::DoMouseWheel(Shift, WheelDelta, MousePos))
+        return true;
+    SetTopIndex(FTopIndex - WheelNotches(WheelDelta) * WheelScrollLines);
+    return true;
 }
 
 // The dropped-down list of a lookup combo box: the list texts, the hot one highlighted; a

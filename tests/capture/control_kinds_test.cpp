@@ -145,7 +145,8 @@ TEST_F(IntrospectionTest, IndexInfoOfTheCurrentRecord)
 TEST_F(IntrospectionTest, PageRowsFollowTheCurrentControl)
 {
     TDBEdit* edit = AddEdit(OrdSrc, "name");
-    TDBGrid* grid = AddGrid(OrdSrc, 10, 10);
+    // Wide enough for every column, so that no horizontal scroll bar takes a row.
+    TDBGrid* grid = AddGrid(OrdSrc, 10, 10, 900);
     // A title row and 15 data rows, with a few pixels to spare.
     grid->SetHeight(16 * (grid->DefaultRowHeight() + grid->GridLineWidth()) + grid->Height() - grid->ClientHeight() + 5);
     MakeNav();
@@ -163,6 +164,7 @@ TEST_F(IntrospectionTest, PageRowsFollowTheCurrentControl)
     EXPECT_EQ(Ord->RecNo(), 10);
 
     Focus(grid);
+    ASSERT_FALSE(grid->HorzScrollBarVisible());
     ASSERT_EQ(grid->VisibleRowCount(), 15);
     EXPECT_EQ(Nav->PageRowsCount(), 14);
     Press(VK_NEXT, ssCtrl);

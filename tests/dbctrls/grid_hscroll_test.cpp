@@ -200,6 +200,16 @@ TEST_F(DBGridColumns, TheColumnsScrollWithoutMovingTheRecordOrTheSelectedColumn)
     RunScript([&](TInputScript& s) { s.Key(VK_DOWN); });
     EXPECT_EQ(Table->RecNo(), 5);
     EXPECT_EQ(Grid->LeftCol(), 1);
+
+    // A record being edited is posted as the wheel moves on, and the rows move the whole
+    // three records down with it.
+    ASSERT_EQ(Grid->RowRecord(0), 3);
+    Table->Edit();
+    Table->FieldByName("name")->SetAsString("Moved");
+    RunScript([&](TInputScript& s) { s.Wheel(Grid, -WHEEL_DELTA); });
+    EXPECT_EQ(Stored("SELECT name FROM people WHERE id = 5"), "Moved");
+    EXPECT_EQ(Table->RecNo(), 8);
+    EXPECT_EQ(Grid->RowRecord(0), 6);
 }
 
 }  // namespace
