@@ -373,13 +373,26 @@ void TCustomdbSearch::LocateSequential(TDataSet* DataSet, TField* Field, const T
     if (scanned && DataSet->State() == dsBrowse && DataSet->RecordCount() > 0) {
         const int current = DataSet->RecNo() - 1;
         const int start = Info.FindNext ? current + 1 : 0;
-        int index = scanned->ScanField(start, Field, [&](const Variant& Value) {
-            std::string text = Field->TextOf(Value);
-            if (CompareUtf8Strings(memo ? MemoSearchText(std::move(text)) : text, pattern, Info.CaseSensitive, wild))
-                return true;
-            work.Tick();
-            return false;
-        });
+        const TUtf8Matcher matcher(pattern, Info.CaseSensitive, wild);
+        // Texts the engine hands over are tested where they lie; the records that pass
+        // (and those the cursor has read already) are tested again as the field shows them.
+        auto maybe = [&](std::string_view Text) {
+            if (memo) {
+                Text = Text.substr(0, std::min(Text.size(), static_cast<size_t>(MemoSearchLimit)));
+                Text = Text.substr(0, Text.find('\0'));
+            }
+            return matcher.Matches(Text);
+        };
+        int index = scanned->ScanText(
+            start, Field, maybe,
+            [&](const Variant& Value) {
+                std::string text = Field->TextOf(Value);
+                if (matcher.Matches(memo ? MemoSearchText(std::move(text)) : text))
+                    return true;
+                work.Tick();
+                return false;
+            },
+            [&] { work.Tick(); });
         found = index >= 0;
         if (!found) {
             // The walk ends on the last record, past its end; the guard goes back from there.

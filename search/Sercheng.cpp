@@ -204,17 +204,29 @@ char32_t FoldCodePoint(char32_t C)
     return Cp1251ToCodePoint(UpperTable.map[b]);
 }
 
-std::u32string DecodeForMatch(std::string_view S, bool Fold)
+void DecodeForMatch(std::string_view S, bool Fold, std::u32string& out)
 {
-    std::u32string out;
+    out.clear();
     out.reserve(S.size());
     std::size_t i = 0;
     while (i < S.size()) {
+        const unsigned char b = static_cast<unsigned char>(S[i]);
+        if (b < 0x80) {  // ASCII, the common case, without the decoder
+            out += Fold && b >= 'a' && b <= 'z' ? char32_t(b - 'a' + 'A') : char32_t(b);
+            ++i;
+            continue;
+        }
         const std::size_t at = i;
         const long cp = DecodeUtf8(S, i);
         char32_t c = cp < 0 ? StrayByte(static_cast<unsigned char>(S[at])) : static_cast<char32_t>(cp);
         out += Fold ? FoldCodePoint(c) : c;
     }
+}
+
+std::u32string DecodeForMatch(std::string_view S, bool Fold)
+{
+    std::u32string out;
+    DecodeForMatch(S, Fold, out);
     return out;
 }
 
@@ -300,6 +312,23 @@ bool CompareUtf8Strings(std::string_view Text, std::string_view Pattern, bool Ca
     const std::u32string multi = WildcardCodePoints(MultiPat);
     return Match(std::u32string_view(text), std::u32string_view(pattern), std::u32string_view(multi),
                  Cp1251ToCodePoint(static_cast<unsigned char>(SinglePat)));
+}
+
+TUtf8Matcher::TUtf8Matcher(std::string_view Pattern, bool CaseSensitive, bool Wild)
+    : FPattern(DecodeForMatch(Pattern, !CaseSensitive)),
+      FMulti(WildcardCodePoints(MultiPat)),
+      FSingle(Cp1251ToCodePoint(static_cast<unsigned char>(SinglePat))),
+      FFold(!CaseSensitive),
+      FWild(Wild)
+{
+}
+
+bool TUtf8Matcher::Matches(std::string_view Text) const
+{
+    DecodeForMatch(Text, FFold, FText);
+    if (!FWild)
+        return FText == FPattern;
+    return Match(std::u32string_view(FText), std::u32string_view(FPattern), std::u32string_view(FMulti), FSingle);
 }
 
 }  // namespace korin

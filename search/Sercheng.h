@@ -82,6 +82,24 @@ std::string Cp1251ToUtf8(std::string_view S);
 // character by Unicode simple case folding. A byte that is not valid UTF-8 is a character
 // of its own, equal only to the same byte. The arguments are not modified.
 bool CompareUtf8Strings(std::string_view Text, std::string_view Pattern, bool CaseSensitive, bool Wild);
+// A pattern prepared once for testing many texts (a search through a whole table): the
+// same answers as CompareUtf8Strings(Text, Pattern, CaseSensitive, Wild), without decoding
+// the pattern again for every text. The wildcards in force when it is made are the ones
+// used. Not for use by two threads at once.
+class TUtf8Matcher {
+public:
+    TUtf8Matcher(std::string_view Pattern, bool CaseSensitive, bool Wild);
+    bool Matches(std::string_view Text) const;
+
+private:
+    std::u32string FPattern;
+    std::u32string FMulti;
+    char32_t FSingle;
+    bool FFold;
+    bool FWild;
+    mutable std::u32string FText;  // the text decoded, kept to reuse its memory
+};
+
 // IsPatternWild for a UTF-8 pattern.
 bool IsUtf8PatternWild(std::string_view S);
 

@@ -26,6 +26,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -356,6 +357,14 @@ public:
     // row gone meanwhile) to Match until it returns true. Returns that record's index, or
     // −1 when none matched. Exceptions of Match pass, and the cursor stays where it was.
     int ScanField(int Start, const TField* Field, const std::function<bool(const Variant&)>& Match);
+    // ScanField for a text field (string or memo) with a first test the engine runs: Maybe
+    // sees the text of each record (empty for Null) while the engine reads it, and only the
+    // records it accepts, and those already read by the cursor, are handed to Match;
+    // Passed is called, outside any statement, for each record Maybe refused. Maybe must
+    // accept every text Match could accept, and must neither throw nor touch datasets.
+    // A Maybe that accepts the empty text, or another field type, scans as ScanField.
+    int ScanText(int Start, const TField* Field, const std::function<bool(std::string_view)>& Maybe,
+                 const std::function<bool(const Variant&)>& Match, const std::function<void()>& Passed);
 
 protected:
     // What a subclass describes when the dataset opens.

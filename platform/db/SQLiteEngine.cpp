@@ -306,6 +306,7 @@ void ConfigureConnection(sqlite3* Db)
     sqlite3_extended_result_codes(Db, 1);
     sqlite3_create_function_v2(Db, "korin_match", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, KorinMatch,
                                nullptr, nullptr, nullptr);
+    RegisterScanText(Db);
     for (const char* f : {"printf", "format"})
         sqlite3_create_function_v2(Db, f, -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, const_cast<char*>(f), CheckedFormat,
                                    nullptr, nullptr, nullptr);

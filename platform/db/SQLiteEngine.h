@@ -83,6 +83,9 @@ inline void CheckSQLText(const std::string& SQL) { CheckSQLText(SQL.data(), SQL.
 // Sets a new connection up: the functions datasets use in SQL (korin_match), the
 // read-only guard's authorizer, extended result codes and the engine's size limits.
 void ConfigureConnection(sqlite3* Db);
+// Registers korin_scan_text(value, test) on a connection: 1 when the test (a pointer bound
+// by TDBDataSet::ScanText) accepts the value's text or the value is a blob, else 0.
+void RegisterScanText(sqlite3* Db);
 
 // While it lives, statements running on the connection give the application's wait
 // procedure a turn every few thousand engine steps and stop at a cancel request
