@@ -248,7 +248,7 @@ private:
         bool IntegerKey = false;
         int Fetched = 0;
         int Expected = 0;
-        std::vector<Variant> Row;
+        size_t TextBytes = 0;  // text read so far
     };
     // Reads the records of the command under Filter into Into (fields described on the
     // first batch when Describe is set). Raises and leaves the dataset's records alone.

@@ -324,6 +324,13 @@ void TCustomADODataSet::Fetch(const std::string& Filter, TFetch& Into, bool Desc
             for (int r = 0; r < rows; ++r)
                 ConvertRow(batch, r, Into);
             Into.Fetched += rows;
+            if (first && rows > 0 && Into.Expected > rows) {
+                // Room for the expected rows at once, text as the first batch had it.
+                size_t expected = static_cast<size_t>(Into.Expected);
+                Into.Rows.Reserve(expected * Into.Descs.size(), Into.TextBytes / static_cast<size_t>(rows) * expected * 9 / 8);
+                Into.Order.reserve(expected);
+                Into.Keys.reserve(expected);
+            }
             if (rows > 0 || first) {
                 TEventStatus status = esOK;
                 int total = std::max(Into.Expected, Into.Fetched);
@@ -445,76 +452,88 @@ void TCustomADODataSet::Describe(const TPGResult& Res, TFetch& Into)
             Into.Descs[i].ReadOnly = true;  // computed: not a column of the table
 }
 
+// Adds one result row to the store, values taken straight from the server's text.
 void TCustomADODataSet::ConvertRow(const TPGResult& Res, int Row, TFetch& Into)
 {
-    if (Into.Rows.Width != Into.Descs.size()) {
-        Into.Rows.Width = Into.Descs.size();
-    }
-    auto& row = Into.Row;
-    row.assign(Into.Descs.size(), Variant::Null());
+    TRowStore& rows = Into.Rows;
+    rows.Width = Into.Descs.size();
+    const size_t at = rows.size();
+    const int intKey = Into.IntegerKey ? Into.KeyFields[0] : -1;
+    std::int64_t key = 0;
     for (size_t c = 0; c < Into.Descs.size(); ++c) {
         int col = static_cast<int>(c);
-        if (Res.IsNull(Row, col))
+        if (Res.IsNull(Row, col)) {
+            rows.AppendNull();
             continue;
+        }
         const char* s = Res.Raw(Row, col);
         int len = Res.Length(Row, col);
         switch (Into.Descs[c].Type) {
         case ftSmallint:
         case ftInteger:
         case ftLargeint:
-        case ftAutoInc:
-            row[c] = Variant(static_cast<long long>(std::strtoll(s, nullptr, 10)));
+        case ftAutoInc: {
+            std::int64_t v = std::strtoll(s, nullptr, 10);
+            rows.AppendInt(v);
+            if (col == intKey)
+                key = v;
             break;
+        }
         case ftFloat:
-            row[c] = Variant(std::strtod(s, nullptr));
+            rows.AppendDouble(std::strtod(s, nullptr));
             break;
         case ftBoolean:
-            row[c] = Variant(s[0] == 't');
+            rows.Append(Variant(s[0] == 't'));
             break;
         case ftDate: {
             double d;
-            row[c] = ParseDate(s, len, d) ? Variant::FromDateTime(d) : Variant(std::string(s, static_cast<size_t>(len)));
+            if (ParseDate(s, len, d))
+                rows.Append(Variant::FromDateTime(d));
+            else
+                rows.AppendText(s, static_cast<size_t>(len));
             break;
         }
         case ftTime: {
             double t;
-            row[c] = ParseTime(s, len, t) ? Variant::FromDateTime(t) : Variant(std::string(s, static_cast<size_t>(len)));
+            if (ParseTime(s, len, t))
+                rows.Append(Variant::FromDateTime(t));
+            else
+                rows.AppendText(s, static_cast<size_t>(len));
             break;
         }
         case ftDateTime: {
             double d, t = 0;
             if (ParseDate(s, len, d) && (len < 19 || ParseTime(s + 11, len - 11, t)))
-                row[c] = Variant::FromDateTime(d + t);
+                rows.Append(Variant::FromDateTime(d + t));
             else
-                row[c] = Variant(std::string(s, static_cast<size_t>(len)));
+                rows.AppendText(s, static_cast<size_t>(len));
             break;
         }
         case ftBlob: {
             size_t out = 0;
             unsigned char* b = PQunescapeBytea(reinterpret_cast<const unsigned char*>(s), &out);
-            if (!b)
+            if (!b) {
+                rows.Truncate(at);
                 throw EDatabaseError("Out of memory while reading a binary value");
-            row[c] = Variant(std::string(reinterpret_cast<const char*>(b), out));
+            }
+            rows.AppendText(reinterpret_cast<const char*>(b), out);
+            Into.TextBytes += out;
             PQfreemem(b);
             break;
         }
         default:
-            row[c] = Variant(std::string(s, static_cast<size_t>(len)));
+            rows.AppendText(s, static_cast<size_t>(len));
+            Into.TextBytes += static_cast<size_t>(len);
             break;
         }
     }
-    for (const Variant& v : row)
-        Into.Rows.Append(v);
-    Into.Order.push_back(static_cast<std::uint32_t>(Into.Rows.size() - 1));
-    std::int64_t key;
+    Into.Order.push_back(static_cast<std::uint32_t>(at));
     if (Into.KeyFields.empty()) {
         key = FNextKeyId++;
-    } else if (Into.IntegerKey) {
-        key = row[static_cast<size_t>(Into.KeyFields[0])].AsInteger();
-    } else {
+    } else if (!Into.IntegerKey) {
         std::string text;
         for (int k : Into.KeyFields) {
-            text += VarToStr(row[static_cast<size_t>(k)]);
+            text += VarToStr(rows.Get(at, static_cast<size_t>(k)));
             text += '\x1f';
         }
         auto it = FKeyIds.find(text);

@@ -62,6 +62,13 @@ public:
     void AppendInt(std::int64_t Value);
     void AppendDouble(double Value);
     void AppendText(const char* Data, size_t Length);
+    // Makes room for this many values and bytes of text in advance (a reader that knows
+    // how many rows come saves the copies of growing).
+    void Reserve(size_t Values, size_t TextBytes)
+    {
+        FCells.reserve(Values);
+        FText.reserve(TextBytes);
+    }
     // Drops the values after the first Rows rows (a row left half-filled by an error).
     void Truncate(size_t Rows);
     Variant Get(size_t Row, size_t Column) const;
