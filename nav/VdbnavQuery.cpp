@@ -366,9 +366,17 @@ bool TVandroDBNavigator::BuildInternalQuery(const std::string& Where, const std:
                 master = adoTable->MasterSource();
             }
         }
-        // The server compiles the statement when it is opened; a statement it refuses
-        // is reported then and leaves the dataset as it was.
-        prepares = [](const std::string&) { return true; };
+        // The server compiles the statement without running it.
+        prepares = [q](const std::string& Statement) {
+            try {
+                q->SQL()->Clear();
+                q->SQL()->Add(Statement);
+                q->Prepare();
+                return true;
+            } catch (const Exception&) {
+                return false;
+            }
+        };
     }
 
     std::string text;
