@@ -1,11 +1,14 @@
 // Draws the navigator in a row and in a column at both glyph sizes, all 25 buttons, in the
 // browse state (the buttons that only make sense while editing are disabled), and writes
-// the picture to the PNG file named on the command line (docs/navigator.png).
+// the picture to the PNG file named on the command line (docs/navigator.png). Each
+// navigator is read back from its SDL2 window when the program runs on the SDL2 backend
+// (SDL_VIDEODRIVER=offscreen needs no display).
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "korin/nav/Vdbnav.h"
+#include "korin/platform/backend/SdlBackend.h"
 #include "korin/platform/gui/Forms.h"
 #include "korin/platform/gui/Render.h"
 
@@ -36,7 +39,7 @@ std::unique_ptr<TBitmap> Shot(bool Vertical, TButtonImageSize Size, bool Flat = 
         nav->Buttons(b)->SetEnabled(browse.Contains(b));
     form->SetBounds(0, 0, nav->Width(), nav->Height());
     form->Show();
-    return RenderWindow(form.get(), false);
+    return ShownWindowImage(form.get());
 }
 
 } // namespace

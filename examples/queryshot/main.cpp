@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "korin/platform/backend/SdlBackend.h"
 #include "korin/platform/db/DBTables.h"
 #include "korin/platform/gui/Buttons.h"
 #include "korin/platform/gui/ComCtrls.h"
@@ -58,7 +59,7 @@ int main(int argc, char** argv)
         in.Click(b->BitBtn7).DblClick(b->ListBox2, 8, item(b->ListBox2, 2));
         in.Click(b->ListBox1, 8, item(b->ListBox1, 2));
         in.Call([b, builderPng] {
-            SaveWindowToPNG(b, builderPng);
+            SaveShownWindowToPNG(b, builderPng);
             std::printf("wrote %s: %s / ORDER BY %s\n", builderPng.c_str(), b->Condition().c_str(), b->OrderBy().c_str());
         });
         in.Click(b->BitBtn2);
@@ -73,7 +74,7 @@ int main(int argc, char** argv)
         TInputScript in;
         in.Type("OnHand < 50 AND Vendor LIKE 'A%'");
         in.Call([&box, boxPng] {
-            SaveWindowToPNG(box.get(), boxPng);
+            SaveShownWindowToPNG(box.get(), boxPng);
             std::printf("wrote %s\n", boxPng.c_str());
         });
         in.Key(VK_ESCAPE);

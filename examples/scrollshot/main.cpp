@@ -1,8 +1,11 @@
-// Renders a data grid of 200 records with its scroll bar, scrolled by the wheel, beside an
-// open drop-down list with its own bar: build/examples/scrollshot docs/scrolling.png
+// Renders a data grid of 200 records with its scroll bar, scrolled by the wheel, a grid
+// with more columns than fit and its horizontal bar, and an open drop-down list with its
+// own bar, read back from the SDL2 windows (SDL_VIDEODRIVER=offscreen needs no display):
+// SDL_VIDEODRIVER=offscreen build/examples/scrollshot docs/scrolling.png
 #include <cstdio>
 #include <string>
 
+#include "korin/platform/backend/SdlBackend.h"
 #include "korin/platform/db/DBTables.h"
 #include "korin/platform/dbctrls/DBGrids.h"
 #include "korin/platform/gui/Bitmap.h"
@@ -24,7 +27,7 @@ int main(int argc, char** argv)
         form->SetCaption("Scroll bars: a grid of 200 orders and an open drop-down list");
         form->SetBorderStyle(bsSingle);
         form->SetClientWidth(560);
-        form->SetClientHeight(250);
+        form->SetClientHeight(372);
 
         auto* database = new TDatabase(form.get());
         database->SetDatabaseName(db);
@@ -56,19 +59,40 @@ int main(int argc, char** argv)
         bar->SetParams(30, 0, 100);
         bar->SetPageSize(20);
 
+        // Every column of the orders, three times over: wider than the grid.
+        auto* wide = new TStringGrid(form.get());
+        wide->SetParent(form.get());
+        wide->SetBounds(8, 252, 544, 112);
+        wide->SetColCount(13);
+        wide->SetRowCount(5);
+        wide->SetColWidths(0, 24);
+        const char* titles[] = {"OrderNo", "Customer", "Amount"};
+        for (int c = 1; c < 13; ++c) {
+            wide->SetCells(c, 0, titles[(c - 1) % 3]);
+            for (int r = 1; r < 5; ++r) {
+                std::string text = std::to_string(r * 125) + ".00";
+                if ((c - 1) % 3 == 0)
+                    text = std::to_string(1000 + r);
+                else if ((c - 1) % 3 == 1)
+                    text = "Customer " + std::to_string(r);
+                wide->SetCells(c, r, text);
+            }
+        }
+
         form->Show();
         // Five notches of the wheel over the grid, then the list dropped down and scrolled.
         RunScript([&](TInputScript& s) {
-            s.Click(grid, 60, 40).Wheel(grid, -5 * WHEEL_DELTA).Click(combo);
+            s.Click(grid, 60, 40).Wheel(grid, -5 * WHEEL_DELTA);
+            s.KeyDown(VK_SHIFT).Wheel(wide, -3 * WHEEL_DELTA).KeyUp(VK_SHIFT).Click(combo);
         });
         auto* list = combo->ListWindow();
         RunScript([&](TInputScript& s) { s.Wheel(list, -2 * WHEEL_DELTA).MouseMove(list, 40, 1 + 16 * 2 + 8); });
 
-        auto picture = RenderWindow(form.get(), true);
-        auto drop = RenderWindow(list, false);
+        // The form's window and the list's own window, put where the list stands.
+        auto picture = ShownWindowImage(form.get());
+        auto drop = ShownWindowImage(list);
         TPoint at = form->ScreenToClient(list->ClientToScreen(Point(0, 0)));
-        int frame = form->FrameWidth();
-        picture->Canvas().Draw(at.x + frame, at.y + frame + form->CaptionHeight(), *drop);
+        picture->Canvas().Draw(at.x, at.y, *drop);
         picture->SaveToPNG(out);
         combo->SetDroppedDown(false);
         orders->Close();

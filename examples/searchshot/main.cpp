@@ -1,10 +1,12 @@
-// Renders the locate dialog and the shortcut editor as shown to the user:
-// build/examples/searchshot docs/find-dialog.png docs/shortcut-editor.png
+// Renders the locate dialog and the shortcut editor as shown to the user, read back from
+// their windows on the SDL2 backend (SDL_VIDEODRIVER=offscreen needs no display):
+// SDL_VIDEODRIVER=offscreen build/examples/searchshot docs/find-dialog.png docs/shortcut-editor.png
 #include <cstdio>
 #include <string>
 
 #include "korin/capture/Scutdlg.h"
 #include "korin/nav/Vdbnav.h"
+#include "korin/platform/backend/SdlBackend.h"
 #include "korin/platform/gui/ComCtrls.h"
 #include "korin/platform/gui/Forms.h"
 #include "korin/platform/gui/Render.h"
@@ -34,7 +36,7 @@ int main(int argc, char** argv)
     locate->SetLocateInfo(info);
     locate->Show();
     Application->ProcessMessages();
-    SaveWindowToPNG(locate.get(), findPng);
+    SaveShownWindowToPNG(locate.get(), findPng);
     std::printf("%s\n", findPng.c_str());
 
     // The shortcut editor with the factory tables, the EDIT button chosen.
@@ -45,7 +47,7 @@ int main(int argc, char** argv)
     editor->scutNavigator->Buttons(vnbEdit)->SetDown(true);
     editor->NavClick(editor->scutNavigator, vnbEdit);
     Application->ProcessMessages();
-    SaveWindowToPNG(editor.get(), editorPng);
+    SaveShownWindowToPNG(editor.get(), editorPng);
     std::printf("%s\n", editorPng.c_str());
     return 0;
 }

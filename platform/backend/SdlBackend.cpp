@@ -75,16 +75,19 @@ std::unique_ptr<TBackend> CreateBestBackend()
 
 void SaveShownWindowToPNG(TWinControl* Window, const std::string& Path)
 {
+    ShownWindowImage(Window)->SaveToPNG(Path);
+}
+
+std::unique_ptr<TBitmap> ShownWindowImage(TWinControl* Window)
+{
 #ifdef KORIN_HAVE_SDL2
     if (auto* sdl = dynamic_cast<TSdlBackend*>(&Application->Backend())) {
         sdl->PaintWindows();
-        if (auto shown = sdl->WindowImage(Window)) {
-            shown->SaveToPNG(Path);
-            return;
-        }
+        if (auto shown = sdl->WindowImage(Window))
+            return shown;
     }
 #endif
-    SaveWindowToPNG(Window, Path, false);
+    return RenderWindow(Window, false);
 }
 
 #ifndef KORIN_HAVE_SDL2

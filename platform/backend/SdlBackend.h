@@ -41,6 +41,9 @@ bool SdlBackendAvailable();
 // when the application runs on the SDL2 backend (with SDL_VIDEODRIVER=offscreen no
 // display is needed), else as RenderWindow draws it.
 void SaveShownWindowToPNG(TWinControl* Window, const std::string& Path);
+// What a form or a showing popup window shows, as a bitmap: read back from its SDL
+// window on the SDL2 backend, else as RenderWindow draws it (without a frame).
+std::unique_ptr<TBitmap> ShownWindowImage(TWinControl* Window);
 
 // The virtual key of an SDL key symbol (SDL_Keycode), 0 for keys without one.
 std::uint16_t SdlKeyToVirtualKey(std::int32_t Keycode);
