@@ -1,6 +1,9 @@
 #include "korin/platform/gui/Buttons.h"
 
+#include <cairo.h>
+
 #include <algorithm>
+#include <cstring>
 
 #include "korin/platform/gui/Draw3D.h"
 #include "korin/platform/gui/DrawText.h"
@@ -57,6 +60,33 @@ int GlyphIndexForState(TButtonState State, int NumGlyphs)
     case bsExclusive: return NumGlyphs >= 4 ? 3 : 0;
     default: return 0;
     }
+}
+
+void TGlyphImages::Draw(TCanvas& Canvas, const TBitmap& Glyph, int NumGlyphs, int Index, int X, int Y, bool Emboss)
+{
+    if (Glyph.Empty() || NumGlyphs < 1 || Glyph.Width() / NumGlyphs <= 0) {
+        DrawGlyphImage(Canvas, Glyph, NumGlyphs, Index, X, Y, Emboss);
+        return;
+    }
+    cairo_surface_t* s = Glyph.Surface();
+    cairo_surface_flush(s);
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    std::size_t bytes = std::size_t(cairo_image_surface_get_stride(s)) * std::size_t(Glyph.Height());
+    bool same = FImages && FWidth == Glyph.Width() && FHeight == Glyph.Height() && FNumGlyphs == NumGlyphs &&
+                FPixels.size() == bytes && std::memcmp(FPixels.data(), data, bytes) == 0;
+    if (!same) {
+        int w = Glyph.Width() / NumGlyphs;
+        // An image list cut from the glyph strip does the transparent and embossed drawing.
+        TOwned<TImageList> images(new TImageList(nullptr, w, Glyph.Height()));
+        images->AddMasked(Glyph, Glyph.Pixels(0, Glyph.Height() - 1));
+        FImages = std::move(images);
+        FPixels.assign(data, data + bytes);
+        FWidth = Glyph.Width();
+        FHeight = Glyph.Height();
+        FNumGlyphs = NumGlyphs;
+        ++FBuilds;
+    }
+    FImages->Draw(Canvas, X, Y, Index, !Emboss);
 }
 
 void DrawGlyphImage(TCanvas& Canvas, const TBitmap& Glyph, int NumGlyphs, int Index, int X, int Y, bool Emboss)
@@ -324,7 +354,7 @@ void TSpeedButton::Paint()
     TRect textRect;
     LayoutGlyphAndCaption(inside, glyphSize, textSize, FLayout, FMargin, FSpacing, glyphAt, textRect);
     if (glyphSize.cx > 0)
-        DrawGlyphImage(c, FGlyph, FNumGlyphs, GlyphIndexForState(FState, FNumGlyphs), glyphAt.x, glyphAt.y,
+        FGlyphImages.Draw(c, FGlyph, FNumGlyphs, GlyphIndexForState(FState, FNumGlyphs), glyphAt.x, glyphAt.y,
                        FState == bsDisabled && FNumGlyphs < 2);
     DrawCaption(c, Caption(), textRect, Enabled(), prefix);
 }
@@ -398,7 +428,7 @@ void TBitBtn::PaintContent(TCanvas& c, const TRect& Inside)
     LayoutGlyphAndCaption(Inside, glyphSize, textSize, FLayout, FMargin, FSpacing, glyphAt, textRect);
     TButtonState state = !Enabled() ? bsDisabled : (Pressed() ? bsDown : bsUp);
     if (glyphSize.cx > 0)
-        DrawGlyphImage(c, FGlyph, FNumGlyphs, GlyphIndexForState(state, FNumGlyphs), glyphAt.x, glyphAt.y,
+        FGlyphImages.Draw(c, FGlyph, FNumGlyphs, GlyphIndexForState(state, FNumGlyphs), glyphAt.x, glyphAt.y,
                        state == bsDisabled && FNumGlyphs < 2);
     DrawCaption(c, Caption(), textRect, Enabled(), 0);
 }

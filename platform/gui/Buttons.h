@@ -6,10 +6,13 @@
 // the normal look, 1 for disabled, 2 for pressed, 3 for a group button that stays down.
 // Missing images fall back to image 0 (disabled: image 0 embossed). The bitmap's
 // bottom-left pixel gives the colour that is left undrawn.
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "korin/platform/gui/Bitmap.h"
 #include "korin/platform/gui/Controls.h"
+#include "korin/platform/gui/ImageList.h"
 #include "korin/platform/gui/StdCtrls.h"
 
 namespace korin {
@@ -28,6 +31,24 @@ void LayoutGlyphAndCaption(const TRect& Client, TSize GlyphSize, TSize TextSize,
 // colour (its bottom-left pixel) undrawn; Disabled embosses the image when the glyph has
 // no disabled image of its own.
 void DrawGlyphImage(TCanvas& Canvas, const TBitmap& Glyph, int NumGlyphs, int Index, int X, int Y, bool Emboss);
+
+// The image list cut from a button's glyph strip, kept between paints. It is cut again only
+// when the glyph's pixels, size or number of images differ from those it was cut from (the
+// glyph may be drawn on through its canvas, which tells no one, so the pixels are compared).
+class TGlyphImages {
+public:
+    void Draw(TCanvas& Canvas, const TBitmap& Glyph, int NumGlyphs, int Index, int X, int Y, bool Emboss);
+    // How many times the images were cut (for tests).
+    int Builds() const { return FBuilds; }
+
+private:
+    TOwned<TImageList> FImages;
+    std::vector<unsigned char> FPixels;
+    int FWidth = 0;
+    int FHeight = 0;
+    int FNumGlyphs = 0;
+    int FBuilds = 0;
+};
 // The image to show for a state, given how many images the glyph holds.
 int GlyphIndexForState(TButtonState State, int NumGlyphs);
 
@@ -98,6 +119,7 @@ private:
     bool FDragging = false;
     bool FMouseInControl = false;
     TBitmap FGlyph;
+    TGlyphImages FGlyphImages;
     int FNumGlyphs = 1;
     TButtonLayout FLayout = blGlyphLeft;
     int FMargin = -1;
@@ -137,6 +159,7 @@ protected:
 
 private:
     TBitmap FGlyph;
+    TGlyphImages FGlyphImages;
     int FNumGlyphs = 1;
     TButtonLayout FLayout = blGlyphLeft;
     int FMargin = -1;

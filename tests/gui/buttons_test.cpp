@@ -327,3 +327,103 @@ TEST_F(Buttons, BitBtnKindsAndGlyphBesideCaption)
 }
 
 }  // namespace
+
+namespace {
+
+bool SamePixels(const TBitmap& a, const TBitmap& b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+        return false;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.Pixels(x, y) != b.Pixels(x, y))
+                return false;
+    return true;
+}
+
+}  // namespace
+
+TEST_F(Buttons, GlyphStaysRightAcrossEnabledTogglesAndGlyphChanges)
+{
+    auto* b = AddSpeed(10, 0);
+    MakeGlyph(b->Glyph(), 2);
+    b->SetNumGlyphs(2);
+    form->Show();
+    auto up = Snapshot(b);
+    b->SetEnabled(false);
+    auto disabled = Snapshot(b);
+    EXPECT_EQ(disabled->Pixels(10, 10), clRed);
+    for (int i = 0; i < 3; ++i) {
+        b->SetEnabled(true);
+        EXPECT_TRUE(SamePixels(*Snapshot(b), *up)) << "enabled, pass " << i;
+        b->SetEnabled(false);
+        EXPECT_TRUE(SamePixels(*Snapshot(b), *disabled)) << "disabled, pass " << i;
+    }
+
+    // Drawn on through the glyph's canvas (which fires no change): the new ink shows.
+    b->Glyph().Canvas().Brush().SetColor(clBlue);
+    b->Glyph().Canvas().FillRect(Rect(12, 1, 18, 6));
+    EXPECT_EQ(Snapshot(b)->Pixels(10, 10), clBlue);
+    b->SetEnabled(true);
+    EXPECT_TRUE(SamePixels(*Snapshot(b), *up));
+    // One pixel set: it shows at once (image 0 at (6, 7), its pixel (3, 2) at (9, 9)).
+    b->Glyph().SetPixels(3, 2, clLime);
+    EXPECT_EQ(Snapshot(b)->Pixels(9, 9), clLime);
+
+    // Another glyph of the same size assigned, then a one-image strip of the same pixels:
+    // the disabled look follows the image count (embossed image 0, not the red half).
+    TBitmap other;
+    MakeGlyph(other, 2);
+    b->SetGlyph(other);
+    EXPECT_TRUE(SamePixels(*Snapshot(b), *up));
+    b->SetNumGlyphs(1);
+    b->SetEnabled(false);
+    auto whole = Snapshot(b);
+    int red = 0;
+    for (int y = 0; y < whole->Height(); ++y)
+        for (int x = 0; x < whole->Width(); ++x) {
+            red += whole->Pixels(x, y) == clRed;
+        }
+    EXPECT_EQ(red, 0);
+    // ... and looks as a new button's with that glyph does.
+    auto* fresh = AddSpeed(40, 0);
+    fresh->SetGlyph(other);
+    fresh->SetNumGlyphs(1);
+    fresh->SetEnabled(false);
+    EXPECT_TRUE(SamePixels(*whole, *Snapshot(fresh)));
+    b->SetNumGlyphs(2);
+    EXPECT_TRUE(SamePixels(*Snapshot(b), *disabled));
+}
+
+TEST_F(Buttons, GlyphImagesAreCutOnceAndAgainOnlyWhenTheGlyphDiffers)
+{
+    TBitmap glyph;
+    MakeGlyph(glyph, 2);
+    TGlyphImages images;
+    TBitmap target(40, 10);
+    TBitmap fresh(40, 10);
+    images.Draw(target.Canvas(), glyph, 2, 0, 0, 0, false);
+    images.Draw(target.Canvas(), glyph, 2, 1, 12, 0, false);
+    images.Draw(target.Canvas(), glyph, 2, 0, 24, 0, true);
+    EXPECT_EQ(images.Builds(), 1);
+    // The kept images draw what images cut afresh draw.
+    DrawGlyphImage(fresh.Canvas(), glyph, 2, 0, 0, 0, false);
+    DrawGlyphImage(fresh.Canvas(), glyph, 2, 1, 12, 0, false);
+    DrawGlyphImage(fresh.Canvas(), glyph, 2, 0, 24, 0, true);
+    EXPECT_TRUE(SamePixels(target, fresh));
+
+    glyph.SetPixels(0, 0, clWhite);
+    images.Draw(target.Canvas(), glyph, 2, 0, 0, 0, false);
+    EXPECT_EQ(images.Builds(), 2);
+    images.Draw(target.Canvas(), glyph, 1, 0, 0, 0, false);
+    EXPECT_EQ(images.Builds(), 3);
+    glyph.SetSize(30, 7);
+    images.Draw(target.Canvas(), glyph, 1, 0, 0, 0, false);
+    EXPECT_EQ(images.Builds(), 4);
+    images.Draw(target.Canvas(), glyph, 1, 0, 0, 0, false);
+    EXPECT_EQ(images.Builds(), 4);
+    // An empty glyph draws nothing and keeps nothing.
+    TBitmap empty;
+    images.Draw(target.Canvas(), empty, 1, 0, 0, 0, false);
+    EXPECT_EQ(images.Builds(), 4);
+}
