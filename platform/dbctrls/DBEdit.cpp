@@ -39,10 +39,12 @@ void TDBEditControl::ShowText(const std::string& Value)
     // going into edit state must not move them under the user).
     if (Value != FEditor.Text()) {
         FEditor.SetText(Value);
-        FEditor.SetSelStart(FEditor.TextLength());
-        // Without the focus a value shows from its start; the caret comes into view on entry.
-        if (!Focused())
-            FEditor.ResetScroll();
+        // Without the focus a value shows from its start; the caret comes into view on entry
+        // (so it is placed without measuring the text to scroll to it).
+        if (Focused())
+            FEditor.SetSelStart(FEditor.TextLength());
+        else
+            FEditor.SetSelStartShowingStart(FEditor.TextLength());
     }
     SetControlText(FEditor.Text());
     Invalidate();

@@ -102,6 +102,14 @@ void TTextEditor::SetSelStart(int Value)
     FHost.TextEditInvalidate();
 }
 
+void TTextEditor::SetSelStartShowingStart(int Value)
+{
+    FCaret = FAnchor = std::clamp(Value, 0, TextLength());
+    FScrollX = 0;
+    FTopRow = 0;
+    FHost.TextEditInvalidate();
+}
+
 void TTextEditor::SetSelLength(int Value)
 {
     FAnchor = SelStart();

@@ -72,6 +72,10 @@ public:
     int SelStart() const;
     int SelLength() const;
     void SetSelStart(int Value);
+    // Places the caret and shows the text from its start (no sideways scroll, first row),
+    // without measuring where the caret lies: for a box that shows a value while it has
+    // no focus (the caret comes into view on entry).
+    void SetSelStartShowingStart(int Value);
     void SetSelLength(int Value);
     std::string SelText() const;
     void SelectAll();

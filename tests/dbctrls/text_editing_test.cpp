@@ -129,6 +129,44 @@ TEST_F(CtrlTest, DataEditScrollsALongValueSideways)
     EXPECT_EQ(edit->ScrollX(), 0);
 }
 
+TEST_F(CtrlTest, RecordMovesShowLongValuesFromTheStartOrWithTheCaretInView)
+{
+    const std::string first = "a value much wider than the box it sits in";
+    const std::string second = "another value again far wider than its box";
+    TRawSql(Path).Exec("UPDATE people SET notes='" + first + "' WHERE id=1;"
+                       "UPDATE people SET notes='" + second + "' WHERE id=2");
+    auto* edit = PlaceEdit(Form.get(), Source, "notes", 0);
+    edit->SetWidth(80);
+    auto* other = PlaceEdit(Form.get(), Source, "name", 30);
+    Table->Open();
+    Form->Show();
+    other->SetFocus();
+    // Moves while elsewhere: the caret waits at the end, the value shows from its start.
+    Table->Next();
+    EXPECT_EQ(edit->Text(), second);
+    EXPECT_EQ(edit->SelStart(), 42);
+    EXPECT_EQ(edit->ScrollX(), 0);
+    Table->Prior();
+    EXPECT_EQ(edit->ScrollX(), 0);
+    // Entering brings the caret into view; a move while in the box keeps it in view.
+    edit->SetFocus();
+    EXPECT_EQ(edit->ScrollX(), TextWidth(edit, first) - 71);
+    Table->Next();
+    EXPECT_EQ(edit->Text(), second);
+    EXPECT_EQ(edit->SelStart(), 42);
+    EXPECT_EQ(edit->ScrollX(), TextWidth(edit, second) - 71);
+    // Typing on past the right edge scrolls along with the caret.
+    input.Type(" and more");
+    Run();
+    EXPECT_EQ(edit->Text(), second + " and more");
+    EXPECT_EQ(edit->ScrollX(), TextWidth(edit, second + " and more") - 71);
+    // Back from the start: Home shows the start, typing there keeps it.
+    input.Key(VK_HOME).Type("x");
+    Run();
+    EXPECT_EQ(edit->ScrollX(), 0);
+    EXPECT_EQ(edit->SelStart(), 1);
+}
+
 TEST_F(CtrlTest, RefusedEditKeepsTheTextAndRecordMovesAreNoChange)
 {
     auto* edit = PlaceEdit(Form.get(), Source, "name", 0);
