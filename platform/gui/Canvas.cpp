@@ -4,6 +4,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -215,30 +216,44 @@ void DrawFocusRect(HDC DC, const TRect& R0)
               int(std::min<double>(std::ceil(cx2), R.Right)), int(std::min<double>(std::ceil(cy2), R.Bottom))};
     if (IsRectEmpty(vis))
         return;
-    // Every outline pixel with an even x + y is inverted, each exactly once.
-    std::vector<TRect> dots;
-    auto dot = [&](int x, int y) {
-        if (((x + y) & 1) == 0)
-            dots.push_back(TRect{x, y, x + 1, y + 1});
-    };
-    auto visible = [&](int x, int y) { return x >= vis.Left && x < vis.Right && y >= vis.Top && y < vis.Bottom; };
-    for (int x = vis.Left; x < vis.Right; ++x) {
-        if (visible(x, R.Top))
-            dot(x, R.Top);
-        if (R.Bottom - 1 > R.Top && visible(x, R.Bottom - 1))
-            dot(x, R.Bottom - 1);
+    // Every outline pixel with an even x + y is inverted, each exactly once: the outline's
+    // rows and columns (corners once) are filled through a 2 x 2 checker of white and
+    // transparent pixels, repeated from the user-space origin, with the difference
+    // operator (a transparent source pixel leaves the pixel as it is).
+    std::vector<TRect> edges;
+    auto rowVisible = [&](int y) { return y >= vis.Top && y < vis.Bottom; };
+    auto colVisible = [&](int x) { return x >= vis.Left && x < vis.Right; };
+    if (rowVisible(R.Top))
+        edges.push_back(TRect{vis.Left, R.Top, vis.Right, R.Top + 1});
+    if (R.Bottom - 1 > R.Top && rowVisible(R.Bottom - 1))
+        edges.push_back(TRect{vis.Left, R.Bottom - 1, vis.Right, R.Bottom});
+    int top = std::max(vis.Top, R.Top + 1), bottom = std::min(vis.Bottom, R.Bottom - 1);
+    if (top < bottom) {
+        if (colVisible(R.Left))
+            edges.push_back(TRect{R.Left, top, R.Left + 1, bottom});
+        if (R.Right - 1 > R.Left && colVisible(R.Right - 1))
+            edges.push_back(TRect{R.Right - 1, top, R.Right, bottom});
     }
-    for (int y = std::max(vis.Top, R.Top + 1); y < std::min(vis.Bottom, R.Bottom - 1); ++y) {
-        if (visible(R.Left, y))
-            dot(R.Left, y);
-        if (R.Right - 1 > R.Left && visible(R.Right - 1, y))
-            dot(R.Right - 1, y);
-    }
+    if (edges.empty())
+        return;
+    cairo_surface_t* checker = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 2, 2);
+    cairo_surface_flush(checker);
+    unsigned char* data = cairo_image_surface_get_data(checker);
+    int stride = cairo_image_surface_get_stride(checker);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x)
+            reinterpret_cast<std::uint32_t*>(data + y * stride)[x] = ((x + y) & 1) == 0 ? 0xFFFFFFFFu : 0u;
+    cairo_surface_mark_dirty(checker);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(checker);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
     cairo_save(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    FillPixels(cr, dots);
+    cairo_set_source(cr, pattern);
+    FillPixels(cr, edges);
     cairo_restore(cr);
+    cairo_pattern_destroy(pattern);
+    cairo_surface_destroy(checker);
 }
 
 // ---- Canvas ---------------------------------------------------------------------------

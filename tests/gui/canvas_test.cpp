@@ -1,4 +1,5 @@
 // Canvas, bitmap and text: pixel probes on the raster and measured text metrics.
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -196,6 +197,46 @@ TEST(CanvasState, FocusRectIsItsOwnInverse)
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 12; ++x)
             ASSERT_EQ(b.Pixels(x, y), clWhite) << x << "," << y;
+}
+
+TEST(CanvasState, FocusRectInvertsEvenOutlinePixelsUnderAnOriginAndAClip)
+{
+    struct Case {
+        int ox, oy;
+        TRect r, clip;
+    };
+    const Case cases[] = {
+        {0, 0, Rect(2, 3, 25, 17), Rect(0, 0, 30, 20)},
+        {3, 2, Rect(2, 3, 25, 17), Rect(0, 0, 30, 20)},
+        {1, 0, Rect(-1, 1, 20, 12), Rect(4, 0, 15, 9)},   // odd shift, clipped on three sides
+        {0, 1, Rect(5, 4, 6, 15), Rect(0, 0, 30, 20)},    // one pixel wide
+        {2, 1, Rect(3, 7, 22, 8), Rect(0, 0, 30, 20)},    // one pixel high
+        {0, 0, Rect(4, 4, 6, 6), Rect(0, 0, 30, 20)},     // 2 x 2
+        {0, 0, Rect(4, 4, 20, 15), Rect(8, 7, 12, 11)},   // clip inside: no outline shows
+    };
+    auto ground = [](int x, int y) { return RGB(x * 8, y * 12, (x * y * 5) & 255); };
+    for (const Case& k : cases) {
+        TBitmap b(30, 20);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 30; ++x)
+                b.SetPixels(x, y, ground(x, y));
+        TCanvas& c = b.Canvas();
+        cairo_translate(GetDCCairo(c.Handle()), k.ox, k.oy);
+        c.IntersectClipRect(k.clip);
+        c.DrawFocusRect(k.r);
+        for (int dy = 0; dy < 20; ++dy)
+            for (int dx = 0; dx < 30; ++dx) {
+                int x = dx - k.ox, y = dy - k.oy;
+                bool outline = x >= k.r.Left && x < k.r.Right && y >= k.r.Top && y < k.r.Bottom &&
+                               (x == k.r.Left || x == k.r.Right - 1 || y == k.r.Top || y == k.r.Bottom - 1);
+                bool clipped = x < k.clip.Left || x >= k.clip.Right || y < k.clip.Top || y >= k.clip.Bottom;
+                TColor g = ground(dx, dy);
+                TColor want = outline && !clipped && ((x + y) & 1) == 0
+                                  ? RGB(255 - GetRValue(g), 255 - GetGValue(g), 255 - GetBValue(g))
+                                  : g;
+                ASSERT_EQ(b.Pixels(dx, dy), want) << "origin " << k.ox << "," << k.oy << " at " << dx << "," << dy;
+            }
+    }
 }
 
 TEST(CanvasShapes, FarCoordinatesDrawOnlyWhatShows)
