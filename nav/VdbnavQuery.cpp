@@ -268,6 +268,22 @@ std::string DetailLinkWhere(TDataSet* Detail)
     return sql;
 }
 
+// Whether the engine of query Q compiles a statement (Q's SQL is replaced by it).
+template <class Q>
+std::function<bool(const std::string&)> PreparesOn(Q* q)
+{
+    return [q](const std::string& Statement) {
+        try {
+            q->SQL()->Clear();
+            q->SQL()->Add(Statement);
+            q->Prepare();
+            return true;
+        } catch (const Exception&) {
+            return false;
+        }
+    };
+}
+
 }  // namespace
 
 TQuery* TVandroDBNavigator::InternalQuery() const { return As<TQuery>(FInternalQuery); }
@@ -331,16 +347,7 @@ bool TVandroDBNavigator::BuildInternalQuery(const std::string& Where, const std:
                 master = table->MasterSource();
             }
         }
-        prepares = [q](const std::string& Statement) {
-            try {
-                q->SQL()->Clear();
-                q->SQL()->Add(Statement);
-                q->Prepare();
-                return true;
-            } catch (const Exception&) {
-                return false;
-            }
-        };
+        prepares = PreparesOn(q);
     } else {
         auto* ado = static_cast<TCustomADODataSet*>(D);
         auto* q = new TADOQuery(this);
@@ -367,16 +374,7 @@ bool TVandroDBNavigator::BuildInternalQuery(const std::string& Where, const std:
             }
         }
         // The server compiles the statement without running it.
-        prepares = [q](const std::string& Statement) {
-            try {
-                q->SQL()->Clear();
-                q->SQL()->Add(Statement);
-                q->Prepare();
-                return true;
-            } catch (const Exception&) {
-                return false;
-            }
-        };
+        prepares = PreparesOn(q);
     }
 
     std::string text;

@@ -219,17 +219,7 @@ void TCustomADODataSet::GetDetailLinkFields(std::vector<TField*>& MasterFields, 
 
 void TCustomADODataSet::FillParamsFromMaster()
 {
-    TDataSet* md = FParamLink->DataSet();
-    if (!md || !md->Active())
-        return;
-    for (int i = 0; i < FParams.Count(); ++i) {
-        TParam* p = FParams.Items(i);
-        if (TField* f = md->FindField(p->Name())) {
-            if (p->DataType() == ftUnknown)
-                p->SetDataType(f->DataType());
-            p->SetValue(f->Value());
-        }
-    }
+    FParams.AssignFieldValues(FParamLink->DataSet());
 }
 
 void TCustomADODataSet::MasterChanged()

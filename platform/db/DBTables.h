@@ -670,6 +670,9 @@ public:
     void Assign(const TParams& Other);
     // Copies values into the parameters of the same names.
     void AssignValues(const TParams& Other);
+    // Gives each parameter the value of the master's field of the same name (a detail
+    // query following its master); nothing when the master is missing or closed.
+    void AssignFieldValues(const TDataSet* Master);
 
     // The names of the ":name" parameters of an SQL text, in order of first use
     // (texts in quotes and comments are skipped, "::" is not a parameter).

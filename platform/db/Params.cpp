@@ -91,6 +91,19 @@ void TParams::AssignValues(const TParams& Other)
             mine->Assign(*p);
 }
 
+void TParams::AssignFieldValues(const TDataSet* Master)
+{
+    if (!Master || !Master->Active())
+        return;
+    for (const auto& p : FItems) {
+        if (TField* f = Master->FindField(p->Name())) {
+            if (p->DataType() == ftUnknown)
+                p->SetDataType(f->DataType());
+            p->SetValue(f->Value());
+        }
+    }
+}
+
 std::vector<std::string> TParams::ParseNames(const std::string& SQL)
 {
     std::vector<std::string> names;

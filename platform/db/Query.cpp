@@ -111,17 +111,7 @@ void TQuery::SetRequestLive(bool Value)
 
 void TQuery::FillParamsFromMaster()
 {
-    TDataSet* md = FParamLink->DataSet();
-    if (!md || !md->Active())
-        return;
-    for (int i = 0; i < FParams.Count(); ++i) {
-        TParam* p = FParams.Items(i);
-        if (TField* f = md->FindField(p->Name())) {
-            if (p->DataType() == ftUnknown)
-                p->SetDataType(f->DataType());
-            p->SetValue(f->Value());
-        }
-    }
+    FParams.AssignFieldValues(FParamLink->DataSet());
 }
 
 void TQuery::MasterChanged()
