@@ -200,21 +200,7 @@ void TCustomADODataSet::CommandChanged(const std::string& Text)
 
 void TCustomADODataSet::GetDetailLinkFields(std::vector<TField*>& MasterFields, std::vector<TField*>& DetailFields)
 {
-    MasterFields.clear();
-    DetailFields.clear();
-    TDataSet* md = FParamLink->DataSet();
-    if (!md)
-        return;
-    // Each parameter named like a master field links that field; the detail side is the
-    // dataset's field of the same name, when there is one.
-    for (int i = 0; i < FParams.Count(); ++i) {
-        const std::string& n = FParams.Items(i)->Name();
-        if (TField* mf = md->FindField(n)) {
-            MasterFields.push_back(mf);
-            if (TField* df = FindField(n))
-                DetailFields.push_back(df);
-        }
-    }
+    FParams.GetLinkFields(FParamLink->DataSet(), this, MasterFields, DetailFields);
 }
 
 void TCustomADODataSet::FillParamsFromMaster()

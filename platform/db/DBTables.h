@@ -673,6 +673,10 @@ public:
     // Gives each parameter the value of the master's field of the same name (a detail
     // query following its master); nothing when the master is missing or closed.
     void AssignFieldValues(const TDataSet* Master);
+    // The link of a detail query to its master: each parameter named like a master field
+    // links that field; the detail side is Detail's field of the same name, when it has one.
+    void GetLinkFields(const TDataSet* Master, const TDataSet* Detail, std::vector<TField*>& MasterFields,
+                       std::vector<TField*>& DetailFields) const;
 
     // The names of the ":name" parameters of an SQL text, in order of first use
     // (texts in quotes and comments are skipped, "::" is not a parameter).

@@ -104,6 +104,22 @@ void TParams::AssignFieldValues(const TDataSet* Master)
     }
 }
 
+void TParams::GetLinkFields(const TDataSet* Master, const TDataSet* Detail, std::vector<TField*>& MasterFields,
+                            std::vector<TField*>& DetailFields) const
+{
+    MasterFields.clear();
+    DetailFields.clear();
+    if (!Master)
+        return;
+    for (const auto& p : FItems) {
+        if (TField* mf = Master->FindField(p->Name())) {
+            MasterFields.push_back(mf);
+            if (TField* df = Detail->FindField(p->Name()))
+                DetailFields.push_back(df);
+        }
+    }
+}
+
 std::vector<std::string> TParams::ParseNames(const std::string& SQL)
 {
     std::vector<std::string> names;

@@ -76,21 +76,7 @@ void TQuery::SetDataSource(TDataSource* Value)
 
 void TQuery::GetDetailLinkFields(std::vector<TField*>& MasterFields, std::vector<TField*>& DetailFields)
 {
-    MasterFields.clear();
-    DetailFields.clear();
-    TDataSet* md = FParamLink->DataSet();
-    if (!md)
-        return;
-    // Each parameter named like a master field links that field; the detail side is the
-    // query's field of the same name, when there is one.
-    for (int i = 0; i < FParams.Count(); ++i) {
-        const std::string& n = FParams.Items(i)->Name();
-        if (TField* mf = md->FindField(n)) {
-            MasterFields.push_back(mf);
-            if (TField* df = FindField(n))
-                DetailFields.push_back(df);
-        }
-    }
+    FParams.GetLinkFields(FParamLink->DataSet(), this, MasterFields, DetailFields);
 }
 
 void TQuery::Notification(TComponent* AComponent, TOperation Operation)
