@@ -118,6 +118,7 @@ TADOConnection::TADOConnection(TComponent* AOwner) : TComponent(AOwner) {}
 
 TADOConnection::~TADOConnection()
 {
+    *FAlive = false;
     // Datasets outliving their connection close and forget it.
     std::vector<TCustomADODataSet*> sets = FDataSets;
     for (TCustomADODataSet* d : sets) {
@@ -316,6 +317,8 @@ TPGResult TADOConnection::Wait()
 {
     std::exception_ptr stopped;
     bool cancelled = false;
+    // The wait procedure runs the application's code, which may free this connection.
+    const std::shared_ptr<bool> alive = FAlive;
     {
         TEngineWork work;
         while (FConn && PQisBusy(FConn)) {
@@ -340,6 +343,8 @@ TPGResult TADOConnection::Wait()
             } catch (...) {
                 stopped = std::current_exception();
             }
+            if (!*alive)
+                throw EDatabaseError("The connection was freed while records were being read");
             if (cancelled || stopped) {
                 if (PGcancel* c = PQgetCancel(FConn)) {
                     char err[256];

@@ -27,6 +27,12 @@
 // serial numbers show), Delete deletes by key. A refused write raises EDatabaseError with
 // the server's message and leaves the dataset editing with the user's values.
 //
+// Lifetime. A dataset or connection freed while a fetch gives the application a turn (its
+// progress handler, the wait procedure) stops the fetch without touching what was freed:
+// a freed dataset makes Open or Refresh raise EDataSetFreed, a freed connection closes
+// its datasets and the fetch raises "The connection was freed while records were being
+// read"; a connection still there has its transaction rolled back.
+//
 // Errors carry the server's own text. A connection lost while reading (the server went
 // away) raises that text; the dataset then closes (when opening) or keeps the records it
 // had (when refreshing or filtering), and the connection reports itself disconnected.
@@ -151,6 +157,9 @@ public:
     void SetBusy(bool Value) { FBusy = Value; }
     // The connection broke: forget it (datasets keep their records).
     void ConnectionLost();
+    // Cleared when the connection is destroyed: code that gave the application a turn
+    // checks it before touching the connection again.
+    const std::shared_ptr<bool>& AliveToken() const { return FAlive; }
 
 private:
     friend class TCustomADODataSet;
@@ -160,6 +169,7 @@ private:
     std::string FConnectionString;
     pg_conn* FConn = nullptr;
     bool FBusy = false;
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
     std::vector<TCustomADODataSet*> FDataSets;
 };
 
@@ -253,7 +263,8 @@ private:
     // Reads the records of the command under Filter into Into (fields described on the
     // first batch when Describe is set). Raises and leaves the dataset's records alone.
     void Fetch(const std::string& Filter, TFetch& Into, bool Describe);
-    void Describe(const TPGResult& Res, TFetch& Into);
+    struct TFetchGuard;
+    void Describe(const TPGResult& Res, TFetch& Into, const TFetchGuard& Guard);
     void Adopt(TFetch& From);
     void ConvertRow(const TPGResult& Res, int Row, TFetch& Into);
     std::int64_t KeyOfRow(const std::vector<Variant>& Values, TFetch& Into);
@@ -294,6 +305,8 @@ private:
     std::int64_t FNextKeyId = 1;
     bool FFetching = false;
     bool FAbandon = false;
+    // Cleared when the dataset is destroyed (see TFetchGuard in the reading code).
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 // A dataset reading SQL lines.

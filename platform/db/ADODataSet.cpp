@@ -132,6 +132,7 @@ TCustomADODataSet::TCustomADODataSet(TComponent* AOwner)
 
 TCustomADODataSet::~TCustomADODataSet()
 {
+    *FAlive = false;
     try {
         Close();
     } catch (...) {
@@ -219,6 +220,8 @@ void TCustomADODataSet::MasterChanged()
     try {
         Close();
         Open();
+    } catch (const EDataSetFreed&) {
+        throw;
     } catch (...) {
         EnableControls();
         throw;
@@ -248,6 +251,37 @@ void TCustomADODataSet::BuildStatement(const std::string& Filter, std::string& S
         SQL = "SELECT * FROM (\n" + SQL + "\n) korin_filtered WHERE (\n" + Filter + "\n)";
 }
 
+// What a fetch checks after every call that may have run the application's code (the
+// progress handler, the wait procedure, a statement during which the application had its
+// turns): the dataset or its connection may have been freed meanwhile, or the dataset
+// closed. Nothing of a freed object is touched after that.
+struct TCustomADODataSet::TFetchGuard {
+    TCustomADODataSet* DataSet;
+    TADOConnection* Conn;
+    std::shared_ptr<bool> DataSetAlive;
+    std::shared_ptr<bool> ConnAlive;
+    TFetchGuard(TCustomADODataSet* D, TADOConnection* C)
+        : DataSet(D), Conn(C), DataSetAlive(D->FAlive), ConnAlive(C->AliveToken())
+    {
+    }
+    void Check() const
+    {
+        if (!*DataSetAlive)
+            throw EDataSetFreed("The dataset was freed while its records were being read");
+        if (!*ConnAlive)
+            throw EDatabaseError("The connection was freed while records were being read");
+        if (DataSet->FAbandon)
+            throw EDatabaseError("The dataset was closed while its records were being read");
+    }
+    // Runs a statement of the fetch, then checks.
+    TPGResult Run(const std::string& SQL, const TPGParams& Params = {}) const
+    {
+        TPGResult r = Conn->Run(SQL, Params);
+        Check();
+        return r;
+    }
+};
+
 // Reads the command's records. The count and the cursor see one snapshot, so the
 // expected total is the number of rows the cursor delivers. Every batch adds its rows,
 // tells OnFetchProgress and the progress callbacks, and gives the application a turn.
@@ -265,34 +299,36 @@ void TCustomADODataSet::Fetch(const std::string& Filter, TFetch& Into, bool Desc
     BuildStatement(Filter, sql, params);
     // User text (a filter) only reads; whatever it changed in the session is undone.
     bool readOnly = FReadOnlyTransaction || !Filter.empty();
+    const TFetchGuard guard(this, conn);
     struct TBusy {
-        TADOConnection* C;
-        TCustomADODataSet* D;
-        TBusy(TADOConnection* AC, TCustomADODataSet* AD) : C(AC), D(AD)
+        const TFetchGuard& G;
+        explicit TBusy(const TFetchGuard& AG) : G(AG)
         {
-            C->SetBusy(true);
-            D->FFetching = true;
-            D->FAbandon = false;
+            G.Conn->SetBusy(true);
+            G.DataSet->FFetching = true;
+            G.DataSet->FAbandon = false;
         }
         ~TBusy()
         {
-            C->SetBusy(false);
-            D->FFetching = false;
+            if (*G.ConnAlive)
+                G.Conn->SetBusy(false);
+            if (*G.DataSetAlive)
+                G.DataSet->FFetching = false;
         }
-    } busy(conn, this);
+    } busy(guard);
     bool inTransaction = false;
     try {
-        conn->Run(readOnly ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY" : "BEGIN ISOLATION LEVEL REPEATABLE READ");
+        guard.Run(readOnly ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY" : "BEGIN ISOLATION LEVEL REPEATABLE READ");
         inTransaction = true;
-        TPGResult count = conn->Run("SELECT count(*) FROM (\n" + sql + "\n) korin_count", params);
+        TPGResult count = guard.Run("SELECT count(*) FROM (\n" + sql + "\n) korin_count", params);
         Into.Expected = count.Rows() > 0 ? std::atoi(count.Raw(0, 0)) : 0;
-        conn->Run("DECLARE korin_fetch NO SCROLL CURSOR FOR\n" + sql, params);
+        guard.Run("DECLARE korin_fetch NO SCROLL CURSOR FOR\n" + sql, params);
         const std::string fetchSQL = "FETCH FORWARD " + std::to_string(FCacheSize) + " FROM korin_fetch";
         bool first = true;
         for (;;) {
-            TPGResult batch = conn->Run(fetchSQL);
+            TPGResult batch = guard.Run(fetchSQL);
             if (first) {
-                Describe(batch, Into);
+                Describe(batch, Into, guard);
                 if (!DescribeFields && static_cast<int>(Into.Descs.size()) != FieldCount())
                     throw EDatabaseError("The columns of the result have changed; open the dataset again");
             }
@@ -310,22 +346,25 @@ void TCustomADODataSet::Fetch(const std::string& Filter, TFetch& Into, bool Desc
             if (rows > 0 || first) {
                 TEventStatus status = esOK;
                 int total = std::max(Into.Expected, Into.Fetched);
-                if (OnFetchProgress)
-                    OnFetchProgress(this, Into.Fetched, total, status);
-                if (FAbandon)
-                    throw EDatabaseError("The dataset was closed while its records were being read");
+                if (OnFetchProgress) {
+                    // A copy: the handler may replace itself, or free the dataset.
+                    TFetchProgressEvent handler = OnFetchProgress;
+                    handler(this, Into.Fetched, total, status);
+                }
+                guard.Check();
                 TBDECallback::ReportProgress(total > 0 ? static_cast<int>(100LL * Into.Fetched / total) : 100,
                                              "Records read: " + std::to_string(Into.Fetched));
+                guard.Check();
                 {
                     TEngineWork work;
                     TEngineWaitProc proc = SetEngineWaitProc(nullptr);
                     SetEngineWaitProc(proc);
                     if (proc)
                         proc();
+                    guard.Check();
                     work.Tick();
                 }
-                if (FAbandon)
-                    throw EDatabaseError("The dataset was closed while its records were being read");
+                guard.Check();
                 if (status == esCancel)
                     break;
             }
@@ -333,10 +372,11 @@ void TCustomADODataSet::Fetch(const std::string& Filter, TFetch& Into, bool Desc
             if (rows < FCacheSize)
                 break;
         }
-        conn->Run("CLOSE korin_fetch");
-        conn->Run(readOnly ? "ROLLBACK" : "COMMIT");
+        guard.Run("CLOSE korin_fetch");
+        guard.Run(readOnly ? "ROLLBACK" : "COMMIT");
     } catch (...) {
-        if (inTransaction && conn->Connected()) {
+        // The transaction ends with the cursor in it, whoever asked to stop.
+        if (inTransaction && *guard.ConnAlive && conn->Connected()) {
             try {
                 conn->Run("ROLLBACK");
             } catch (...) {
@@ -346,7 +386,7 @@ void TCustomADODataSet::Fetch(const std::string& Filter, TFetch& Into, bool Desc
     }
 }
 
-void TCustomADODataSet::Describe(const TPGResult& Res, TFetch& Into)
+void TCustomADODataSet::Describe(const TPGResult& Res, TFetch& Into, const TFetchGuard& Guard)
 {
     PGresult* r = Res.Handle();
     int n = PQnfields(r);
@@ -380,10 +420,10 @@ void TCustomADODataSet::Describe(const TPGResult& Res, TFetch& Into)
     // The table and its columns: which are the primary key, which number themselves.
     TPGParams tp;
     tp.Add(Variant(static_cast<long long>(table)));
-    TPGResult rel = FConnection->Run("SELECT c.oid::regclass::text, c.relkind FROM pg_class c WHERE c.oid = $1", tp);
+    TPGResult rel = Guard.Run("SELECT c.oid::regclass::text, c.relkind FROM pg_class c WHERE c.oid = $1", tp);
     if (rel.Rows() != 1 || (rel.Text(0, 1) != "r" && rel.Text(0, 1) != "p"))
         return;
-    TPGResult cols = FConnection->Run(
+    TPGResult cols = Guard.Run(
         "SELECT a.attnum, a.attname, a.attnotnull, d.adbin IS NOT NULL,"
         " a.attidentity <> '' OR coalesce(pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%', false),"
         " a.attnum = ANY (coalesce((SELECT i.indkey::int2[] FROM pg_index i"

@@ -60,6 +60,14 @@ private:
     int FErrorCode;
 };
 
+// Raised out of an operation whose dataset was freed while the operation ran (by one of
+// its own event handlers, or by something the application did in a turn it was given):
+// nothing of the dataset may be touched on the way out.
+class EDataSetFreed : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
 enum TFieldType {
     ftUnknown,
     ftString,
@@ -436,6 +444,10 @@ protected:
     virtual int InternalLocate(const std::vector<TField*>& Fields, const std::vector<Variant>& Values,
                                TLocateOptions Options);
     virtual bool IsFieldIndexed(const TField* Field) const { return false; }
+    // Engines that go on reading records after the dataset opened make sure the record at
+    // Index (every record when Index is -1) has been read, if the result has it. Called
+    // before a move, a jump to the end or an append.
+    virtual void InternalNeedRecords(int Index) {}
     // Fills the initial values of a new record (before OnNewRecord); values set here are
     // written by the insert.
     virtual void InitNewRecord(std::vector<Variant>& Values) {}

@@ -240,6 +240,19 @@ using TEngineWaitProc = std::function<void()>;
 TEngineWaitProc SetEngineWaitProc(TEngineWaitProc Proc);
 // Asks the running statement (or walk) to stop; ignored while none runs.
 void CancelEngineOperation();
+
+// Background work of the datasets (a server dataset reading the rest of its records
+// after it opened) runs in small steps whenever the application has no message and no
+// input waiting: its message loop and ProcessMessages call DoEngineIdleWork then. A work
+// item does one step and answers whether it did anything; it stays registered until
+// removed.
+using TEngineIdleWork = std::function<bool()>;
+int AddEngineIdleWork(TEngineIdleWork Work);
+void RemoveEngineIdleWork(int Id);
+bool EngineIdleWorkPending();
+// One step of the next registered item that has something to do (items take turns);
+// false when none had. A call made from inside a step does nothing.
+bool DoEngineIdleWork();
 bool EngineOperationRunning();
 
 // Waiting for a locked database: a statement that finds the file locked by another

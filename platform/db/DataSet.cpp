@@ -1,6 +1,7 @@
 #include "korin/platform/db/DB.h"
 
 #include <algorithm>
+#include <climits>
 #include <exception>
 
 #include "korin/platform/db/DBText.h"
@@ -115,6 +116,8 @@ void TDataSet::DoOpen()
     FState = dsOpening;
     try {
         InternalOpen();
+    } catch (const EDataSetFreed&) {
+        throw;
     } catch (...) {
         FState = dsInactive;
         throw;
@@ -191,6 +194,7 @@ void TDataSet::SetRecNo(int Value)
 {
     CheckActive();
     CheckBrowseMode();
+    InternalNeedRecords(std::max(Value, 1) - 1);
     int count = InternalRecordCount();
     if (count == 0)
         return;
@@ -223,6 +227,7 @@ void TDataSet::Last()
 {
     CheckActive();
     CheckBrowseMode();
+    InternalNeedRecords(-1);
     Fire(BeforeScroll, this);
     int count = InternalRecordCount();
     FRecIndex = count - 1;
@@ -239,6 +244,8 @@ int TDataSet::MoveBy(int Distance)
     CheckBrowseMode();
     if (Distance == 0 || (Distance > 0 && FEOF) || (Distance < 0 && FBOF))
         return 0;
+    if (Distance > 0)
+        InternalNeedRecords(static_cast<int>(std::min<long long>(static_cast<long long>(FRecIndex) + Distance, INT_MAX)));
     int count = InternalRecordCount();
     if (count == 0) {
         FBOF = FEOF = true;
@@ -347,6 +354,8 @@ void TDataSet::BeginInsertAppend(bool Append)
     if (!CanModify())
         throw EDatabaseError("Cannot modify a read-only dataset");
     CheckBrowseMode();
+    if (Append)
+        InternalNeedRecords(-1);
     Fire(BeforeInsert, this);
     int count = InternalRecordCount();
     FInsertIndex = Append ? count : std::max(FRecIndex, 0);

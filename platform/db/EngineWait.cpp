@@ -192,6 +192,50 @@ void CancelEngineOperation()
 
 bool EngineOperationRunning() { return Running(); }
 
+namespace {
+
+std::vector<std::pair<int, TEngineIdleWork>> gIdleWork;
+int gNextIdleWork = 1;
+size_t gIdleTurn = 0;
+bool gInIdleWork = false;
+
+}  // namespace
+
+int AddEngineIdleWork(TEngineIdleWork Work)
+{
+    gIdleWork.emplace_back(gNextIdleWork, std::move(Work));
+    return gNextIdleWork++;
+}
+
+void RemoveEngineIdleWork(int Id)
+{
+    for (auto it = gIdleWork.begin(); it != gIdleWork.end(); ++it)
+        if (it->first == Id) {
+            gIdleWork.erase(it);
+            return;
+        }
+}
+
+bool EngineIdleWorkPending() { return !gIdleWork.empty(); }
+
+bool DoEngineIdleWork()
+{
+    if (gInIdleWork || gIdleWork.empty())
+        return false;
+    struct TGuard {
+        TGuard() { gInIdleWork = true; }
+        ~TGuard() { gInIdleWork = false; }
+    } guard;
+    for (size_t tried = 0, n = gIdleWork.size(); tried < n && !gIdleWork.empty(); ++tried) {
+        size_t at = gIdleTurn++ % gIdleWork.size();
+        // A copy: the step may remove its own item (or others).
+        TEngineIdleWork work = gIdleWork[at].second;
+        if (work())
+            return true;
+    }
+    return false;
+}
+
 TEngineWork::TEngineWork()
 {
     Starting();

@@ -38,6 +38,10 @@ void ApplicationEngineWait()
     }
 }
 
-void InstallApplicationEngineWait() { SetEngineWaitProc(ApplicationEngineWait); }
+void InstallApplicationEngineWait()
+{
+    SetEngineWaitProc(ApplicationEngineWait);
+    Application->SetIdleWork(DoEngineIdleWork);
+}
 
 }  // namespace korin

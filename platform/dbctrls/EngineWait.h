@@ -6,7 +6,8 @@
 // and the statement fails with "database is locked" (a Post keeps the record in edit).
 namespace korin {
 
-// Installs the application's wait procedure with the engine (SetEngineWaitProc). The
+// Installs the application's wait procedure with the engine (SetEngineWaitProc) and the
+// engine's background work as the application's idle work (DoEngineIdleWork). The
 // data-aware controls' registration does it; calling it again does nothing new.
 void InstallApplicationEngineWait();
 // One turn of the wait procedure (for tests and for applications that chain their own).

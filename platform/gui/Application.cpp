@@ -306,6 +306,22 @@ void TApplication::ProcessMessages()
             FireDueTimers();
         break;
     }
+    DoIdleWork();
+}
+
+bool TApplication::DoIdleWork()
+{
+    if (!FIdleWork)
+        return false;
+    try {
+        return FIdleWork();
+    } catch (const EScriptExhausted&) {
+        throw;
+    } catch (const std::exception& e) {
+        // A failed step (a server lost while reading) is shown; the loop goes on.
+        HandleException(this, e);
+        return true;
+    }
 }
 
 void TApplication::HandleMessage()
@@ -314,6 +330,13 @@ void TApplication::HandleMessage()
         return;
     if (!FBackend->IsHeadless())
         FireDueTimers();
+    // With idle work waiting the loop only looks for input, and works when there is none.
+    if (FIdleWork) {
+        if (FBackend->DeliverInput(*this, false))
+            return;
+        if (DoIdleWork())
+            return;
+    }
     FBackend->DeliverInput(*this, true);
 }
 

@@ -206,9 +206,15 @@ public:
     // the control as CN_ notifications, then translated and dispatched).
     void DispatchQueued(const TMsg& Msg);
 
-    // Processes every pending message and every pending input event; returns when
-    // there is nothing left to do.
+    // Processes every pending message and every pending input event, then gives the
+    // idle work one step; returns when there is nothing left to do.
     void ProcessMessages();
+    // Work done in small steps while no message and no input waits (the database layer's
+    // background reading): one step per call, answering whether it did anything. The
+    // message loop runs a step whenever it would otherwise wait for input.
+    void SetIdleWork(std::function<bool()> Work) { FIdleWork = std::move(Work); }
+    // One step of the idle work; false when there was none.
+    bool DoIdleWork();
     // Processes one message or input event, waiting for input when there is none.
     void HandleMessage();
     void Run();
@@ -292,6 +298,7 @@ private:
     std::vector<std::pair<int, TWindowHook>> FHooks;
     int FNextHook = 1;
     bool FTerminated = false;
+    std::function<bool()> FIdleWork;
     TCustomForm* FMainForm = nullptr;
     std::string FTitle;
     int FCancelHints = 0;
