@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "korin/platform/core/Resources.h"
@@ -67,6 +68,30 @@ TBitmap::TBitmap(int Width, int Height)
     cairo_paint(cr);
     cairo_destroy(cr);
     ReplaceSurface(s, Width, Height);
+}
+
+std::unique_ptr<TBitmap> TBitmap::CreateUnpainted(int Width, int Height)
+{
+    if (Width <= 0 || Height <= 0)
+        return std::make_unique<TBitmap>(Width, Height);
+    auto bmp = std::make_unique<TBitmap>(0, 0);
+    // The surface draws on memory of its own (malloc'ed, not cleared), freed with it.
+    static cairo_user_data_key_t key;
+    int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, Width);
+    void* data = stride > 0 ? std::malloc(std::size_t(stride) * std::size_t(Height)) : nullptr;
+    cairo_surface_t* s = data ? cairo_image_surface_create_for_data(static_cast<unsigned char*>(data), CAIRO_FORMAT_ARGB32,
+                                                                    Width, Height, stride)
+                              : nullptr;
+    if (!s || cairo_surface_status(s) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_set_user_data(s, &key, data, std::free) != CAIRO_STATUS_SUCCESS) {
+        if (s)
+            cairo_surface_destroy(s);
+        std::free(data);
+        throw EInvalidGraphic("Out of memory for a bitmap of " + std::to_string(Width) + " x " + std::to_string(Height) +
+                              " pixels");
+    }
+    bmp->ReplaceSurface(s, Width, Height);
+    return bmp;
 }
 
 TBitmap::~TBitmap()

@@ -19,6 +19,10 @@ public:
     TBitmap();
     TBitmap(int Width, int Height);
     ~TBitmap() override;
+    // A bitmap whose pixels start undefined, for an image that is painted over completely
+    // straight away (a window rendered with its background): the memory is neither cleared
+    // nor painted white first.
+    static std::unique_ptr<TBitmap> CreateUnpainted(int Width, int Height);
 
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }

@@ -23,12 +23,23 @@ void ClipToRegion(cairo_t* cr, HRGN region)
     cairo_clip(cr);
 }
 
-void DrawFrame(TCustomForm* form, TCanvas& c)
+// Paints the form's frame and caption bar. With ClientCovered the client area is left
+// to the window, which paints all of it in its own colour straight after.
+void DrawFrame(TCustomForm* form, TCanvas& c, bool ClientCovered)
 {
     int f = form->FrameWidth(), cap = form->CaptionHeight();
     int w = form->Width(), h = form->Height();
     c.Brush().SetColor(clBtnFace);
-    c.FillRect(Rect(0, 0, w, h));
+    if (ClientCovered) {
+        TRect client = form->ClientRect();
+        OffsetRect(client, f, f + cap);
+        c.FillRect(Rect(0, 0, w, client.Top));
+        c.FillRect(Rect(0, client.Top, client.Left, client.Bottom));
+        c.FillRect(Rect(client.Right, client.Top, w, client.Bottom));
+        c.FillRect(Rect(0, client.Bottom, w, h));
+    } else {
+        c.FillRect(Rect(0, 0, w, h));
+    }
     // Outer edge: light top-left, dark bottom-right.
     c.Pen().SetColor(clBtnHighlight);
     c.MoveTo(0, h - 1);
@@ -126,7 +137,11 @@ std::unique_ptr<TBitmap> RenderWindow(TWinControl* Window, bool WithFrame)
     bool frame = WithFrame && form && form->BorderStyle() != bsNone && !form->Parent();
     int w = frame ? form->Width() : Window->ClientWidth();
     int h = frame ? form->Height() : Window->ClientHeight();
-    auto bmp = std::make_unique<TBitmap>(w > 0 ? w : 1, h > 0 ? h : 1);
+    // A window paints its whole client area in its colour before anything else, unless a
+    // window region leaves part of it out; the frame covers the rest. Then the image needs
+    // no white background of its own.
+    bool covered = !Window->WindowRgn() && Window->ClientWidth() > 0 && Window->ClientHeight() > 0;
+    auto bmp = covered ? TBitmap::CreateUnpainted(w, h) : std::make_unique<TBitmap>(w > 0 ? w : 1, h > 0 ? h : 1);
     TCanvas& c = bmp->Canvas();
     if (frame) {
         // The frame leaves the canvas as it found it: the client area paints the same
@@ -138,7 +153,7 @@ std::unique_ptr<TBitmap> RenderWindow(TWinControl* Window, bool WithFrame)
         TBrush brush;
         brush.Assign(c.Brush());
         int saved = c.SaveDC();
-        DrawFrame(form, c);
+        DrawFrame(form, c, covered);
         c.RestoreDC(saved);
         c.Font().Assign(font);
         c.Pen().Assign(pen);

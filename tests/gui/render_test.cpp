@@ -71,4 +71,58 @@ TEST_F(Render, FormWithFrameHasCaptionBarAndClientBelow)
     EXPECT_EQ(bmp->Pixels(0, 0), ColorToRGB(clBtnHighlight));
 }
 
+// The image of a window starts on memory that may hold an earlier image: each pixel must be
+// painted by the window, its frame, or (where a window region leaves part of it out) the
+// white or frame colour it had before.
+TEST_F(Render, EveryPixelIsPaintedEvenOnReusedMemory)
+{
+    auto makeForm = [](TFormBorderStyle border, TColor color) {
+        auto* form = new TForm(nullptr);
+        form->SetBorderStyle(border);
+        form->SetClientWidth(120);
+        form->SetClientHeight(80);
+        form->SetColor(color);
+        return form;
+    };
+    auto dirty = [&](TFormBorderStyle border) {
+        TOwned<TForm> red(makeForm(border, clRed));
+        auto bmp = RenderWindow(red.get());
+        ASSERT_EQ(bmp->Pixels(bmp->Width() - 1, bmp->Height() - 1), border == bsNone ? clRed : ColorToRGB(cl3DDkShadow));
+    };
+    // Without a frame, and with an elliptic region: the corners stay white.
+    dirty(bsNone);
+    TOwned<TForm> plain(makeForm(bsNone, clBlue));
+    plain->SetWindowRgn(CreateEllipticRgn(0, 0, 120, 80), true);
+    auto bmp = RenderWindow(plain.get());
+    EXPECT_EQ(bmp->Pixels(0, 0), clWhite);
+    EXPECT_EQ(bmp->Pixels(119, 79), clWhite);
+    EXPECT_EQ(bmp->Pixels(60, 40), clBlue);
+
+    // With a frame: the frame's strips around the client area, and the client area.
+    dirty(bsSingle);
+    TOwned<TForm> framed(makeForm(bsSingle, clBlue));
+    bmp = RenderWindow(framed.get());
+    int f = framed->FrameWidth(), top = f + framed->CaptionHeight();
+    int w = bmp->Width(), h = bmp->Height();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            bool client = x >= f && x < w - f && y >= top && y < h - f;
+            TColor c = bmp->Pixels(x, y);
+            if (client)
+                ASSERT_EQ(c, clBlue) << x << "," << y;
+            else
+                ASSERT_NE(c, clRed) << x << "," << y;
+        }
+    EXPECT_EQ(bmp->Pixels(f - 1, top + 40), ColorToRGB(clBtnFace));
+    EXPECT_EQ(bmp->Pixels(w - f, top + 40), ColorToRGB(clBtnFace));
+    EXPECT_EQ(bmp->Pixels(60, h - f), ColorToRGB(clBtnFace));
+
+    // With a frame and a region: what the region leaves out shows the frame's colour.
+    dirty(bsSingle);
+    framed->SetWindowRgn(CreateEllipticRgn(0, 0, 120, 80), true);
+    bmp = RenderWindow(framed.get());
+    EXPECT_EQ(bmp->Pixels(f, top), ColorToRGB(clBtnFace));
+    EXPECT_EQ(bmp->Pixels(f + 60, top + 40), clBlue);
+}
+
 }  // namespace
