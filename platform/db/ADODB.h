@@ -9,8 +9,10 @@
 //
 // Reading. Opening a dataset runs, inside one REPEATABLE READ transaction (READ ONLY when
 // ReadOnlyTransaction is set or a filter is applied; such a transaction is rolled back at
-// the end, so nothing the text did stays): a count of the command's rows (the expected
-// total), then a NO SCROLL cursor over the command read in batches of CacheSize rows.
+// the end, so nothing the text did stays) a NO SCROLL cursor over the command, read in
+// batches of CacheSize rows. The expected total is the server planner's estimate of the
+// command's rows (the command is planned, not run, so no row is read twice): never less
+// than the rows read so far, and the exact count in the last event of a fetch.
 // After each batch OnFetchProgress reports the rows read so far and the expected total,
 // the engine's progress callbacks hear of it, and the application's wait procedure runs
 // (it processes pending messages, so forms repaint). A handler answering esCancel stops

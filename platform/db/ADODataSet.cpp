@@ -108,6 +108,25 @@ bool ParseTime(const char* S, int Len, double& Day)
     return true;
 }
 
+// The rows the planner expects the statement of an EXPLAIN (FORMAT JSON) to return: the
+// first "Plan Rows" of the plan, which is its top node's.
+int PlannedRows(const TPGResult& Plan)
+{
+    if (Plan.Rows() < 1 || Plan.Columns() < 1 || Plan.IsNull(0, 0))
+        return 0;
+    const char* text = Plan.Raw(0, 0);
+    const char* at = std::strstr(text, "\"Plan Rows\":");
+    if (!at)
+        return 0;
+    double rows = std::strtod(at + 12, nullptr);
+    if (!(rows > 0))
+        return 0;
+    return rows >= 2147483647.0 ? 2147483647 : static_cast<int>(std::llround(rows));
+}
+
+// The most values a fetch reserves room for on the strength of the estimate.
+constexpr size_t kMaxReservedValues = size_t{1} << 23;
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -282,8 +301,7 @@ struct TCustomADODataSet::TFetchGuard {
     }
 };
 
-// Reads the command's records. The count and the cursor see one snapshot, so the
-// expected total is the number of rows the cursor delivers. Every batch adds its rows,
+// Reads the command's records through a cursor in one snapshot. Every batch adds its rows,
 // tells OnFetchProgress and the progress callbacks, and gives the application a turn.
 void TCustomADODataSet::Fetch(const std::string& Filter, TFetch& Into, bool DescribeFields)
 {
@@ -320,11 +338,14 @@ void TCustomADODataSet::Fetch(const std::string& Filter, TFetch& Into, bool Desc
     try {
         guard.Run(readOnly ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY" : "BEGIN ISOLATION LEVEL REPEATABLE READ");
         inTransaction = true;
-        TPGResult count = guard.Run("SELECT count(*) FROM (\n" + sql + "\n) korin_count", params);
-        Into.Expected = count.Rows() > 0 ? std::atoi(count.Raw(0, 0)) : 0;
+        // The expected total is the planner's estimate of the statement's rows: planning
+        // does not run it, so the rows are not read twice. The events never report less
+        // than the rows read, and the last one reports the exact count.
+        Into.Expected = PlannedRows(guard.Run("EXPLAIN (FORMAT JSON)\n" + sql, params));
         guard.Run("DECLARE korin_fetch NO SCROLL CURSOR FOR\n" + sql, params);
         const std::string fetchSQL = "FETCH FORWARD " + std::to_string(FCacheSize) + " FROM korin_fetch";
         bool first = true;
+        int reported = -1;  // the total the last event reported
         for (;;) {
             TPGResult batch = guard.Run(fetchSQL);
             if (first) {
@@ -336,16 +357,21 @@ void TCustomADODataSet::Fetch(const std::string& Filter, TFetch& Into, bool Desc
             for (int r = 0; r < rows; ++r)
                 ConvertRow(batch, r, Into);
             Into.Fetched += rows;
+            const bool last = rows < FCacheSize;
             if (first && rows > 0 && Into.Expected > rows) {
-                // Room for the expected rows at once, text as the first batch had it.
-                size_t expected = static_cast<size_t>(Into.Expected);
+                // Room for the expected rows at once, text as the first batch had it (no
+                // more than kMaxReservedValues: an estimate may be far off).
+                size_t expected = std::min(static_cast<size_t>(Into.Expected), kMaxReservedValues / Into.Descs.size());
                 Into.Rows.Reserve(expected * Into.Descs.size(), Into.TextBytes / static_cast<size_t>(rows) * expected * 9 / 8);
                 Into.Order.reserve(expected);
                 Into.Keys.reserve(expected);
             }
-            if (rows > 0 || first) {
+            if (last)
+                Into.Expected = Into.Fetched;
+            if (rows > 0 || first || (last && reported != Into.Fetched)) {
                 TEventStatus status = esOK;
-                int total = std::max(Into.Expected, Into.Fetched);
+                const int total = std::max(Into.Expected, Into.Fetched);
+                reported = total;
                 if (OnFetchProgress) {
                     // A copy: the handler may replace itself, or free the dataset.
                     TFetchProgressEvent handler = OnFetchProgress;
@@ -369,7 +395,7 @@ void TCustomADODataSet::Fetch(const std::string& Filter, TFetch& Into, bool Desc
                     break;
             }
             first = false;
-            if (rows < FCacheSize)
+            if (last)
                 break;
         }
         guard.Run("CLOSE korin_fetch");

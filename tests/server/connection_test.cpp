@@ -70,7 +70,8 @@ TEST_F(ServerTest, QueryReadsTypedFieldsAndValues)
 
 TEST_F(ServerTest, FetchProgressReportsEachBatchInOrderWithTheExpectedTotal)
 {
-    Raw->Exec("CREATE TABLE n (v int PRIMARY KEY); INSERT INTO n SELECT generate_series(1, 7)");
+    // Analysed, the planner knows the row count exactly and the expected total is exact.
+    Raw->Exec("CREATE TABLE n (v int PRIMARY KEY); INSERT INTO n SELECT generate_series(1, 7); ANALYZE n");
     TADOQuery q(nullptr);
     q.SetConnection(Conn);
     q.SetCacheSize(3);
@@ -87,14 +88,20 @@ TEST_F(ServerTest, FetchProgressReportsEachBatchInOrderWithTheExpectedTotal)
     q.Last();
     EXPECT_EQ(q.FieldByName("v")->AsInteger(), 7);
 
-    // A result of exactly two batches reports two events; an empty one reports 0/0 once.
+    // A condition leaves the total an estimate: it never falls below the rows read, and
+    // the last event has the exact count (here after an empty third batch when the
+    // estimate was off). An empty result reports 0/0 once.
     events.clear();
     q.Close();
-    q.SQL()->Text();
     q.SQL()->Clear();
-    q.SQL()->Add("SELECT v FROM n WHERE v <= 6");
+    q.SQL()->Add("SELECT v FROM n WHERE v <= 6 AND v % 2 >= 0");
     q.Open();
-    EXPECT_EQ(events, (std::vector<std::string>{"3/6", "6/6"}));
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events.back(), "6/6");
+    EXPECT_EQ(events[0].substr(0, 2), "3/");
+    EXPECT_GE(std::stoi(events[0].substr(2)), 3);
+    EXPECT_EQ(events[1].substr(0, 2), "6/");
+    EXPECT_EQ(q.ExpectedRecords(), 6);
     events.clear();
     q.Close();
     q.SQL()->Clear();
@@ -106,7 +113,7 @@ TEST_F(ServerTest, FetchProgressReportsEachBatchInOrderWithTheExpectedTotal)
 
 TEST_F(ServerTest, AHandlerAnsweringCancelStopsTheFetchAndKeepsTheRowsRead)
 {
-    Raw->Exec("CREATE TABLE n (v int PRIMARY KEY); INSERT INTO n SELECT generate_series(1, 10)");
+    Raw->Exec("CREATE TABLE n (v int PRIMARY KEY); INSERT INTO n SELECT generate_series(1, 10); ANALYZE n");
     TADOQuery q(nullptr);
     q.SetConnection(Conn);
     q.SetCacheSize(4);

@@ -208,7 +208,7 @@ TEST_F(NavServerTest, TablesAndCommandTextsAreQueriedToo)
 
 TEST_F(NavServerTest, TheStatusBarCountsTheRowsAsTheyArrive)
 {
-    Raw->Exec("CREATE TABLE big AS SELECT g AS id FROM generate_series(1, 1000) AS g");
+    Raw->Exec("CREATE TABLE big AS SELECT g AS id FROM generate_series(1, 1000) AS g; ANALYZE big");
     auto* bar = new TKStatusBar(Form);
     bar->SetParent(Form);
     TKStatusPanel* count = bar->Panels()->Add();
