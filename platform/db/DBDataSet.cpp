@@ -130,9 +130,25 @@ void TDBDataSet::BuildList(const std::string& Filter, std::vector<std::int64_t>&
     Rows.clear();
     TEngineWaitScope wait(db);
     if (FKeyset) {
-        TSQLiteStatement st(db, FSource.KeysetSQL(Filter, ""), sgReadOnly);
-        if (!st.ReadOnly() || st.HasTail())
-            throw EDatabaseError("Invalid filter expression: " + Filter);
+        // The statement is kept and prepared again only when its text changes: a detail
+        // table lists its keyset on every move of its master. The engine prepares a kept
+        // statement again by itself after a schema change.
+        std::string sql = FSource.KeysetSQL(Filter, "");
+        if (!FKeysetStatement || FKeysetSQL != sql) {
+            FKeysetStatement.reset();
+            auto fresh = std::make_unique<TSQLiteStatement>(db, sql, sgReadOnly);
+            if (!fresh->ReadOnly() || fresh->HasTail())
+                throw EDatabaseError("Invalid filter expression: " + Filter);
+            FKeysetStatement = std::move(fresh);
+            FKeysetSQL = sql;
+        }
+        TSQLiteStatement& st = *FKeysetStatement;
+        // Reset however the listing ends, so that the statement holds no read lock.
+        struct TResetAtEnd {
+            TSQLiteStatement& S;
+            ~TResetAtEnd() { S.Reset(); }
+        } resetAtEnd{st};
+        sqlite3_clear_bindings(st.Handle());
         const_cast<TDBDataSet*>(this)->BindParams(st);
         while (st.Step()) {
             if (st.ColumnIsNull(0))
@@ -293,6 +309,7 @@ void TDBDataSet::InternalOpen()
         FRows.clear();
         FPage.clear();
         FFetch.clear();
+        FKeysetStatement.reset();
         FLocatePlans.clear();
         Session->CloseDatabase(FDatabase);
         FDatabase = nullptr;
@@ -313,6 +330,7 @@ void TDBDataSet::InternalClose()
     FRows.Release();
     FPage.Release();
     FFetch.clear();
+    FKeysetStatement.reset();
     FLocatePlans.clear();
     if (FDatabase) {
         auto& v = FDatabase->FDataSets;

@@ -523,6 +523,9 @@ private:
     int FPageSize = 64;
     int FNextPageStart = -1;
     std::map<std::pair<int, int>, std::unique_ptr<TSQLiteStatement>> FFetch;  // (column, slots)
+    // The statement listing the keyset and its text, kept between refreshes.
+    mutable std::unique_ptr<TSQLiteStatement> FKeysetStatement;
+    mutable std::string FKeysetSQL;
     std::map<std::string, TLocatePlan> FLocatePlans;
     // Cached results.
     TRowStore FRows;
