@@ -197,12 +197,18 @@ void TADOConnection::SetConnected(bool Value)
 
 int TADOConnection::BackendPID() const { return FConn ? PQbackendPID(FConn) : 0; }
 
-void TADOConnection::CheckFree() const
+void TADOConnection::CheckFree()
 {
     if (!FConn)
         throw EDatabaseError("The connection is not open");
     if (FBusy)
         throw EDatabaseError("The connection is busy: records are still being read");
+    // A cursor read in the background holds the connection's transaction: the rest of its
+    // records come first.
+    if (FReading)
+        FReading->FetchAll();
+    if (!FConn)
+        throw EDatabaseError("The connection is not open");
 }
 
 void TADOConnection::ConnectionLost()

@@ -60,6 +60,12 @@ namespace korin {
 
 class TCustomADODataSet;
 
+// Whether the application's loop runs the engine's idle work (DoEngineIdleWork), so that
+// datasets may read in the background; the data-aware controls' registration says so.
+// Without it every fetch reads all its records before Open returns.
+void SetBackgroundFetchAvailable(bool Value);
+bool BackgroundFetchAvailable();
+
 enum TEventStatus { esOK, esErrorsOccured, esCantDeny, esCancel, esUnwantedEvent };
 
 // Fired after each batch of a fetch: rows fetched so far, expected total. Setting
@@ -154,8 +160,12 @@ public:
     int Describe(const std::string& SQL, int ParamCount);
     // Quotes an identifier by the server's rules.
     std::string QuoteIdentifier(const std::string& Name) const;
-    // Raises when not connected or busy.
-    void CheckFree() const;
+    // Raises when not connected or busy; a dataset still reading in the background
+    // finishes its reading first (Esc there raises "Operation cancelled").
+    void CheckFree();
+    // The dataset whose fetch keeps a cursor open on the connection between the
+    // application's idle turns (null when none).
+    TCustomADODataSet* ReadingDataSet() const { return FReading; }
     void SetBusy(bool Value) { FBusy = Value; }
     // The connection broke: forget it (datasets keep their records).
     void ConnectionLost();
@@ -171,6 +181,7 @@ private:
     std::string FConnectionString;
     pg_conn* FConn = nullptr;
     bool FBusy = false;
+    TCustomADODataSet* FReading = nullptr;
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
     std::vector<TCustomADODataSet*> FDataSets;
 };
@@ -206,7 +217,23 @@ public:
     void SetDataSource(TDataSource* Value);
 
     bool CanModify() const override;
-    // The rows read by the last fetch, and the total it expected.
+
+    // Reading in the background (the default where the application's loop runs the
+    // engine's idle work, see BackgroundFetchAvailable): Open returns after the first
+    // batch, with those records browsable, and the rest arrive one batch per idle turn,
+    // appended without moving the current record. Off: Open returns when every record is
+    // there.
+    bool FetchInBackground() const { return FFetchInBackground; }
+    void SetFetchInBackground(bool Value) { FFetchInBackground = Value; }
+    // True while records are still to come in the background.
+    bool Fetching() const { return FPending != nullptr; }
+    // Reads the records still to come now, with progress events and the application's
+    // turns; Esc (a cancel request) stops the reading, keeps the records read and raises
+    // "Operation cancelled". Nothing when the fetch is complete.
+    void FetchAll();
+    // The rows read by the last fetch, and the total it expected (the planner's estimate
+    // while records are still to come; the exact count when the fetch is complete).
+    // RecordCount counts the records read so far.
     int RecordsFetched() const { return FFetched; }
     int ExpectedRecords() const { return FExpected; }
 
@@ -242,6 +269,9 @@ protected:
     void InternalInvalidate(int Index) override;
     void InternalSetFilter(const std::string& Filter) override;
     void InitNewRecord(std::vector<Variant>& Values) override {}
+    void InternalNeedRecords(int Index) override;
+    int InternalLocate(const std::vector<TField*>& Fields, const std::vector<Variant>& Values,
+                       TLocateOptions Options) override;
 
 private:
     class TParamLink;
@@ -261,11 +291,33 @@ private:
         int Fetched = 0;
         int Expected = 0;
         size_t TextBytes = 0;  // text read so far
+        // The reading itself: the batch statement, whether the transaction only reads,
+        // the total the last event reported, the idle work of a background fetch.
+        std::string FetchSQL;
+        bool ReadOnly = false;
+        bool First = true;
+        bool DescribeFields = false;
+        int Reported = -1;
+        int IdleWork = 0;
     };
     // Reads the records of the command under Filter into Into (fields described on the
     // first batch when Describe is set). Raises and leaves the dataset's records alone.
-    void Fetch(const std::string& Filter, TFetch& Into, bool Describe);
+    // With MayContinue it returns after the first non-empty batch when more may come,
+    // answering true: the cursor stays open for ContinueFetch.
+    bool Fetch(const std::string& Filter, TFetch& Into, bool Describe, bool MayContinue = false);
     struct TFetchGuard;
+    struct TFetchBusy;
+    // Reads one batch into Into (Live: straight into the dataset's records, telling the
+    // controls) and reports it; true when the fetch is complete.
+    bool FetchBatch(TFetch& Into, const TFetchGuard& Guard, bool Live, bool Turn);
+    // One batch of the background fetch (Turn: the application gets its turn after it).
+    void ContinueFetch(bool Turn);
+    // The background fetch ends: its idle work goes, the connection is free again.
+    static void StopPending(const std::shared_ptr<TFetch>& Pending, const TFetchGuard& Guard);
+    // Close: a background fetch is abandoned and its transaction rolled back.
+    void CancelFetch();
+    // One idle turn's work; true when a batch was read.
+    bool IdleStep();
     void Describe(const TPGResult& Res, TFetch& Into, const TFetchGuard& Guard);
     void Adopt(TFetch& From);
     void ConvertRow(const TPGResult& Res, int Row, TFetch& Into);
@@ -307,6 +359,8 @@ private:
     std::int64_t FNextKeyId = 1;
     bool FFetching = false;
     bool FAbandon = false;
+    bool FFetchInBackground = true;
+    std::shared_ptr<TFetch> FPending;
     // Cleared when the dataset is destroyed (see TFetchGuard in the reading code).
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

@@ -8,6 +8,7 @@
 #include <libpq-fe.h>
 
 #include "korin/platform/db/ADODB.h"
+#include "korin/platform/db/ADOFetch.h"
 #include "korin/platform/db/ADOText.h"
 
 namespace korin {
@@ -107,25 +108,6 @@ bool ParseTime(const char* S, int Len, double& Day)
     }
     return true;
 }
-
-// The rows the planner expects the statement of an EXPLAIN (FORMAT JSON) to return: the
-// first "Plan Rows" of the plan, which is its top node's.
-int PlannedRows(const TPGResult& Plan)
-{
-    if (Plan.Rows() < 1 || Plan.Columns() < 1 || Plan.IsNull(0, 0))
-        return 0;
-    const char* text = Plan.Raw(0, 0);
-    const char* at = std::strstr(text, "\"Plan Rows\":");
-    if (!at)
-        return 0;
-    double rows = std::strtod(at + 12, nullptr);
-    if (!(rows > 0))
-        return 0;
-    return rows >= 2147483647.0 ? 2147483647 : static_cast<int>(std::llround(rows));
-}
-
-// The most values a fetch reserves room for on the strength of the estimate.
-constexpr size_t kMaxReservedValues = size_t{1} << 23;
 
 }  // namespace
 
@@ -268,148 +250,6 @@ void TCustomADODataSet::BuildStatement(const std::string& Filter, std::string& S
     // keep a comment at the end of either text from swallowing what follows.
     if (!Filter.empty())
         SQL = "SELECT * FROM (\n" + SQL + "\n) korin_filtered WHERE (\n" + Filter + "\n)";
-}
-
-// What a fetch checks after every call that may have run the application's code (the
-// progress handler, the wait procedure, a statement during which the application had its
-// turns): the dataset or its connection may have been freed meanwhile, or the dataset
-// closed. Nothing of a freed object is touched after that.
-struct TCustomADODataSet::TFetchGuard {
-    TCustomADODataSet* DataSet;
-    TADOConnection* Conn;
-    std::shared_ptr<bool> DataSetAlive;
-    std::shared_ptr<bool> ConnAlive;
-    TFetchGuard(TCustomADODataSet* D, TADOConnection* C)
-        : DataSet(D), Conn(C), DataSetAlive(D->FAlive), ConnAlive(C->AliveToken())
-    {
-    }
-    void Check() const
-    {
-        if (!*DataSetAlive)
-            throw EDataSetFreed("The dataset was freed while its records were being read");
-        if (!*ConnAlive)
-            throw EDatabaseError("The connection was freed while records were being read");
-        if (DataSet->FAbandon)
-            throw EDatabaseError("The dataset was closed while its records were being read");
-    }
-    // Runs a statement of the fetch, then checks.
-    TPGResult Run(const std::string& SQL, const TPGParams& Params = {}) const
-    {
-        TPGResult r = Conn->Run(SQL, Params);
-        Check();
-        return r;
-    }
-};
-
-// Reads the command's records through a cursor in one snapshot. Every batch adds its rows,
-// tells OnFetchProgress and the progress callbacks, and gives the application a turn.
-void TCustomADODataSet::Fetch(const std::string& Filter, TFetch& Into, bool DescribeFields)
-{
-    TADOConnection* conn = FConnection;
-    if (!conn)
-        throw EDatabaseError("No connection is given to the dataset");
-    if (!conn->Connected())
-        conn->Open();
-    conn->CheckFree();
-    FillParamsFromMaster();
-    std::string sql;
-    TPGParams params;
-    BuildStatement(Filter, sql, params);
-    // User text (a filter) only reads; whatever it changed in the session is undone.
-    bool readOnly = FReadOnlyTransaction || !Filter.empty();
-    const TFetchGuard guard(this, conn);
-    struct TBusy {
-        const TFetchGuard& G;
-        explicit TBusy(const TFetchGuard& AG) : G(AG)
-        {
-            G.Conn->SetBusy(true);
-            G.DataSet->FFetching = true;
-            G.DataSet->FAbandon = false;
-        }
-        ~TBusy()
-        {
-            if (*G.ConnAlive)
-                G.Conn->SetBusy(false);
-            if (*G.DataSetAlive)
-                G.DataSet->FFetching = false;
-        }
-    } busy(guard);
-    bool inTransaction = false;
-    try {
-        guard.Run(readOnly ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY" : "BEGIN ISOLATION LEVEL REPEATABLE READ");
-        inTransaction = true;
-        // The expected total is the planner's estimate of the statement's rows: planning
-        // does not run it, so the rows are not read twice. The events never report less
-        // than the rows read, and the last one reports the exact count.
-        Into.Expected = PlannedRows(guard.Run("EXPLAIN (FORMAT JSON)\n" + sql, params));
-        guard.Run("DECLARE korin_fetch NO SCROLL CURSOR FOR\n" + sql, params);
-        const std::string fetchSQL = "FETCH FORWARD " + std::to_string(FCacheSize) + " FROM korin_fetch";
-        bool first = true;
-        int reported = -1;  // the total the last event reported
-        for (;;) {
-            TPGResult batch = guard.Run(fetchSQL);
-            if (first) {
-                Describe(batch, Into, guard);
-                if (!DescribeFields && static_cast<int>(Into.Descs.size()) != FieldCount())
-                    throw EDatabaseError("The columns of the result have changed; open the dataset again");
-            }
-            int rows = batch.Rows();
-            for (int r = 0; r < rows; ++r)
-                ConvertRow(batch, r, Into);
-            Into.Fetched += rows;
-            const bool last = rows < FCacheSize;
-            if (first && rows > 0 && Into.Expected > rows) {
-                // Room for the expected rows at once, text as the first batch had it (no
-                // more than kMaxReservedValues: an estimate may be far off).
-                size_t expected = std::min(static_cast<size_t>(Into.Expected), kMaxReservedValues / Into.Descs.size());
-                Into.Rows.Reserve(expected * Into.Descs.size(), Into.TextBytes / static_cast<size_t>(rows) * expected * 9 / 8);
-                Into.Order.reserve(expected);
-                Into.Keys.reserve(expected);
-            }
-            if (last)
-                Into.Expected = Into.Fetched;
-            if (rows > 0 || first || (last && reported != Into.Fetched)) {
-                TEventStatus status = esOK;
-                const int total = std::max(Into.Expected, Into.Fetched);
-                reported = total;
-                if (OnFetchProgress) {
-                    // A copy: the handler may replace itself, or free the dataset.
-                    TFetchProgressEvent handler = OnFetchProgress;
-                    handler(this, Into.Fetched, total, status);
-                }
-                guard.Check();
-                TBDECallback::ReportProgress(total > 0 ? static_cast<int>(100LL * Into.Fetched / total) : 100,
-                                             "Records read: " + std::to_string(Into.Fetched));
-                guard.Check();
-                {
-                    TEngineWork work;
-                    TEngineWaitProc proc = SetEngineWaitProc(nullptr);
-                    SetEngineWaitProc(proc);
-                    if (proc)
-                        proc();
-                    guard.Check();
-                    work.Tick();
-                }
-                guard.Check();
-                if (status == esCancel)
-                    break;
-            }
-            first = false;
-            if (last)
-                break;
-        }
-        guard.Run("CLOSE korin_fetch");
-        guard.Run(readOnly ? "ROLLBACK" : "COMMIT");
-    } catch (...) {
-        // The transaction ends with the cursor in it, whoever asked to stop.
-        if (inTransaction && *guard.ConnAlive && conn->Connected()) {
-            try {
-                conn->Run("ROLLBACK");
-            } catch (...) {
-            }
-        }
-        throw;
-    }
 }
 
 void TCustomADODataSet::Describe(const TPGResult& Res, TFetch& Into, const TFetchGuard& Guard)
@@ -603,14 +443,21 @@ void TCustomADODataSet::Adopt(TFetch& From)
 
 void TCustomADODataSet::InternalOpen()
 {
-    TFetch f;
-    Fetch(ActiveFilter(), f, true);
-    CreateFields(f.Descs);
-    Adopt(f);
+    auto f = std::make_shared<TFetch>();
+    const bool more = Fetch(ActiveFilter(), *f, true, FFetchInBackground && BackgroundFetchAvailable());
+    CreateFields(f->Descs);
+    Adopt(*f);
+    if (!more)
+        return;
+    // The rest is read in the application's idle turns.
+    FPending = f;
+    FConnection->FReading = this;
+    f->IdleWork = AddEngineIdleWork([this, alive = FAlive] { return *alive && IdleStep(); });
 }
 
 void TCustomADODataSet::InternalClose()
 {
+    CancelFetch();
     if (FFetching)
         FAbandon = true;
     FRows.Release();

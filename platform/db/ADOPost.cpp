@@ -132,6 +132,7 @@ void TCustomADODataSet::InternalInvalidate(int Index)
     if (FTableName.empty() || FFetching || !FConnection || !FConnection->Connected() || FConnection->Busy() ||
         Index < 0 || Index >= static_cast<int>(FOrder.size()))
         return;
+    FConnection->CheckFree();
     TPGParams params;
     std::string where = KeyCondition(Index, params);
     TPGResult res = FConnection->Run("SELECT " + TableColumnList() + " FROM " + FTableName + " WHERE " + where, params);

@@ -1,5 +1,6 @@
 #include "korin/platform/dbctrls/EngineWait.h"
 
+#include "korin/platform/db/ADODB.h"
 #include "korin/platform/db/DBTables.h"
 #include "korin/platform/gui/Backend.h"
 #include "korin/platform/gui/Forms.h"
@@ -42,6 +43,7 @@ void InstallApplicationEngineWait()
 {
     SetEngineWaitProc(ApplicationEngineWait);
     Application->SetIdleWork(DoEngineIdleWork);
+    SetBackgroundFetchAvailable(true);
 }
 
 }  // namespace korin
