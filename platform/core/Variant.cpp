@@ -65,59 +65,10 @@ bool TextToInt(const std::string& s, std::int64_t& out)
 
 }  // namespace
 
-Variant::Variant(const Variant& o) : FType(o.FType), FInt(o.FInt), FString(o.FString)
+void Variant::ReleaseArray() noexcept
 {
-    if (FType == varArray)
-        ++FArray->Refs;
-}
-
-Variant::Variant(Variant&& o) noexcept : FType(o.FType), FInt(o.FInt), FString(std::move(o.FString))
-{
-    o.FType = varEmpty;
-    o.FInt = 0;
-}
-
-Variant& Variant::operator=(const Variant& o)
-{
-    if (this != &o) {
-        if (o.FType == varArray)
-            ++o.FArray->Refs;
-        Release();
-        FType = o.FType;
-        FInt = o.FInt;
-        FString = o.FString;
-    }
-    return *this;
-}
-
-Variant& Variant::operator=(Variant&& o) noexcept
-{
-    if (this != &o) {
-        Release();
-        FType = o.FType;
-        FInt = o.FInt;
-        FString = std::move(o.FString);
-        o.FType = varEmpty;
-        o.FInt = 0;
-    }
-    return *this;
-}
-
-Variant::~Variant() { Release(); }
-
-void Variant::Release() noexcept
-{
-    if (FType == varArray && --FArray->Refs == 0)
+    if (--FArray->Refs == 0)
         delete FArray;
-    FType = varEmpty;
-    FInt = 0;
-}
-
-Variant Variant::Null()
-{
-    Variant v;
-    v.FType = varNull;
-    return v;
 }
 
 Variant Variant::FromDateTime(double days)

@@ -51,13 +51,72 @@ public:
     Variant(std::string v) : FType(varString), FString(std::move(v)) {}
     Variant(const char* v) : FType(varString), FString(v ? v : "") {}
 
-    Variant(const Variant& other);
-    Variant(Variant&& other) noexcept;
-    Variant& operator=(const Variant& other);
-    Variant& operator=(Variant&& other) noexcept;
-    ~Variant();
+    // Copies and moves are inline: record buffers copy many values, and all but arrays
+    // are a kind, eight bytes and a text.
+    Variant(const Variant& other) : FType(other.FType), FInt(other.FInt), FString(other.FString)
+    {
+        if (FType == varArray)
+            ++FArray->Refs;
+    }
+    Variant(Variant&& other) noexcept : FType(other.FType), FInt(other.FInt), FString(std::move(other.FString))
+    {
+        other.FType = varEmpty;
+        other.FInt = 0;
+    }
+    Variant& operator=(const Variant& other)
+    {
+        if (this != &other) {
+            if (other.FType == varArray)
+                ++other.FArray->Refs;
+            Release();
+            FType = other.FType;
+            FInt = other.FInt;
+            FString = other.FString;
+        }
+        return *this;
+    }
+    Variant& operator=(Variant&& other) noexcept
+    {
+        if (this != &other) {
+            Release();
+            FType = other.FType;
+            FInt = other.FInt;
+            FString = std::move(other.FString);
+            other.FType = varEmpty;
+            other.FInt = 0;
+        }
+        return *this;
+    }
+    ~Variant() { Release(); }
 
-    static Variant Null();
+    // Stores a value in place. The text memory this variant already has is reused, so a
+    // record buffer refilled for the next record allocates nothing for texts that fit.
+    void SetNull() { Store(varNull, 0); }
+    void SetBoolean(bool v) { Store(varBoolean, v ? 1 : 0); }
+    void SetInteger(std::int64_t v) { Store(varInt64, v); }
+    void SetFloat(double v)
+    {
+        Store(varDouble, 0);
+        FDouble = v;
+    }
+    void SetDateTime(double days)
+    {
+        Store(varDate, 0);
+        FDouble = days;
+    }
+    void SetText(const char* data, size_t length)
+    {
+        Release();
+        FType = varString;
+        FString.assign(data, length);
+    }
+
+    static Variant Null()
+    {
+        Variant v;
+        v.FType = varNull;
+        return v;
+    }
     static Variant Unassigned() { return Variant(); }
     static Variant FromDateTime(double days);
 
@@ -104,7 +163,22 @@ private:
         int Low = 0;
         std::vector<Variant> Items;
     };
-    void Release() noexcept;
+    void Release() noexcept
+    {
+        if (FType == varArray)
+            ReleaseArray();
+        FType = varEmpty;
+        FInt = 0;
+    }
+    void ReleaseArray() noexcept;
+    // A value without text: the text is emptied, its memory kept.
+    void Store(TVarType Type, std::int64_t Int)
+    {
+        Release();
+        FType = Type;
+        FInt = Int;
+        FString.clear();
+    }
 
     // Kept small: datasets hold many of these.
     TVarType FType = varEmpty;

@@ -184,7 +184,10 @@ public:
 
     // The value in the record the dataset shows now (the edit buffer while editing,
     // the key buffer while setting a key). Null for an empty field or a closed dataset.
-    Variant Value() const;
+    // The value in the dataset's current record (or in the record being edited). The
+    // reference reads the dataset's buffer: it is good until the dataset moves, is edited
+    // or closes; a caller that keeps the value keeps a copy (Variant v = F->Value()).
+    const Variant& Value() const;  // inline: see below TDataSet
     // Stores a value: converted to the field's type, or EDatabaseError when it does not
     // fit ("'abc' is not a valid integer value for field 'Qty'"). The dataset must be
     // editing (or setting a key), and the field modifiable.
@@ -384,7 +387,12 @@ public:
 
     // Fields, in definition order.
     int FieldCount() const { return static_cast<int>(FFields.size()); }
-    TField* Fields(int Index) const;
+    TField* Fields(int Index) const
+    {
+        if (Index < 0 || Index >= FieldCount())
+            FieldIndexError(Index);
+        return FFields[static_cast<size_t>(Index)].get();
+    }
     TFields Fields() const { return TFields(this); }
     TField* FindField(const std::string& FieldName) const;  // case-insensitive; nullptr when absent
     TField* FieldByName(const std::string& FieldName) const;  // raises "Field 'X' not found"
@@ -423,7 +431,10 @@ protected:
     virtual void InternalOpen() = 0;
     virtual void InternalClose() = 0;
     virtual int InternalRecordCount() const = 0;
-    // The values of the record at Index (0-based), one per field.
+    // The values of the record at Index (0-based, below InternalRecordCount), one per
+    // field. Values may arrive holding another record's values: every one is
+    // overwritten (Null where the engine has none), preferably in place so that texts
+    // reuse their memory.
     virtual void InternalFetch(int Index, std::vector<Variant>& Values) = 0;
     // A key that identifies the record at Index across refreshes, and back.
     virtual std::int64_t InternalRecordKey(int Index) const = 0;
@@ -483,7 +494,15 @@ private:
     friend class TField;
     friend class TDataSource;
 
-    Variant GetFieldData(int Index) const;
+    const Variant& GetFieldData(int Index) const;
+    // True when the buffer holds the current record, read for browsing.
+    bool BufferCurrent() const
+    {
+        return FState == dsBrowse && FBufIndex == FRecIndex && FRecIndex >= 0 && FBuf.size() == FFields.size();
+    }
+    [[noreturn]] static void FieldIndexError(int Index);
+    // The Null that fields of no record show.
+    static const Variant& NullValue();
     void SetFieldData(TField* Field, const Variant& Value);
     const std::vector<Variant>& CurrentRecord() const;
     void InvalidateBuffer() { FBufIndex = -1; }
@@ -615,6 +634,15 @@ private:
     bool FVisualControl = false;
     bool FUpdating = false;
 };
+
+// A field read while browsing comes straight from the dataset's buffer; every other
+// case goes through GetFieldData.
+inline const Variant& TField::Value() const
+{
+    if (FDataSet && FDataSet->BufferCurrent() && static_cast<size_t>(FIndex) < FDataSet->FBuf.size())
+        return FDataSet->FBuf[static_cast<size_t>(FIndex)];
+    return FDataSet ? FDataSet->GetFieldData(FIndex) : TDataSet::NullValue();
+}
 
 // Splits "A;B;C" into names (spaces around names are dropped, empty names skipped).
 std::vector<std::string> SplitFieldNames(const std::string& Names);

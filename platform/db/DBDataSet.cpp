@@ -375,7 +375,8 @@ void TDBDataSet::ReadIds(std::vector<std::int64_t>& Ids, int Column,
 {
     if (Ids.empty())
         return;
-    std::sort(Ids.begin(), Ids.end());
+    if (!std::is_sorted(Ids.begin(), Ids.end()))  // a page of a keyset in row id order is
+        std::sort(Ids.begin(), Ids.end());       // sorted already
     Ids.erase(std::unique(Ids.begin(), Ids.end()), Ids.end());
     const size_t n = Ids.size();
     const std::int64_t lo = Ids.front(), hi = Ids.back();

@@ -23,6 +23,7 @@
 // INSERT); engine errors (constraints, a locked or read-only file) raise EDatabaseError
 // with the engine's message and leave the dataset editing with the user's values.
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -59,9 +60,26 @@ public:
     void Append(const Variant& Value);
     // The same for values read straight from the engine, without a Variant between.
     void AppendNull() { Push(0, 0, varNull); }
-    void AppendInt(std::int64_t Value);
-    void AppendDouble(double Value);
-    void AppendText(const char* Data, size_t Length);
+    void AppendInt(std::int64_t Value)
+    {
+        std::uint64_t payload;
+        std::memcpy(&payload, &Value, sizeof payload);
+        Push(payload, 0, varInt64);
+    }
+    void AppendDouble(double Value)
+    {
+        std::uint64_t payload;
+        std::memcpy(&payload, &Value, sizeof payload);
+        Push(payload, 0, varDouble);
+    }
+    void AppendText(const char* Data, size_t Length)
+    {
+        if (Length > kMaxLength)
+            TooLarge();
+        const size_t at = FText.size();
+        FText.append(Data, Length);
+        Push(at, static_cast<std::uint32_t>(Length), varString);
+    }
     // Makes room for this many values and bytes of text in advance (a reader that knows
     // how many rows come saves the copies of growing).
     void Reserve(size_t Values, size_t TextBytes)
@@ -72,6 +90,8 @@ public:
     // Drops the values after the first Rows rows (a row left half-filled by an error).
     void Truncate(size_t Rows);
     Variant Get(size_t Row, size_t Column) const;
+    // Get into an existing variant, reusing its text memory.
+    void GetInto(size_t Row, size_t Column, Variant& Value) const;
     void GetRow(size_t Row, std::vector<Variant>& Values) const;
     // The memory the values take.
     size_t Bytes() const { return FCells.size() * sizeof(TCell) + FText.size(); }
@@ -82,6 +102,7 @@ private:
         std::uint32_t LengthType;    // byte count << 3 | TVarType
     };
     static constexpr size_t kMaxLength = (size_t{1} << 29) - 1;
+    [[noreturn]] static void TooLarge();
     void Push(std::uint64_t Payload, std::uint32_t Length, TVarType Type)
     {
         TCell cell;

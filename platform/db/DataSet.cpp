@@ -294,32 +294,46 @@ void TDataSet::RestartAtFirst()
 const std::vector<Variant>& TDataSet::CurrentRecord() const
 {
     if (FBufIndex != FRecIndex || FBuf.size() != FFields.size()) {
-        FBuf.assign(FFields.size(), Variant::Null());
-        if (FRecIndex >= 0)
-            const_cast<TDataSet*>(this)->InternalFetch(FRecIndex, FBuf);
+        // The engine overwrites the previous record's values in place (texts keep their
+        // memory). Until it has finished the buffer stands for no record, so a read that
+        // fails is tried again rather than showing half a record later.
+        FBufIndex = -1;
         FBuf.resize(FFields.size(), Variant::Null());
+        if (FRecIndex >= 0 && FRecIndex < InternalRecordCount()) {
+            const_cast<TDataSet*>(this)->InternalFetch(FRecIndex, FBuf);
+            FBuf.resize(FFields.size(), Variant::Null());
+        } else {
+            for (Variant& v : FBuf)
+                v.SetNull();
+        }
         FBufIndex = FRecIndex;
     }
     return FBuf;
 }
 
-Variant TDataSet::GetFieldData(int Index) const
+const Variant& TDataSet::NullValue()
+{
+    static const Variant null = Variant::Null();
+    return null;
+}
+
+const Variant& TDataSet::GetFieldData(int Index) const
 {
     size_t i = static_cast<size_t>(Index);
     switch (FState) {
     case dsInactive:
     case dsOpening:
-        return Variant::Null();
+        return NullValue();
     case dsEdit:
     case dsInsert:
-        return i < FEditBuf.size() ? FEditBuf[i] : Variant::Null();
+        return i < FEditBuf.size() ? FEditBuf[i] : NullValue();
     case dsSetKey:
-        return i < FKeyBuf.size() && !FKeyBuf[i].IsEmpty() ? FKeyBuf[i] : Variant::Null();
+        return i < FKeyBuf.size() && !FKeyBuf[i].IsEmpty() ? FKeyBuf[i] : NullValue();
     default:
         if (FRecIndex < 0)
-            return Variant::Null();
+            return NullValue();
         const auto& rec = CurrentRecord();
-        return i < rec.size() ? rec[i] : Variant::Null();
+        return i < rec.size() ? rec[i] : NullValue();
     }
 }
 
@@ -654,11 +668,9 @@ void TDataSet::EnableControls()
         DataEvent(layout ? deLayoutChange : deDataSetChange, 0);
 }
 
-TField* TDataSet::Fields(int Index) const
+void TDataSet::FieldIndexError(int Index)
 {
-    if (Index < 0 || Index >= FieldCount())
-        throw EDatabaseError("List index out of bounds (" + std::to_string(Index) + ")");
-    return FFields[static_cast<size_t>(Index)].get();
+    throw EDatabaseError("List index out of bounds (" + std::to_string(Index) + ")");
 }
 
 TField* TDataSet::FindField(const std::string& FieldName) const

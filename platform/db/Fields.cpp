@@ -123,13 +123,6 @@ bool TField::CanModify() const
     return FDataSet && FDataSet->CanModify();
 }
 
-Variant TField::Value() const
-{
-    if (!FDataSet)
-        return Variant::Null();
-    return FDataSet->GetFieldData(FIndex);
-}
-
 void TField::SetValue(const Variant& V)
 {
     if (!FDataSet)
@@ -256,25 +249,25 @@ std::string TNumericField::DisplayTextOf(const Variant& V) const
 
 std::int64_t TField::AsInteger() const
 {
-    Variant v = Value();
+    const Variant& v = Value();
     return v.IsNullOrEmpty() ? 0 : v.AsInteger();
 }
 
 double TField::AsFloat() const
 {
-    Variant v = Value();
+    const Variant& v = Value();
     return v.IsNullOrEmpty() ? 0.0 : v.AsFloat();
 }
 
 bool TField::AsBoolean() const
 {
-    Variant v = Value();
+    const Variant& v = Value();
     return v.IsNullOrEmpty() ? false : v.AsBoolean();
 }
 
 TDateTime TField::AsDateTime() const
 {
-    Variant v = Value();
+    const Variant& v = Value();
     return v.IsNullOrEmpty() ? 0.0 : v.AsDateTime();
 }
 

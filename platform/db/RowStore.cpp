@@ -32,7 +32,7 @@ void TRowStore::Append(const Variant& Value)
         // Texts and blobs (and anything else, as its text): bytes in the text buffer.
         std::string s = Value.AsString();
         if (s.size() > kMaxLength)
-            throw EDatabaseError("A value is too large to be held in memory");
+            TooLarge();
         type = varString;
         payload = FText.size();
         length = static_cast<std::uint32_t>(s.size());
@@ -45,28 +45,7 @@ void TRowStore::Append(const Variant& Value)
     FCells.push_back(cell);
 }
 
-void TRowStore::AppendInt(std::int64_t Value)
-{
-    std::uint64_t payload;
-    std::memcpy(&payload, &Value, sizeof payload);
-    Push(payload, 0, varInt64);
-}
-
-void TRowStore::AppendDouble(double Value)
-{
-    std::uint64_t payload;
-    std::memcpy(&payload, &Value, sizeof payload);
-    Push(payload, 0, varDouble);
-}
-
-void TRowStore::AppendText(const char* Data, size_t Length)
-{
-    if (Length > kMaxLength)
-        throw EDatabaseError("A value is too large to be held in memory");
-    const size_t at = FText.size();
-    FText.append(Data, Length);
-    Push(at, static_cast<std::uint32_t>(Length), varString);
-}
+void TRowStore::TooLarge() { throw EDatabaseError("A value is too large to be held in memory"); }
 
 void TRowStore::Truncate(size_t Rows)
 {
@@ -74,40 +53,71 @@ void TRowStore::Truncate(size_t Rows)
         FCells.resize(Rows * Width);
 }
 
-Variant TRowStore::Get(size_t Row, size_t Column) const
+namespace {
+
+// One cell's value into Value, in place.
+[[gnu::always_inline]] inline void Decode(const std::uint32_t* Payload, std::uint32_t LengthType, const char* Text,
+                                          Variant& Value)
 {
-    const TCell& cell = FCells[Row * Width + Column];
     std::uint64_t payload;
-    std::memcpy(&payload, cell.Payload, sizeof payload);
-    const auto type = static_cast<TVarType>(cell.LengthType & 7u);
+    std::memcpy(&payload, Payload, sizeof payload);
+    const auto type = static_cast<TVarType>(LengthType & 7u);
     switch (type) {
     case varEmpty:
-        return Variant();
+        Value = Variant();
+        break;
     case varNull:
-        return Variant::Null();
+        Value.SetNull();
+        break;
     case varBoolean:
-        return Variant(payload != 0);
+        Value.SetBoolean(payload != 0);
+        break;
     case varInt64: {
         std::int64_t i;
         std::memcpy(&i, &payload, sizeof i);
-        return Variant(static_cast<long long>(i));
+        Value.SetInteger(i);
+        break;
     }
     case varDouble:
     case varDate: {
         double d;
         std::memcpy(&d, &payload, sizeof d);
-        return type == varDate ? Variant::FromDateTime(d) : Variant(d);
+        if (type == varDate)
+            Value.SetDateTime(d);
+        else
+            Value.SetFloat(d);
+        break;
     }
     default:
-        return Variant(FText.substr(static_cast<size_t>(payload), cell.LengthType >> 3));
+        Value.SetText(Text + payload, LengthType >> 3);
+        break;
     }
+}
+
+}  // namespace
+
+void TRowStore::GetInto(size_t Row, size_t Column, Variant& Value) const
+{
+    const TCell& cell = FCells[Row * Width + Column];
+    Decode(cell.Payload, cell.LengthType, FText.data(), Value);
+}
+
+Variant TRowStore::Get(size_t Row, size_t Column) const
+{
+    Variant v;
+    GetInto(Row, Column, v);
+    return v;
 }
 
 void TRowStore::GetRow(size_t Row, std::vector<Variant>& Values) const
 {
+    // Values are overwritten in place: a buffer that held the previous record keeps its
+    // texts' memory.
     Values.resize(Width);
+    const TCell* cells = FCells.data() + Row * Width;
+    const char* text = FText.data();
     for (size_t c = 0; c < Width; ++c)
-        Values[c] = Get(Row, c);
+        Decode(cells[c].Payload, cells[c].LengthType, text, Values[c]);
 }
 
 void TRowStore::Release()
