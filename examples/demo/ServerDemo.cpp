@@ -331,6 +331,10 @@ void OpenReadings(TReadingsWindow& W, const std::function<void(int Percent)>& Wa
                                                  },
                                                  true);
     W.Visual->Panels()->GetItem(0)->SetCaption("Fetching the readings...");
+    // This window shows the whole load on its bars and then the record count, so it
+    // reads every row before Open returns; the form's other tables read in the
+    // background.
+    W.Readings->SetFetchInBackground(false);
     W.Readings->Open();
     watcher.reset();
     W.Visual->ResetProgressStatus();

@@ -18,6 +18,13 @@
 // (it processes pending messages, so forms repaint). A handler answering esCancel stops
 // the reading; the rows read so far stay. Records are kept client-side, packed.
 //
+// In the background (FetchInBackground, where the application's loop runs the engine's
+// idle work) Open returns after the first batch and each idle turn reads one more; what
+// needs the whole result or the connection (Last, moves past the records read, Locate,
+// filters, Refresh, Edit, Post, Delete, Append, another statement on the connection)
+// reads the rest first; Close abandons it (ROLLBACK ends the cursor with its
+// transaction). A failed batch keeps the records read and ends the reading.
+//
 // Safety. Every statement goes through the extended protocol, so one text is always one
 // statement; values (parameters, keys, posted values) always travel as parameters;
 // identifiers are quoted by the server's rules. A filter is an SQL boolean expression over
