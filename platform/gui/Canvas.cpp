@@ -1,3 +1,5 @@
+// The device context and canvas drawing calls, and the direct pixel paths they share; one
+// family of drawing primitives, kept together although a little over the usual length.
 #include "korin/platform/gui/Canvas.h"
 
 #include <cairo.h>
@@ -101,90 +103,153 @@ void FillPixels(cairo_t* cr, const std::vector<TRect>& rects)
     cairo_set_antialias(cr, aa);
 }
 
-// Writes an opaque colour straight into the pixels of an image surface, when that gives
-// exactly what cairo_fill of the same whole-pixel rectangles would: the drawing goes to
-// cr's own ARGB32 image surface (no group pushed, no device offset or scale), user space
-// is only moved by whole pixels, the operator replaces what is there (OVER or SOURCE,
-// with an opaque colour) and the clip is a list of whole-pixel rectangles. A fill goes
-// through Cairo's general path machinery otherwise, which costs far more than the pixels
-// of the small rectangles that grids, frames and lines are made of. False when the
+// The pixels of the image surface cr draws on, when drawing there whole-pixel rectangles
+// directly gives exactly what Cairo would: cr draws on its own ARGB32 image surface (no
+// group pushed, no device offset or scale), user space is only moved by whole pixels, cr
+// has no error and its clip is a list of whole-pixel rectangles. Cairo's general path
+// machinery costs far more than the pixels of the small rectangles that grids, frames,
+// lines and focus outlines are made of.
+class TDirectTarget {
+public:
+    // False when the drawing has to be left to Cairo.
+    bool Open(cairo_t* cr)
+    {
+        if (cairo_status(cr) != CAIRO_STATUS_SUCCESS)
+            return false;
+        cairo_surface_t* s = cairo_get_target(cr);
+        if (s != cairo_get_group_target(cr) || cairo_surface_get_type(s) != CAIRO_SURFACE_TYPE_IMAGE ||
+            cairo_surface_status(s) != CAIRO_STATUS_SUCCESS || cairo_image_surface_get_format(s) != CAIRO_FORMAT_ARGB32)
+            return false;
+        double dx, dy, sx, sy;
+        cairo_surface_get_device_offset(s, &dx, &dy);
+        cairo_surface_get_device_scale(s, &sx, &sy);
+        if (dx != 0 || dy != 0 || sx != 1 || sy != 1)
+            return false;
+        cairo_matrix_t m;
+        cairo_get_matrix(cr, &m);
+        if (m.xx != 1 || m.yy != 1 || m.xy != 0 || m.yx != 0 || m.x0 != std::floor(m.x0) || m.y0 != std::floor(m.y0) ||
+            std::abs(m.x0) > 1e9 || std::abs(m.y0) > 1e9)
+            return false;
+        FData = cairo_image_surface_get_data(s);
+        if (!FData)
+            return false;
+        FSurface = s;
+        FStride = cairo_image_surface_get_stride(s);
+        Ox = (long long)m.x0;
+        Oy = (long long)m.y0;
+        cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(cr);
+        bool ok = clip->status == CAIRO_STATUS_SUCCESS;
+        // The clip in pixels of the surface, each rectangle cut to the surface.
+        const long long W = cairo_image_surface_get_width(s), H = cairo_image_surface_get_height(s);
+        FDirty = Box{W, H, 0, 0};
+        for (int i = 0; ok && i < clip->num_rectangles; ++i) {
+            const cairo_rectangle_t& c = clip->rectangles[i];
+            double l = c.x + m.x0, t = c.y + m.y0, r = l + c.width, b = t + c.height;
+            if (l != std::floor(l) || t != std::floor(t) || r != std::floor(r) || b != std::floor(b)) {
+                ok = false;
+                break;
+            }
+            Box box{std::max(0LL, (long long)std::max(l, -1e18)), std::max(0LL, (long long)std::max(t, -1e18)),
+                    std::min(W, (long long)std::min(r, 1e18)), std::min(H, (long long)std::min(b, 1e18))};
+            if (box.L >= box.R || box.T >= box.B)
+                continue;
+            if (FCount < 8)
+                FBoxes[FCount++] = box;
+            else
+                FMore.push_back(box);
+        }
+        cairo_rectangle_list_destroy(clip);
+        return ok;
+    }
+
+    // Calls Span(row, y, l, r) for every visible run of R (in user space): row is surface
+    // row y, and pixels l to r - 1 of it are inside both R and the clip. The surface is
+    // flushed before the first run.
+    template <class F>
+    void Spans(const TRect& R, F&& Span)
+    {
+        auto visit = [&](const Box& c) {
+            long long l = std::max(c.L, R.Left + Ox), t = std::max(c.T, R.Top + Oy);
+            long long r = std::min(c.R, R.Right + Ox), b = std::min(c.B, R.Bottom + Oy);
+            if (l >= r || t >= b)
+                return;
+            if (!FFlushed) {
+                cairo_surface_flush(FSurface);
+                FFlushed = true;
+            }
+            for (long long y = t; y < b; ++y)
+                Span(reinterpret_cast<std::uint32_t*>(FData + std::size_t(y) * std::size_t(FStride)), y, l, r);
+            FDirty = Box{std::min(FDirty.L, l), std::min(FDirty.T, t), std::max(FDirty.R, r), std::max(FDirty.B, b)};
+        };
+        for (std::size_t k = 0; k < FCount; ++k)
+            visit(FBoxes[k]);
+        for (const Box& c : FMore)
+            visit(c);
+    }
+
+    // Tells Cairo which pixels were written.
+    void MarkDirty()
+    {
+        if (FFlushed && FDirty.L < FDirty.R)
+            cairo_surface_mark_dirty_rectangle(FSurface, int(FDirty.L), int(FDirty.T), int(FDirty.R - FDirty.L),
+                                               int(FDirty.B - FDirty.T));
+    }
+
+    long long Ox = 0, Oy = 0;  // the user-space origin in surface pixels
+
+private:
+    struct Box { long long L, T, R, B; };
+    cairo_surface_t* FSurface = nullptr;
+    unsigned char* FData = nullptr;
+    int FStride = 0;
+    Box FBoxes[8];
+    std::vector<Box> FMore;
+    std::size_t FCount = 0;
+    Box FDirty{0, 0, 0, 0};
+    bool FFlushed = false;
+};
+
+// Writes an opaque colour straight into the pixels, when the operator replaces what is
+// there (OVER or SOURCE, with an opaque colour) and the target allows it; false when the
 // fill has to be left to Cairo.
 bool FillDirect(cairo_t* cr, std::uint32_t Pixel, const TRect* Rects, std::size_t Count)
 {
     cairo_operator_t op = cairo_get_operator(cr);
-    if ((op != CAIRO_OPERATOR_OVER && op != CAIRO_OPERATOR_SOURCE) || cairo_status(cr) != CAIRO_STATUS_SUCCESS)
+    if (op != CAIRO_OPERATOR_OVER && op != CAIRO_OPERATOR_SOURCE)
         return false;
-    cairo_surface_t* s = cairo_get_target(cr);
-    if (s != cairo_get_group_target(cr) || cairo_surface_get_type(s) != CAIRO_SURFACE_TYPE_IMAGE ||
-        cairo_surface_status(s) != CAIRO_STATUS_SUCCESS || cairo_image_surface_get_format(s) != CAIRO_FORMAT_ARGB32)
+    TDirectTarget t;
+    if (!t.Open(cr))
         return false;
-    double dx, dy, sx, sy;
-    cairo_surface_get_device_offset(s, &dx, &dy);
-    cairo_surface_get_device_scale(s, &sx, &sy);
-    if (dx != 0 || dy != 0 || sx != 1 || sy != 1)
+    for (std::size_t i = 0; i < Count; ++i)
+        t.Spans(Rects[i], [&](std::uint32_t* row, long long, long long l, long long r) { std::fill(row + l, row + r, Pixel); });
+    t.MarkDirty();
+    return true;
+}
+
+// Inverts the pixels of the outline pieces Edges (user space) whose x + y in user space is
+// even, as the difference of opaque white gives on opaque pixels: each colour channel
+// becomes 255 minus itself and alpha stays opaque. False, with nothing written, when the
+// target does not allow it or a pixel to invert is not opaque (Cairo's blending of
+// translucent pixels is left to Cairo).
+bool FocusRectDirect(cairo_t* cr, const std::vector<TRect>& Edges)
+{
+    TDirectTarget t;
+    if (!t.Open(cr))
         return false;
-    cairo_matrix_t m;
-    cairo_get_matrix(cr, &m);
-    if (m.xx != 1 || m.yy != 1 || m.xy != 0 || m.yx != 0 || m.x0 != std::floor(m.x0) || m.y0 != std::floor(m.y0) ||
-        std::abs(m.x0) > 1e9 || std::abs(m.y0) > 1e9)
+    bool opaque = true;
+    for (const TRect& e : Edges)
+        t.Spans(e, [&](std::uint32_t* row, long long, long long l, long long r) {
+            for (long long x = l; x < r && opaque; ++x)
+                opaque = (row[x] >> 24) == 0xFF;
+        });
+    if (!opaque)
         return false;
-    unsigned char* data = cairo_image_surface_get_data(s);
-    if (!data)
-        return false;
-    cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(cr);
-    bool ok = clip->status == CAIRO_STATUS_SUCCESS;
-    // The clip in pixels of the surface, each rectangle cut to the surface.
-    const long long W = cairo_image_surface_get_width(s), H = cairo_image_surface_get_height(s);
-    struct Box { long long L, T, R, B; };
-    Box boxes[8];
-    std::vector<Box> more;
-    std::size_t nbox = 0;
-    for (int i = 0; ok && i < clip->num_rectangles; ++i) {
-        const cairo_rectangle_t& c = clip->rectangles[i];
-        double l = c.x + m.x0, t = c.y + m.y0, r = l + c.width, b = t + c.height;
-        if (l != std::floor(l) || t != std::floor(t) || r != std::floor(r) || b != std::floor(b)) {
-            ok = false;
-            break;
-        }
-        Box box{std::max(0LL, (long long)std::max(l, -1e18)), std::max(0LL, (long long)std::max(t, -1e18)),
-                std::min(W, (long long)std::min(r, 1e18)), std::min(H, (long long)std::min(b, 1e18))};
-        if (box.L >= box.R || box.T >= box.B)
-            continue;
-        if (nbox < 8)
-            boxes[nbox++] = box;
-        else
-            more.push_back(box);
-    }
-    cairo_rectangle_list_destroy(clip);
-    if (!ok)
-        return false;
-    const int stride = cairo_image_surface_get_stride(s);
-    const long long ox = (long long)m.x0, oy = (long long)m.y0;
-    Box dirty{W, H, 0, 0};
-    bool flushed = false;
-    auto fillBox = [&](const Box& c, const TRect& r) {
-        long long l = std::max(c.L, r.Left + ox), t = std::max(c.T, r.Top + oy);
-        long long rr = std::min(c.R, r.Right + ox), b = std::min(c.B, r.Bottom + oy);
-        if (l >= rr || t >= b)
-            return;
-        if (!flushed) {
-            cairo_surface_flush(s);
-            flushed = true;
-        }
-        for (long long y = t; y < b; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(data + std::size_t(y) * std::size_t(stride));
-            std::fill(row + l, row + rr, Pixel);
-        }
-        dirty = Box{std::min(dirty.L, l), std::min(dirty.T, t), std::max(dirty.R, rr), std::max(dirty.B, b)};
-    };
-    for (std::size_t i = 0; i < Count; ++i) {
-        for (std::size_t k = 0; k < nbox; ++k)
-            fillBox(boxes[k], Rects[i]);
-        for (const Box& c : more)
-            fillBox(c, Rects[i]);
-    }
-    if (flushed)
-        cairo_surface_mark_dirty_rectangle(s, int(dirty.L), int(dirty.T), int(dirty.R - dirty.L), int(dirty.B - dirty.T));
+    for (const TRect& e : Edges)
+        t.Spans(e, [&](std::uint32_t* row, long long y, long long l, long long r) {
+            for (long long x = l + ((l - t.Ox + y - t.Oy) & 1); x < r; x += 2)
+                row[x] ^= 0x00FFFFFFu;
+        });
+    t.MarkDirty();
     return true;
 }
 
@@ -331,7 +396,7 @@ void DrawFocusRect(HDC DC, const TRect& R0)
         if (R.Right - 1 > R.Left && colVisible(R.Right - 1))
             edges.push_back(TRect{R.Right - 1, top, R.Right, bottom});
     }
-    if (edges.empty())
+    if (edges.empty() || FocusRectDirect(cr, edges))
         return;
     cairo_surface_t* checker = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 2, 2);
     cairo_surface_flush(checker);

@@ -4,6 +4,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -218,6 +219,64 @@ TEST(CanvasFill, CairoSeesPixelsWrittenDirectly)
     cairo_restore(cr);
     EXPECT_EQ(b.Pixels(5, 5), clAqua);  // white minus red
     EXPECT_EQ(b.Pixels(12, 12), clBlack);
+}
+
+// A focus outline inverts its pixels straight in the image when the drawing state allows
+// it; the same outline drawn through a view of the same pixels (which Cairo has to draw
+// on) must give the same raw pixels, alpha included, under every state. One ground has
+// translucent pixels on the outlines' paths.
+TEST(CanvasFill, FocusOutlineGivesCairosPixelsUnderOriginsAndClips)
+{
+    const std::vector<TRect> outlines = {Rect(1, 1, 9, 6),    Rect(3, 2, 38, 27),  Rect(0, 5, 39, 6),
+                                         Rect(7, 0, 8, 30),   Rect(-3, -2, 45, 35), Rect(12, 11, 13, 12),
+                                         Rect(20, 14, 11, 9)};
+    auto raw = [](cairo_surface_t* s, int x, int y) {
+        cairo_surface_flush(s);
+        return reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                                      y * cairo_image_surface_get_stride(s))[x];
+    };
+    auto ground = [](bool translucent) {
+        auto b = GroundBitmap();
+        if (translucent) {
+            cairo_surface_t* s = b->Surface();
+            cairo_surface_flush(s);
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < W; ++x)
+                    if ((x * 7 + y * 3) % 11 == 0)
+                        reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                                         y * cairo_image_surface_get_stride(s))[x] =
+                            (x + y) % 2 ? 0x80402010u : 0u;
+            cairo_surface_mark_dirty(s);
+        }
+        return b;
+    };
+    for (bool translucent : {false, true})
+        for (const TState& s : States())
+            for (std::size_t i = 0; i <= outlines.size(); ++i) {
+                auto got = ground(translucent);
+                auto want = ground(translucent);
+                TCanvas& c = got->Canvas();
+                s.Apply(GetDCCairo(c.Handle()));
+                cairo_surface_t* view = cairo_surface_create_for_rectangle(want->Surface(), 0, 0, W, H);
+                cairo_t* ref = cairo_create(view);
+                HDC dc = CreateDC(ref);
+                s.Apply(ref);
+                for (std::size_t k = 0; k < outlines.size(); ++k)
+                    if (i == outlines.size() || k == i) {
+                        c.DrawFocusRect(outlines[k]);
+                        DrawFocusRect(dc, outlines[k]);
+                    }
+                DeleteDC(dc);
+                cairo_destroy(ref);
+                cairo_surface_finish(view);
+                cairo_surface_destroy(view);
+                cairo_surface_mark_dirty(want->Surface());
+                std::string what = s.Name + (translucent ? ", translucent ground" : "") +
+                                   (i < outlines.size() ? ", outline " + std::to_string(i) : ", all outlines");
+                for (int y = 0; y < H; ++y)
+                    for (int x = 0; x < W; ++x)
+                        ASSERT_EQ(raw(got->Surface(), x, y), raw(want->Surface(), x, y)) << what << " at " << x << "," << y;
+            }
 }
 
 }  // namespace
