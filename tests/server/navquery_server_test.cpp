@@ -245,6 +245,24 @@ TEST_F(NavServerTest, TheStatusBarCountsTheRowsAsTheyArrive)
     Orders->Open();
     EXPECT_EQ(seen, (std::vector<std::string>{"300/1000 30% 30", "600/1000 60% 60", "900/1000 90% 90",
                                               "1000/1000 100% 100"}));
+
+    // Read in the background, the bar shows the first batch when Open returns and moves
+    // on with each idle turn of the application.
+    Application->SetIdleWork(DoEngineIdleWork);
+    SetBackgroundFetchAvailable(true);
+    seen.clear();
+    Orders->Close();
+    Orders->Open();
+    EXPECT_EQ(seen, (std::vector<std::string>{"300/1000 30% 30"}));
+    EXPECT_EQ(Orders->RecordCount(), 300);
+    for (int turn = 0; turn < 3; ++turn)
+        Application->ProcessMessages();
+    SetBackgroundFetchAvailable(false);
+    Application->SetIdleWork(nullptr);
+    EXPECT_EQ(seen, (std::vector<std::string>{"300/1000 30% 30", "600/1000 60% 60", "900/1000 90% 90",
+                                              "1000/1000 100% 100"}));
+    EXPECT_EQ(Orders->RecordCount(), 1000);
+    EXPECT_FALSE(Orders->Fetching());
     // The dataset's own handler was not run while the navigator followed it, and is back
     // once the navigator goes.
     EXPECT_TRUE(own.empty());
