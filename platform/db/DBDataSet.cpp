@@ -750,12 +750,7 @@ TDBDataSet::TDataStamp TDBDataSet::CurrentStamp() const
         // The own changes first: a change made between the readings makes the stamp
         // differ from any later one, never match a state it did not see.
         s.Changes = sqlite3_total_changes64(db);
-        TSQLiteStatement data(db, "PRAGMA " + FSchema + ".data_version");
-        TSQLiteStatement schema(db, "PRAGMA " + FSchema + ".schema_version");
-        if (!data.Step() || !schema.Step())
-            return s;
-        s.DataVersion = data.ColumnInt64(0);
-        s.SchemaVersion = schema.ColumnInt64(0);
+        FDatabase->ReadVersions(FSchema, s.DataVersion, s.SchemaVersion);
         s.Valid = true;
     } catch (const EDatabaseError&) {
         // No stamp: the keyset is read again when the filter goes.

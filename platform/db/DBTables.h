@@ -364,6 +364,12 @@ private:
     friend class TSession;
     friend class TDBDataSet;
     void CheckInactive() const;
+    // Reads a schema's data version and schema version (the engine's PRAGMAs) through
+    // statements kept prepared for each schema name until the connection closes: datasets
+    // read them on every move to tell whether what they hold is still current.
+    void ReadVersions(const std::string& Schema, std::int64_t& DataVersion, std::int64_t& SchemaVersion);
+    struct TVersionStatements;
+    std::map<std::string, std::unique_ptr<TVersionStatements>> FVersionStatements;
 
     std::string FDatabaseName;
     std::string FAliasName;

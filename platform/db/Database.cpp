@@ -112,6 +112,7 @@ void TDatabase::SetConnected(bool Value)
         for (TDBDataSet* d : sets)
             d->Close();
         FRefCount = 0;
+        FVersionStatements.clear();
         sqlite3_close_v2(FHandle);
         InstallBusyWait(nullptr, this);
         FHandle = nullptr;
@@ -119,6 +120,34 @@ void TDatabase::SetConnected(bool Value)
         if (AfterDisconnect)
             AfterDisconnect(this);
     }
+}
+
+struct TDatabase::TVersionStatements {
+    TSQLiteStatement Data, Schema;
+    TVersionStatements(sqlite3* Db, const std::string& Name)
+        : Data(Db, "PRAGMA " + Name + ".data_version"), Schema(Db, "PRAGMA " + Name + ".schema_version")
+    {
+    }
+};
+
+void TDatabase::ReadVersions(const std::string& Schema, std::int64_t& DataVersion, std::int64_t& SchemaVersion)
+{
+    if (!FHandle)
+        throw EDatabaseError("Database is not connected");
+    auto it = FVersionStatements.find(Schema);
+    if (it == FVersionStatements.end())
+        it = FVersionStatements.emplace(Schema, std::make_unique<TVersionStatements>(FHandle, Schema)).first;
+    TVersionStatements& v = *it->second;
+    // Each is reset after its row so that no read is left open on the file; a statement
+    // that fails resets itself.
+    auto read = [](TSQLiteStatement& st, std::int64_t& out) {
+        if (!st.Step())
+            throw EDatabaseError("No version");
+        out = st.ColumnInt64(0);
+        st.Reset();
+    };
+    read(v.Data, DataVersion);
+    read(v.Schema, SchemaVersion);
 }
 
 int TDatabase::Execute(const std::string& SQL)
