@@ -418,15 +418,19 @@ void TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
 {
     const size_t width = FTypes.size();
     TRowStore& store = FPage.Store();
+    size_t read = 0;
     try {
         ReadIds(Ids, -1, [&](std::int64_t id, TSQLiteStatement& st) {
             for (size_t i = 0; i < width; ++i)
                 AppendColumn(st, static_cast<int>(i + 1), FTypes[i], store);
             FPage.Commit(id);
+            ++read;
         });
         // A row gone meanwhile (deleted by another connection) shows as empty values.
-        for (std::int64_t id : Ids)
-            if (!FPage.Contains(id)) {
+        // (ReadIds left Ids sorted and without repeats: every one came when read is
+        // their count.)
+        for (size_t k = 0; read < Ids.size() && k < Ids.size(); ++k)
+            if (const std::int64_t id = Ids[k]; !FPage.Contains(id)) {
                 for (size_t i = 0; i < width; ++i)
                     store.AppendNull();
                 FPage.Commit(id);

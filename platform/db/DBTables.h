@@ -48,11 +48,11 @@ class TDBDataSet;
 class TRowStore {
 public:
     size_t Width = 0;
-    size_t size() const { return Width ? FCells.size() / Width : 0; }
+    size_t size() const { return Width ? FCellCount / Width : 0; }
     void clear()
     {
-        FCells.clear();
-        FText.clear();
+        FCellCount = 0;
+        FTextSize = 0;
     }
     // Frees the memory as well.
     void Release();
@@ -76,17 +76,17 @@ public:
     {
         if (Length > kMaxLength)
             TooLarge();
-        const size_t at = FText.size();
-        FText.append(Data, Length);
+        if (FTextCapacity - FTextSize < Length)
+            GrowText(Length);
+        const size_t at = FTextSize;
+        if (Length)
+            std::memcpy(FText.get() + at, Data, Length);
+        FTextSize += Length;
         Push(at, static_cast<std::uint32_t>(Length), varString);
     }
     // Makes room for this many values and bytes of text in advance (a reader that knows
     // how many rows come saves the copies of growing).
-    void Reserve(size_t Values, size_t TextBytes)
-    {
-        FCells.reserve(Values);
-        FText.reserve(TextBytes);
-    }
+    void Reserve(size_t Values, size_t TextBytes);
     // Drops the values after the first Rows rows (a row left half-filled by an error).
     void Truncate(size_t Rows);
     Variant Get(size_t Row, size_t Column) const;
@@ -94,7 +94,7 @@ public:
     void GetInto(size_t Row, size_t Column, Variant& Value) const;
     void GetRow(size_t Row, std::vector<Variant>& Values) const;
     // The memory the values take.
-    size_t Bytes() const { return FCells.size() * sizeof(TCell) + FText.size(); }
+    size_t Bytes() const { return FCellCount * sizeof(TCell) + FTextSize; }
 
 private:
     struct TCell {
@@ -109,10 +109,20 @@ private:
         cell.Payload[0] = static_cast<std::uint32_t>(Payload);
         cell.Payload[1] = static_cast<std::uint32_t>(Payload >> 32);
         cell.LengthType = Length << 3 | static_cast<std::uint32_t>(Type);
-        FCells.push_back(cell);
+        if (FCellCount == FCellCapacity)
+            GrowCells(1);
+        FCells[FCellCount++] = cell;
     }
-    std::vector<TCell> FCells;
-    std::string FText;
+    // Both buffers grow by doubling, keeping their contents; they are plain arrays so
+    // that appending a value is a few instructions, without a library call.
+    void GrowCells(size_t More);
+    void GrowText(size_t More);
+    void CellCapacity(size_t Capacity);
+    void TextCapacity(size_t Capacity);
+    std::unique_ptr<TCell[]> FCells;
+    size_t FCellCount = 0, FCellCapacity = 0;
+    std::unique_ptr<char[]> FText;
+    size_t FTextSize = 0, FTextCapacity = 0;
 };
 
 // The records of a keyset cursor read so far: their values packed in a TRowStore, found

@@ -298,10 +298,12 @@ const std::vector<Variant>& TDataSet::CurrentRecord() const
         // memory). Until it has finished the buffer stands for no record, so a read that
         // fails is tried again rather than showing half a record later.
         FBufIndex = -1;
-        FBuf.resize(FFields.size(), Variant::Null());
+        if (FBuf.size() != FFields.size())
+            FBuf.resize(FFields.size(), Variant::Null());
         if (FRecIndex >= 0 && FRecIndex < InternalRecordCount()) {
             const_cast<TDataSet*>(this)->InternalFetch(FRecIndex, FBuf);
-            FBuf.resize(FFields.size(), Variant::Null());
+            if (FBuf.size() != FFields.size())
+                FBuf.resize(FFields.size(), Variant::Null());
         } else {
             for (Variant& v : FBuf)
                 v.SetNull();

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "korin/platform/db/DBTables.h"
@@ -6,7 +7,6 @@ namespace korin {
 
 void TRowStore::Append(const Variant& Value)
 {
-    TCell cell{};
     std::uint64_t payload = 0;
     std::uint32_t length = 0;
     TVarType type = Value.Type();
@@ -33,24 +33,61 @@ void TRowStore::Append(const Variant& Value)
         std::string s = Value.AsString();
         if (s.size() > kMaxLength)
             TooLarge();
-        type = varString;
-        payload = FText.size();
-        length = static_cast<std::uint32_t>(s.size());
-        FText.append(s);
-        break;
+        AppendText(s.data(), s.size());
+        return;
     }
     }
-    std::memcpy(cell.Payload, &payload, sizeof payload);
-    cell.LengthType = length << 3 | static_cast<std::uint32_t>(type);
-    FCells.push_back(cell);
+    Push(payload, length, type);
 }
 
 void TRowStore::TooLarge() { throw EDatabaseError("A value is too large to be held in memory"); }
 
 void TRowStore::Truncate(size_t Rows)
 {
-    if (Rows * Width < FCells.size())
-        FCells.resize(Rows * Width);
+    if (Rows * Width < FCellCount)
+        FCellCount = Rows * Width;
+}
+
+void TRowStore::Reserve(size_t Values, size_t TextBytes)
+{
+    if (Values > FCellCapacity)
+        CellCapacity(Values);
+    if (TextBytes > FTextCapacity)
+        TextCapacity(TextBytes);
+}
+
+void TRowStore::GrowCells(size_t More)
+{
+    size_t capacity = std::max<size_t>(FCellCapacity * 2, 256);
+    while (capacity - FCellCount < More)
+        capacity *= 2;
+    CellCapacity(capacity);
+}
+
+void TRowStore::GrowText(size_t More)
+{
+    size_t capacity = std::max<size_t>(FTextCapacity * 2, 4096);
+    while (capacity - FTextSize < More)
+        capacity *= 2;
+    TextCapacity(capacity);
+}
+
+void TRowStore::CellCapacity(size_t Capacity)
+{
+    std::unique_ptr<TCell[]> cells(new TCell[Capacity]);
+    if (FCellCount)
+        std::memcpy(cells.get(), FCells.get(), FCellCount * sizeof(TCell));
+    FCells = std::move(cells);
+    FCellCapacity = Capacity;
+}
+
+void TRowStore::TextCapacity(size_t Capacity)
+{
+    std::unique_ptr<char[]> text(new char[Capacity]);
+    if (FTextSize)
+        std::memcpy(text.get(), FText.get(), FTextSize);
+    FText = std::move(text);
+    FTextCapacity = Capacity;
 }
 
 namespace {
@@ -99,7 +136,7 @@ namespace {
 void TRowStore::GetInto(size_t Row, size_t Column, Variant& Value) const
 {
     const TCell& cell = FCells[Row * Width + Column];
-    Decode(cell.Payload, cell.LengthType, FText.data(), Value);
+    Decode(cell.Payload, cell.LengthType, FText.get(), Value);
 }
 
 Variant TRowStore::Get(size_t Row, size_t Column) const
@@ -114,18 +151,18 @@ void TRowStore::GetRow(size_t Row, std::vector<Variant>& Values) const
     // Values are overwritten in place: a buffer that held the previous record keeps its
     // texts' memory.
     Values.resize(Width);
-    const TCell* cells = FCells.data() + Row * Width;
-    const char* text = FText.data();
+    const TCell* cells = FCells.get() + Row * Width;
+    const char* text = FText.get();
     for (size_t c = 0; c < Width; ++c)
         Decode(cells[c].Payload, cells[c].LengthType, text, Values[c]);
 }
 
 void TRowStore::Release()
 {
-    FCells.clear();
-    FCells.shrink_to_fit();
-    FText.clear();
-    FText.shrink_to_fit();
+    FCells.reset();
+    FCellCount = FCellCapacity = 0;
+    FText.reset();
+    FTextSize = FTextCapacity = 0;
 }
 
 // ---- TPageCache ----------------------------------------------------------------------
