@@ -1,6 +1,7 @@
 #pragma once
 // The engine layer on SQLite: the default session, databases, tables, queries, their
-// parameters and index definitions, and blob streams.
+// parameters and index definitions, and blob streams. One header for the whole layer, so
+// an application includes one file; it runs a little over the usual length for that.
 //
 // A database is a SQLite file. A dataset's DatabaseName names a TDatabase component
 // (by its DatabaseName), an alias registered with the session, or a file path.

@@ -1,3 +1,5 @@
+// The generic dataset: states, the record buffer, navigation, editing, links and events.
+// One class kept in one file, although a little over the usual length.
 #include "korin/platform/db/DB.h"
 
 #include <algorithm>
