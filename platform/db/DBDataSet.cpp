@@ -27,56 +27,74 @@ bool TextAffinity(const std::string& DeclType)
             t.find("TEXT") != std::string::npos);
 }
 
-// Appends column I of the statement's row, converted for a field of type Type, to Rows:
-// the values the fields of a table mostly hold (texts of text fields, integers of integer
-// fields, numbers of float fields, Null) go straight from the engine into the store, the
-// others through ColumnAs. The engine's value is read through one handle, so each column
-// costs one call into the connection.
-void AppendColumn(TSQLiteStatement& St, int I, TFieldType Type, TRowStore& Rows)
+// How a column's values are mostly stored for its field type, decided once per page:
+// those go straight from the engine into the store, anything else through ColumnAs.
+enum TCellKind : unsigned char { ckOther, ckText, ckInt, ckFloat };
+
+TCellKind CellKind(TFieldType Type)
 {
-    sqlite3_value* v = sqlite3_column_value(St.Handle(), I);
-    const int t = sqlite3_value_type(v);
-    switch (t == SQLITE_NULL ? ftUnknown : Type) {
-    case ftUnknown:
-        if (t == SQLITE_NULL) {
-            Rows.AppendNull();
-            return;
-        }
-        break;
+    switch (Type) {
     case ftString:
     case ftWideString:
     case ftMemo:
     case ftFmtMemo:
-        if (t == SQLITE_TEXT) {
-            const unsigned char* text = sqlite3_value_text(v);
-            if (text) {
-                Rows.AppendText(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_value_bytes(v)));
-                return;
-            }
-        }
-        break;
+        return ckText;
     case ftSmallint:
     case ftInteger:
     case ftWord:
     case ftLargeint:
     case ftAutoInc:
-        if (t == SQLITE_INTEGER) {
-            Rows.AppendInt(sqlite3_value_int64(v));
-            return;
-        }
-        break;
+        return ckInt;
     case ftFloat:
     case ftCurrency:
     case ftBCD:
-        if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
-            Rows.AppendDouble(sqlite3_value_double(v));
+        return ckFloat;
+    default:
+        return ckOther;
+    }
+}
+
+// Appends the engine's value V (column I of the statement's row), converted for a field
+// of type Type, to Rows: texts of text fields, integers of integer fields, numbers of
+// float fields and Nulls are copied as they are, the rest converted by ColumnAs. V is
+// read through its handle, so each column costs one call into the connection.
+inline void AppendCell(sqlite3_value* V, TCellKind Kind, TSQLiteStatement& St, int I, TFieldType Type,
+                       TRowStore& Rows)
+{
+    const int t = sqlite3_value_type(V);
+    if (t == SQLITE_TEXT && Kind == ckText) {
+        if (const unsigned char* text = sqlite3_value_text(V)) {
+            Rows.AppendText(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_value_bytes(V)));
             return;
         }
-        break;
-    default:
-        break;
+    } else if (t == SQLITE_INTEGER && Kind == ckInt) {
+        Rows.AppendInt(sqlite3_value_int64(V));
+        return;
+    } else if (Kind == ckFloat && (t == SQLITE_FLOAT || t == SQLITE_INTEGER)) {
+        Rows.AppendDouble(sqlite3_value_double(V));
+        return;
+    } else if (t == SQLITE_NULL) {
+        Rows.AppendNull();
+        return;
     }
     Rows.Append(St.ColumnAs(I, Type));
+}
+
+// Whether the table's definition may declare its INTEGER PRIMARY KEY with DESC, which
+// the engine keeps as an ordinary column beside the row id: any "DESC" in the text
+// counts, to be safe.
+bool MayDeclareDescendingKey(sqlite3* Db, const std::string& Schema, const std::string& Table)
+{
+    try {
+        TSQLiteStatement st(Db, "SELECT sql FROM " + QuoteIdent(Schema) +
+                                    ".sqlite_master WHERE type = 'table' AND name = ?1");
+        st.Bind(1, Variant(Table));
+        if (!st.Step())
+            return true;
+        return UpperAscii(VarToStr(st.Column(0))).find("DESC") != std::string::npos;
+    } catch (const EDatabaseError&) {
+        return true;
+    }
 }
 
 }  // namespace
@@ -232,6 +250,7 @@ void TDBDataSet::InternalOpen()
         }
 
         std::vector<TFieldDesc> descs;
+        FIdColumn = -1;
         FTypes.clear();
         FTextColumns.clear();
         FColumns.clear();
@@ -253,8 +272,11 @@ void TDBDataSet::InternalOpen()
                 auto it = info.find(UpperAscii(ocols[static_cast<size_t>(i)]));
                 if (it != info.end()) {
                     d.Required = it->second.NotNull;
-                    if (it->second.Pk && pkCount == 1 && UpperAscii(Trim(it->second.Type)) == "INTEGER")
+                    if (it->second.Pk && pkCount == 1 && UpperAscii(Trim(it->second.Type)) == "INTEGER") {
                         d.Type = ftAutoInc;
+                        if (FIdColumn < 0 && !MayDeclareDescendingKey(db, odb, otable))
+                            FIdColumn = i;
+                    }
                 }
                 FColumns.push_back(QuoteIdent(ocols[static_cast<size_t>(i)]));
             }
@@ -277,6 +299,7 @@ void TDBDataSet::InternalOpen()
                 throw;
             // Rows without row ids after all: read the whole result instead.
             FKeyset = false;
+            FIdColumn = -1;
             FColumns.clear();
             FTable.clear();
             FSchema.clear();
@@ -354,27 +377,30 @@ TSQLiteStatement* TDBDataSet::FetchStatement(int Slots, int Column)
         for (size_t i = 0; i < FColumns.size(); ++i)
             if (Column < 0 || static_cast<size_t>(Column) == i)
                 cols += ", " + FColumns[i];
-        std::string where;
+        // A range is the rows from ?1 on, at most ?2 of them: every row id up to the end
+        // of the range fits in that many, and the engine counts them down more cheaply
+        // than it compares each row id with an upper bound.
+        std::string where, limit;
         if (Slots == 0) {
-            where = "rowid BETWEEN ?1 AND ?2";
+            where = "rowid >= ?1";
+            limit = " LIMIT ?2";
         } else {
             where = "rowid IN (";
             for (int k = 1; k <= Slots; ++k)
                 where += (k > 1 ? ", ?" : "?") + std::to_string(k);
             where += ")";
         }
-        st = std::make_unique<TSQLiteStatement>(FDatabase->Handle(),
-                                                "SELECT rowid" + cols + " FROM " + FTable + " WHERE " + where +
-                                                    " ORDER BY rowid");
+        // A whole row whose table has an INTEGER PRIMARY KEY among the columns takes the
+        // row id from that column rather than reading it twice.
+        const std::string select = Column < 0 && FIdColumn >= 0 ? cols.substr(2) : "rowid" + cols;
+        st = std::make_unique<TSQLiteStatement>(FDatabase->Handle(), "SELECT " + select + " FROM " + FTable +
+                                                                         " WHERE " + where + " ORDER BY rowid" + limit);
     }
     return st.get();
 }
 
-void TDBDataSet::ReadIds(std::vector<std::int64_t>& Ids, int Column,
-                         const std::function<void(std::int64_t, TSQLiteStatement&)>& Row)
+TSQLiteStatement* TDBDataSet::PrepareRead(std::vector<std::int64_t>& Ids, int Column)
 {
-    if (Ids.empty())
-        return;
     if (!std::is_sorted(Ids.begin(), Ids.end()))  // a page of a keyset in row id order is
         std::sort(Ids.begin(), Ids.end());       // sorted already
     Ids.erase(std::unique(Ids.begin(), Ids.end()), Ids.end());
@@ -387,7 +413,7 @@ void TDBDataSet::ReadIds(std::vector<std::int64_t>& Ids, int Column,
     if (range) {
         st = FetchStatement(0, Column);
         st->Bind(1, Variant(static_cast<long long>(lo)));
-        st->Bind(2, Variant(static_cast<long long>(hi)));
+        st->Bind(2, Variant(static_cast<long long>(hi - lo + 1)));
     } else {
         size_t slots = 64;
         while (slots < n)
@@ -396,6 +422,16 @@ void TDBDataSet::ReadIds(std::vector<std::int64_t>& Ids, int Column,
         for (size_t k = 0; k < slots; ++k)
             st->Bind(static_cast<int>(k + 1), k < n ? Variant(static_cast<long long>(Ids[k])) : Variant::Null());
     }
+    return st;
+}
+
+void TDBDataSet::ReadIds(std::vector<std::int64_t>& Ids, int Column,
+                         const std::function<void(std::int64_t, TSQLiteStatement&)>& Row)
+{
+    if (Ids.empty())
+        return;
+    TSQLiteStatement* st = PrepareRead(Ids, Column);
+    const size_t n = Ids.size();
     size_t next = 0;  // rows come in ascending row id order
     try {
         while (st->Step()) {
@@ -414,31 +450,63 @@ void TDBDataSet::ReadIds(std::vector<std::int64_t>& Ids, int Column,
     st->Reset();
 }
 
-void TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
+size_t TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
 {
+    if (Ids.empty())
+        return 0;
+    TSQLiteStatement* st = PrepareRead(Ids, -1);
+    sqlite3_stmt* h = st->Handle();
+    const size_t n = Ids.size();
     const size_t width = FTypes.size();
+    // The row id comes from the INTEGER PRIMARY KEY column when there is one, else from
+    // a leading rowid column before the fields.
+    const int idColumn = FIdColumn;
+    const int first = idColumn >= 0 ? 0 : 1;
+    std::vector<TCellKind> kinds(width);
+    for (size_t i = 0; i < width; ++i)
+        kinds[i] = CellKind(FTypes[i]);
     TRowStore& store = FPage.Store();
+    size_t next = 0;  // rows come in ascending row id order
     size_t read = 0;
     try {
-        ReadIds(Ids, -1, [&](std::int64_t id, TSQLiteStatement& st) {
-            for (size_t i = 0; i < width; ++i)
-                AppendColumn(st, static_cast<int>(i + 1), FTypes[i], store);
+        while (st->Step()) {
+            sqlite3_value* idValue = nullptr;
+            std::int64_t id;
+            if (idColumn >= 0) {
+                idValue = sqlite3_column_value(h, idColumn);
+                id = sqlite3_value_int64(idValue);
+            } else {
+                id = sqlite3_column_int64(h, 0);
+            }
+            while (next < n && Ids[next] < id)
+                ++next;
+            if (next == n)
+                break;
+            if (Ids[next] != id)
+                continue;
+            for (size_t i = 0; i < width; ++i) {
+                const int c = static_cast<int>(i) + first;
+                sqlite3_value* v = c == idColumn ? idValue : sqlite3_column_value(h, c);
+                AppendCell(v, kinds[i], *st, c, FTypes[i], store);
+            }
             FPage.Commit(id);
             ++read;
-        });
+        }
+        st->Reset();
         // A row gone meanwhile (deleted by another connection) shows as empty values.
-        // (ReadIds left Ids sorted and without repeats: every one came when read is
-        // their count.)
-        for (size_t k = 0; read < Ids.size() && k < Ids.size(); ++k)
+        // (Ids is sorted and without repeats: every one came when read is their count.)
+        for (size_t k = 0; read < n && k < n; ++k)
             if (const std::int64_t id = Ids[k]; !FPage.Contains(id)) {
                 for (size_t i = 0; i < width; ++i)
                     store.AppendNull();
                 FPage.Commit(id);
             }
     } catch (...) {
+        st->Reset();
         FPage.Discard();
         throw;
     }
+    return read;
 }
 
 int TDBDataSet::ScanField(int Start, const TField* Field, const std::function<bool(const Variant&)>& Match)
@@ -505,15 +573,25 @@ void TDBDataSet::FetchPage(int Index)
     if (FPageSize == kMinPage)
         start = Index - Index % kMinPage;
     int end = std::min(start + FPageSize, static_cast<int>(FKeys.size()));
-    // The whole page is read by one statement (one read transaction).
+    // The whole page is read by one statement (one read transaction). Records held
+    // already are not read again.
     std::vector<std::int64_t> ids;
     ids.reserve(static_cast<size_t>(end - start));
+    bool ascending = true;
     for (int i = start; i < end; ++i) {
         std::int64_t id = FKeys[static_cast<size_t>(i)];
-        if (!FPage.Contains(id))
+        if (!FPage.Contains(id)) {
+            ascending = ascending && (ids.empty() || ids.back() < id);
             ids.push_back(id);
+        }
     }
-    ReadRows(ids);
+    const size_t row = FPage.size();
+    const size_t count = ids.size();
+    const size_t read = ReadRows(ids);
+    // Every record of the page new, in row id order and all there: they stand in the
+    // store in keyset order, so a position of the page finds its record by arithmetic.
+    if (ascending && count == static_cast<size_t>(end - start) && read == count)
+        FPage.SetRun(start, row, ids.data(), count);
     FNextPageStart = end;
 }
 
@@ -526,7 +604,7 @@ void TDBDataSet::InternalFetch(int Index, std::vector<Variant>& Values)
         return;
     }
     std::int64_t id = FKeys[static_cast<size_t>(Index)];
-    std::int64_t row = FPage.Find(id);
+    std::int64_t row = FPage.FindAt(Index, id);
     if (row < 0 && FDatabase && EngineWaiting(FDatabase->Handle())) {
         // A statement of this connection is paused (the form repaints meanwhile): the
         // record shows empty now and is read when next asked for.
@@ -535,7 +613,7 @@ void TDBDataSet::InternalFetch(int Index, std::vector<Variant>& Values)
     }
     if (row < 0) {
         FetchPage(Index);
-        row = FPage.Find(id);
+        row = FPage.FindAt(Index, id);
     }
     FPage.Rows().GetRow(static_cast<size_t>(row), Values);
 }

@@ -139,7 +139,7 @@ public:
     size_t size() const { return FRows.size(); }
     // Where the values of a row id stand in Rows(); −1 when not held.
     std::int64_t Find(std::int64_t Id) const;
-    bool Contains(std::int64_t Id) const { return Find(Id) >= 0; }
+    bool Contains(std::int64_t Id) const { return Id <= FMaxId && Find(Id) >= 0; }
     void Erase(std::int64_t Id);
     // Adding a record: append its Width values to Store(), then Commit its row id (a row
     // id held already now stands for the new values). Discard drops values appended
@@ -148,6 +148,20 @@ public:
     void Commit(std::int64_t Id);
     void Discard() { FRows.Truncate(FCommitted); }
     const TRowStore& Rows() const { return FRows; }
+    // Records just read for the consecutive cursor positions First.. stand in rows Row..
+    // in that order, with these row ids. Such a position is then found by arithmetic,
+    // checked against the row id kept for it (the positions may have shifted since);
+    // forgetting any record or reading one again ends that.
+    void SetRun(int First, size_t Row, const std::int64_t* Ids, size_t Count);
+    // Where the values of the record at cursor position Position, of row id Id, stand;
+    // −1 when not held.
+    std::int64_t FindAt(int Position, std::int64_t Id) const
+    {
+        const size_t k = static_cast<size_t>(static_cast<std::int64_t>(Position) - FRunFirst);
+        if (k < FRunIds.size() && FRunIds[k] == Id)
+            return static_cast<std::int64_t>(FRunRow + k);
+        return Find(Id);
+    }
 
 private:
     static constexpr std::uint32_t kFree = 0xFFFFFFFFu;  // an unused entry
@@ -162,6 +176,10 @@ private:
     size_t FUsed = 0;
     size_t FCommitted = 0;
     TRowStore FRows;
+    std::int64_t FMaxId = INT64_MIN;  // no row id held is above this
+    std::int64_t FRunFirst = 0;
+    size_t FRunRow = 0;
+    std::vector<std::int64_t> FRunIds;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -486,14 +504,20 @@ private:
                    TRowStore& Rows) const;
     void FetchPage(int Index);
     // Reads the records of these row ids into the page cache with one statement (Ids
-    // comes back sorted, without repeats).
-    void ReadRows(std::vector<std::int64_t>& Ids);
-    // Reads the rows of these row ids (sorted and made unique here) with one statement:
-    // every column (Column −1) or one; Row sees each row found, the statement on it
-    // (column 0 the row id).
+    // comes back sorted, without repeats); returns how many were there (the others show
+    // as empty values).
+    size_t ReadRows(std::vector<std::int64_t>& Ids);
+    // Sorts Ids, drops repeats and binds them to the statement reading every column
+    // (Column −1: the row id first unless a column is the row id) or the row id and one
+    // column of those rows.
+    TSQLiteStatement* PrepareRead(std::vector<std::int64_t>& Ids, int Column);
+    // Reads one column of the rows of these row ids (sorted and made unique here) with
+    // one statement; Row sees each row found, the statement on it (column 0 the row id,
+    // column 1 the value).
     void ReadIds(std::vector<std::int64_t>& Ids, int Column,
                  const std::function<void(std::int64_t, TSQLiteStatement&)>& Row);
-    // The statement reading a range of row ids (Slots 0: ?1..?2) or a set of Slots row ids.
+    // The statement reading a range of row ids (Slots 0: from ?1 on, at most ?2 rows) or a
+    // set of Slots row ids.
     TSQLiteStatement* FetchStatement(int Slots, int Column);
     void CheckFilterText(const std::string& Filter) const;
     // Locate: the conditions on one key field that an index can answer, with the texts
@@ -537,6 +561,9 @@ private:
     // Keyset cursors: origin table and columns (quoted), row ids in cursor order.
     std::string FTable;
     std::vector<std::string> FColumns;
+    // Keyset cursors: the column that is the table's row id (its INTEGER PRIMARY KEY),
+    // or −1.
+    int FIdColumn = -1;
     std::vector<TFieldType> FTypes;
     // Keyset cursors: which columns have text affinity.
     std::vector<bool> FTextColumns;

@@ -184,6 +184,8 @@ void TPageCache::Reset(size_t Width)
     FRows.clear();
     FRows.Width = Width;
     FCommitted = 0;
+    FMaxId = INT64_MIN;
+    FRunIds.clear();
     if (FUsed) {
         for (TEntry& e : FTable)
             e.Row = kFree;
@@ -197,6 +199,8 @@ void TPageCache::Release()
     FTable = {};
     FUsed = 0;
     FCommitted = 0;
+    FMaxId = INT64_MIN;
+    FRunIds = {};
 }
 
 size_t TPageCache::Probe(std::int64_t Id) const
@@ -224,6 +228,14 @@ void TPageCache::Erase(std::int64_t Id)
     TEntry& e = FTable[Probe(Id)];
     if (e.Row != kFree)
         e.Row = kGone;
+    FRunIds.clear();
+}
+
+void TPageCache::SetRun(int First, size_t Row, const std::int64_t* Ids, size_t Count)
+{
+    FRunFirst = First;
+    FRunRow = Row;
+    FRunIds.assign(Ids, Ids + Count);
 }
 
 void TPageCache::Grow()
@@ -245,8 +257,11 @@ void TPageCache::Commit(std::int64_t Id)
     TEntry& e = FTable[Probe(Id)];
     if (e.Row == kFree)
         ++FUsed;
+    else
+        FRunIds.clear();  // a record read again: its old row may lie in the run
     e.Id = Id;
     e.Row = static_cast<std::uint32_t>(rows - 1);
+    FMaxId = std::max(FMaxId, Id);
     FCommitted = rows;
 }
 
