@@ -104,11 +104,15 @@ public:
         Store(varDate, 0);
         FDouble = days;
     }
+    // The bytes must not lie inside this variant's own text. The text is emptied and
+    // appended to, which within its capacity is one copy without the overlap checks an
+    // assignment makes.
     void SetText(const char* data, size_t length)
     {
         Release();
         FType = varString;
-        FString.assign(data, length);
+        FString.clear();
+        FString.append(data, length);
     }
 
     static Variant Null()

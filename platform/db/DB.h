@@ -495,11 +495,10 @@ private:
     friend class TDataSource;
 
     const Variant& GetFieldData(int Index) const;
-    // True when the buffer holds the current record, read for browsing.
-    bool BufferCurrent() const
-    {
-        return FState == dsBrowse && FBufIndex == FRecIndex && FRecIndex >= 0 && FBuf.size() == FFields.size();
-    }
+    // True when the buffer holds the current record, read for browsing. It then holds one
+    // value for each field: CurrentRecord sizes it before it marks it read, and whatever
+    // changes the fields or empties the buffer marks it unread.
+    bool BufferCurrent() const { return FState == dsBrowse && FBufIndex == FRecIndex && FRecIndex >= 0; }
     [[noreturn]] static void FieldIndexError(int Index);
     // The Null that fields of no record show.
     static const Variant& NullValue();
@@ -639,7 +638,7 @@ private:
 // case goes through GetFieldData.
 inline const Variant& TField::Value() const
 {
-    if (FDataSet && FDataSet->BufferCurrent() && static_cast<size_t>(FIndex) < FDataSet->FBuf.size())
+    if (FDataSet && FDataSet->BufferCurrent() && static_cast<size_t>(FIndex) < FDataSet->FFields.size())
         return FDataSet->FBuf[static_cast<size_t>(FIndex)];
     return FDataSet ? FDataSet->GetFieldData(FIndex) : TDataSet::NullValue();
 }

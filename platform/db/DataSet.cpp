@@ -267,7 +267,8 @@ int TDataSet::MoveBy(int Distance)
     FRecIndex = static_cast<int>(target);
     if (moved != 0) {
         InvalidateBuffer();
-        DataEvent(deDataSetScroll, moved);
+        if (!FDataSources.empty())
+            DataEvent(deDataSetScroll, moved);
         Fire(AfterScroll, this);
     }
     return moved;
@@ -519,7 +520,8 @@ void TDataSet::InternalDelete(int) { throw EDatabaseError("Cannot modify a read-
 void TDataSet::CheckBrowseMode()
 {
     CheckActive();
-    DataEvent(deCheckBrowseMode, 0);
+    if (!FDataSources.empty())  // nobody else to ask (a dataset moved by code alone)
+        DataEvent(deCheckBrowseMode, 0);
     if (FState == dsSetKey) {
         EndSetKey();
         return;
