@@ -541,10 +541,9 @@ void TCustomGrid::Paint()
                 }
                 if (FGridLineWidth > 0) {
                     c.Pen().SetColor(clBtnFace);
-                    c.MoveTo(cell.Right, cell.Top);
-                    c.LineTo(cell.Right, cell.Bottom + FGridLineWidth);
-                    c.MoveTo(cell.Left, cell.Bottom);
-                    c.LineTo(cell.Right + FGridLineWidth, cell.Bottom);
+                    const TPoint lines[] = {{cell.Right, cell.Top}, {cell.Right, cell.Bottom + FGridLineWidth},
+                                            {cell.Left, cell.Bottom}, {cell.Right + FGridLineWidth, cell.Bottom}};
+                    c.LineSegments(lines, 2);
                 }
             }
             c.SaveDC();

@@ -1,5 +1,6 @@
-// The device context and canvas drawing calls, and the direct pixel paths they share; one
-// family of drawing primitives, kept together although a little over the usual length.
+// The device context and canvas drawing calls (shapes, lines, text, copies) and the direct
+// pixel paths they take; one family of drawing primitives, kept together although over the
+// usual length.
 #include "korin/platform/gui/Canvas.h"
 
 #include <cairo.h>
@@ -9,12 +10,12 @@
 #include <cstdint>
 #include <cmath>
 #include <cstdlib>
-#include <cwchar>
 #include <map>
 #include <set>
 #include <strings.h>
 
 #include "korin/platform/gui/Bitmap.h"
+#include "korin/platform/gui/DirectPixels.h"
 #include "korin/platform/gui/TextLayout.h"
 
 namespace korin {
@@ -104,126 +105,6 @@ void FillPixels(cairo_t* cr, const std::vector<TRect>& rects)
     cairo_set_antialias(cr, aa);
 }
 
-// The pixels of the image surface cr draws on, when drawing there whole-pixel rectangles
-// directly gives exactly what Cairo would: cr draws on its own ARGB32 image surface (no
-// group pushed, no device offset or scale), user space is only moved by whole pixels, cr
-// has no error and its clip is a list of whole-pixel rectangles. Cairo's general path
-// machinery costs far more than the pixels of the small rectangles that grids, frames,
-// lines and focus outlines are made of.
-class TDirectTarget {
-public:
-    // False when the drawing has to be left to Cairo.
-    bool Open(cairo_t* cr)
-    {
-        if (cairo_status(cr) != CAIRO_STATUS_SUCCESS)
-            return false;
-        cairo_surface_t* s = cairo_get_target(cr);
-        if (s != cairo_get_group_target(cr) || cairo_surface_get_type(s) != CAIRO_SURFACE_TYPE_IMAGE ||
-            cairo_surface_status(s) != CAIRO_STATUS_SUCCESS || cairo_image_surface_get_format(s) != CAIRO_FORMAT_ARGB32)
-            return false;
-        double dx, dy, sx, sy;
-        cairo_surface_get_device_offset(s, &dx, &dy);
-        cairo_surface_get_device_scale(s, &sx, &sy);
-        if (dx != 0 || dy != 0 || sx != 1 || sy != 1)
-            return false;
-        cairo_matrix_t m;
-        cairo_get_matrix(cr, &m);
-        if (m.xx != 1 || m.yy != 1 || m.xy != 0 || m.yx != 0 || m.x0 != std::floor(m.x0) || m.y0 != std::floor(m.y0) ||
-            std::abs(m.x0) > 1e9 || std::abs(m.y0) > 1e9)
-            return false;
-        FData = cairo_image_surface_get_data(s);
-        if (!FData)
-            return false;
-        FSurface = s;
-        FStride = cairo_image_surface_get_stride(s);
-        Ox = (long long)m.x0;
-        Oy = (long long)m.y0;
-        cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(cr);
-        bool ok = clip->status == CAIRO_STATUS_SUCCESS;
-        // The clip in pixels of the surface, each rectangle cut to the surface.
-        const long long W = cairo_image_surface_get_width(s), H = cairo_image_surface_get_height(s);
-        FDirty = Box{W, H, 0, 0};
-        for (int i = 0; ok && i < clip->num_rectangles; ++i) {
-            const cairo_rectangle_t& c = clip->rectangles[i];
-            double l = c.x + m.x0, t = c.y + m.y0, r = l + c.width, b = t + c.height;
-            if (l != std::floor(l) || t != std::floor(t) || r != std::floor(r) || b != std::floor(b)) {
-                ok = false;
-                break;
-            }
-            Box box{std::max(0LL, (long long)std::max(l, -1e18)), std::max(0LL, (long long)std::max(t, -1e18)),
-                    std::min(W, (long long)std::min(r, 1e18)), std::min(H, (long long)std::min(b, 1e18))};
-            if (box.L >= box.R || box.T >= box.B)
-                continue;
-            if (FCount < 8)
-                FBoxes[FCount++] = box;
-            else
-                FMore.push_back(box);
-        }
-        cairo_rectangle_list_destroy(clip);
-        return ok;
-    }
-
-    // Calls Span(row, y, l, r) for every visible run of R (in user space): row is surface
-    // row y, and pixels l to r - 1 of it are inside both R and the clip. The surface is
-    // flushed before the first run.
-    template <class F>
-    void Spans(const TRect& R, F&& Span)
-    {
-        auto visit = [&](const Box& c) {
-            long long l = std::max(c.L, R.Left + Ox), t = std::max(c.T, R.Top + Oy);
-            long long r = std::min(c.R, R.Right + Ox), b = std::min(c.B, R.Bottom + Oy);
-            if (l >= r || t >= b)
-                return;
-            if (!FFlushed) {
-                cairo_surface_flush(FSurface);
-                FFlushed = true;
-            }
-            for (long long y = t; y < b; ++y)
-                Span(reinterpret_cast<std::uint32_t*>(FData + std::size_t(y) * std::size_t(FStride)), y, l, r);
-            FDirty = Box{std::min(FDirty.L, l), std::min(FDirty.T, t), std::max(FDirty.R, r), std::max(FDirty.B, b)};
-        };
-        for (std::size_t k = 0; k < FCount; ++k)
-            visit(FBoxes[k]);
-        for (const Box& c : FMore)
-            visit(c);
-    }
-
-    // Tells Cairo which pixels were written.
-    void MarkDirty()
-    {
-        if (FFlushed && FDirty.L < FDirty.R)
-            cairo_surface_mark_dirty_rectangle(FSurface, int(FDirty.L), int(FDirty.T), int(FDirty.R - FDirty.L),
-                                               int(FDirty.B - FDirty.T));
-    }
-
-    long long Ox = 0, Oy = 0;  // the user-space origin in surface pixels
-
-private:
-    struct Box { long long L, T, R, B; };
-    cairo_surface_t* FSurface = nullptr;
-    unsigned char* FData = nullptr;
-    int FStride = 0;
-    Box FBoxes[8];
-    std::vector<Box> FMore;
-    std::size_t FCount = 0;
-    Box FDirty{0, 0, 0, 0};
-    bool FFlushed = false;
-};
-
-// Sets N pixels from P on to Pixel. Long runs (window and control backgrounds) go through
-// the C library's wide-character fill, which writes many pixels per store on any processor;
-// short runs (lines, frames, cell edges) stay a plain loop, cheaper than the call.
-inline void FillRow(std::uint32_t* P, long long N, std::uint32_t Pixel)
-{
-    static_assert(sizeof(wchar_t) == sizeof(std::uint32_t), "a pixel row is filled as wide characters");
-    if (N >= 32) {
-        std::wmemset(reinterpret_cast<wchar_t*>(P), static_cast<wchar_t>(Pixel), static_cast<std::size_t>(N));
-        return;
-    }
-    for (long long i = 0; i < N; ++i)
-        P[i] = Pixel;
-}
-
 // Writes an opaque colour straight into the pixels, when the operator replaces what is
 // there (OVER or SOURCE, with an opaque colour) and the target allows it; false when the
 // fill has to be left to Cairo.
@@ -276,6 +157,17 @@ void FillSolid(cairo_t* cr, TColor Color, const std::vector<TRect>& Rects)
     std::uint32_t pixel = 0xFF000000u | (std::uint32_t(GetRValue(c)) << 16) | (std::uint32_t(GetGValue(c)) << 8) | GetBValue(c);
     if (!FillDirect(cr, pixel, Rects.data(), Rects.size()))
         FillPixels(cr, Rects);
+}
+
+// FillSolid for rectangles that may overlap: when Cairo has to do it, each rectangle is a
+// fill of its own, so the fill rule never leaves an overlap out.
+void FillSolidEach(cairo_t* cr, TColor Color, const std::vector<TRect>& Rects)
+{
+    SetColor(cr, Color);
+    if (FillDirect(cr, OpaquePixel(Color), Rects.data(), Rects.size()))
+        return;
+    for (const TRect& r : Rects)
+        FillPixels(cr, {r});
 }
 
 TRect Normalized(TRect r)
@@ -468,6 +360,29 @@ void TCanvas::FillRect(const TRect& R)
     FillSolid(cr, FBrush.Color(), {Normalized(R)});
 }
 
+void TCanvas::FillRects(const TColorRect* Rects, std::size_t Count)
+{
+    cairo_t* cr = RequireHandle()->Cr;
+    if (Count == 0)
+        return;
+    cairo_operator_t op = cairo_get_operator(cr);
+    TDirectTarget t;
+    if ((op == CAIRO_OPERATOR_OVER || op == CAIRO_OPERATOR_SOURCE) && t.Open(cr)) {
+        for (std::size_t i = 0; i < Count; ++i) {
+            std::uint32_t pixel = OpaquePixel(Rects[i].Color);
+            t.Spans(Normalized(Rects[i].Rect),
+                    [&](std::uint32_t* row, long long, long long l, long long r) { FillRow(row + l, r - l, pixel); });
+        }
+        t.MarkDirty();
+        SetColor(cr, Rects[Count - 1].Color);
+        return;
+    }
+    for (std::size_t i = 0; i < Count; ++i) {
+        SetColor(cr, Rects[i].Color);
+        FillPixels(cr, {Normalized(Rects[i].Rect)});
+    }
+}
+
 void TCanvas::FrameRect(const TRect& R0)
 {
     cairo_t* cr = RequireHandle()->Cr;
@@ -507,6 +422,91 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2)
     FPenPos = save;
 }
 
+namespace {
+
+// Small ellipses (radio marks and their dots) drawn again and again: Cairo's antialiased
+// fill and stroke of a 12-pixel circle costs far more than its pixels. An ellipse touches
+// no pixel outside its rectangle, so when the rectangle lies whole inside the clip on a
+// ground of one opaque colour, the origin moved by whole pixels, what Cairo draws depends
+// only on the rectangle's size, the colours, the pen width, that ground and the context's
+// drawing settings: the pixels Cairo drew the first time are kept and written again.
+class TEllipseCache {
+public:
+    static constexpr std::size_t Capacity = 32;
+    static constexpr int MaxPixels = 64 * 64;
+
+    struct TKey {
+        int W = 0, H = 0;
+        double PenWidth = 0;
+        bool Fill = false;
+        std::uint32_t Brush = 0, Pen = 0, Ground = 0;
+        int Antialias = 0, FillRule = 0, Cap = 0, Join = 0;
+        double Miter = 0, Tolerance = 0;
+        bool operator==(const TKey&) const = default;
+    };
+
+    const std::vector<std::uint32_t>* Find(const TKey& Key) const
+    {
+        for (const auto& e : FEntries)
+            if (e.first == Key)
+                return &e.second;
+        return nullptr;
+    }
+
+    void Store(const TKey& Key, std::vector<std::uint32_t> Pixels)
+    {
+        if (FEntries.size() >= Capacity)
+            FEntries.clear();
+        FEntries.emplace_back(Key, std::move(Pixels));
+    }
+
+private:
+    std::vector<std::pair<TKey, std::vector<std::uint32_t>>> FEntries;
+};
+
+TEllipseCache& EllipseCache()
+{
+    thread_local TEllipseCache cache;
+    return cache;
+}
+
+// The key for an ellipse in R when its pixels may be kept or written from the cache: the
+// target allows direct pixels (t opened), the operator is OVER, no dash is set, R is small,
+// lies whole inside the clip, and every pixel under it has one opaque colour.
+bool EllipseKey(cairo_t* cr, const TRect& R, double PenWidth, bool Fill, TColor Brush, TColor Pen,
+                TEllipseCache::TKey& Key, TDirectTarget& t)
+{
+    if (cairo_get_operator(cr) != CAIRO_OPERATOR_OVER || cairo_get_dash_count(cr) != 0 ||
+        R.Width() * R.Height() > TEllipseCache::MaxPixels || !t.Open(cr) || !t.Covers(R))
+        return false;
+    bool uniform = true;
+    std::uint32_t ground = 0;
+    t.Spans(R, [&](std::uint32_t* row, long long y, long long l, long long r) {
+        if (y == R.Top + t.Oy)
+            ground = row[l];
+        for (long long x = l; x < r && uniform; ++x)
+            uniform = row[x] == ground;
+    });
+    if (!uniform || (ground >> 24) != 0xFF)
+        return false;
+    Key.W = R.Width();
+    Key.H = R.Height();
+    Key.PenWidth = PenWidth;
+    Key.Fill = Fill;
+    Key.Brush = Fill ? OpaquePixel(Brush) : 0;
+    Key.Pen = PenWidth > 0 ? OpaquePixel(Pen) : 0;
+    Key.Ground = ground;
+    Key.Antialias = cairo_get_antialias(cr);
+    Key.FillRule = cairo_get_fill_rule(cr);
+    Key.Cap = cairo_get_line_cap(cr);
+    Key.Join = cairo_get_line_join(cr);
+    Key.Miter = cairo_get_miter_limit(cr);
+    Key.Tolerance = cairo_get_tolerance(cr);
+    return true;
+}
+
+} // namespace
+
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2)
 {
     cairo_t* cr = RequireHandle()->Cr;
@@ -518,6 +518,29 @@ void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2)
     double rx = R.Width() / 2.0 - w / 2, ry = R.Height() / 2.0 - w / 2;
     if (rx <= 0 || ry <= 0)
         return;
+    bool fill = FBrush.Style() != bsClear;
+    TEllipseCache::TKey key;
+    TDirectTarget t;
+    bool keep = EllipseKey(cr, R, w, fill, FBrush.Color(), FPen.Color(), key, t);
+    if (keep) {
+        if (const std::vector<std::uint32_t>* px = EllipseCache().Find(key)) {
+            const std::uint32_t* src = px->data();
+            t.Spans(R, [&](std::uint32_t* row, long long, long long l, long long r) {
+                std::copy(src, src + (r - l), row + l);
+                src += r - l;
+            });
+            t.MarkDirty();
+            // The context is left as drawing the ellipse leaves it.
+            if (fill)
+                SetColor(cr, FBrush.Color());
+            if (w > 0) {
+                SetColor(cr, FPen.Color());
+                cairo_set_line_width(cr, w);
+            }
+            cairo_new_path(cr);
+            return;
+        }
+    }
     cairo_save(cr);
     cairo_new_path(cr);
     cairo_translate(cr, cx, cy);
@@ -534,6 +557,13 @@ void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2)
         cairo_stroke_preserve(cr);
     }
     cairo_new_path(cr);
+    if (keep && cairo_status(cr) == CAIRO_STATUS_SUCCESS) {
+        cairo_surface_flush(cairo_get_target(cr));
+        std::vector<std::uint32_t> px;
+        px.reserve(std::size_t(R.Width()) * std::size_t(R.Height()));
+        t.Spans(R, [&](std::uint32_t* row, long long, long long l, long long r) { px.insert(px.end(), row + l, row + r); });
+        EllipseCache().Store(key, std::move(px));
+    }
 }
 
 namespace {
@@ -636,6 +666,39 @@ void TCanvas::LineTo(int X, int Y)
     if (FPen.Style() != psClear)
         StrokeLine(FPenPos.x, FPenPos.y, X, Y);
     FPenPos = TPoint{X, Y};
+}
+
+void TCanvas::LineSegments(const TPoint* Points, std::size_t Count)
+{
+    if (Count == 0)
+        return;
+    cairo_t* cr = RequireHandle()->Cr;
+    // Solid 1-pixel pens and lines that run straight across or down are rectangles (the
+    // same StrokeLine draws), filled together; anything else is drawn line by line.
+    bool straight = FPen.Style() != psClear && FPen.Width() <= 1 && DashPattern(FPen.Style()).empty();
+    for (std::size_t i = 0; straight && i < Count; ++i)
+        straight = Points[2 * i].x == Points[2 * i + 1].x || Points[2 * i].y == Points[2 * i + 1].y;
+    if (!straight) {
+        for (std::size_t i = 0; i < Count; ++i) {
+            MoveTo(Points[2 * i].x, Points[2 * i].y);
+            LineTo(Points[2 * i + 1].x, Points[2 * i + 1].y);
+        }
+        return;
+    }
+    std::vector<TRect> rects;
+    rects.reserve(Count);
+    for (std::size_t i = 0; i < Count; ++i) {
+        int X0 = Points[2 * i].x, Y0 = Points[2 * i].y, X1 = Points[2 * i + 1].x, Y1 = Points[2 * i + 1].y;
+        if (X0 == X1 && Y0 == Y1)
+            continue;
+        rects.push_back(Y0 == Y1 ? (X0 < X1 ? TRect{X0, Y0, X1, Y0 + 1} : TRect{X1 + 1, Y0, X0 + 1, Y0 + 1})
+                                 : (Y0 < Y1 ? TRect{X0, Y0, X0 + 1, Y1} : TRect{X0, Y1 + 1, X0 + 1, Y0 + 1}));
+    }
+    if (rects.empty())
+        SetColor(cr, FPen.Color());
+    else
+        FillSolidEach(cr, FPen.Color(), rects);
+    FPenPos = Points[2 * Count - 1];
 }
 
 void TCanvas::DrawFocusRect(const TRect& R) { korin::DrawFocusRect(RequireHandle(), R); }

@@ -13,6 +13,7 @@
 // missing font. A negative TFont::Height is the character (em) height in pixels, a
 // positive one the cell height (ascent + descent). Metrics are unhinted at a fixed 96 dpi,
 // glyph positions rounded to whole pixels.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,12 @@ constexpr TColor CLR_INVALID = 0xFFFFFFFF;
 
 // ---- Canvas ---------------------------------------------------------------------------
 
+// A rectangle and the colour it is filled in (TCanvas::FillRects).
+struct TColorRect {
+    TRect Rect;
+    TColor Color;
+};
+
 class TCanvas : public TObject {
 public:
     TCanvas();
@@ -162,6 +169,13 @@ public:
     void Ellipse(const TRect& R) { Ellipse(R.Left, R.Top, R.Right, R.Bottom); }
     void MoveTo(int X, int Y) { FPenPos = TPoint{X, Y}; }
     void LineTo(int X, int Y);
+    // Batches of the above, with one look at the drawing state for the whole batch:
+    // FillRects fills each rectangle in its own colour, in order, as FillRect would with a
+    // solid brush of that colour (the brush is left as it is); LineSegments draws Count
+    // lines, from Points[2i] to Points[2i + 1] each, as MoveTo and LineTo would, and leaves
+    // the pen at the last line's end.
+    void FillRects(const TColorRect* Rects, std::size_t Count);
+    void LineSegments(const TPoint* Points, std::size_t Count);
     void DrawFocusRect(const TRect& R);
 
     // Text (UTF-8). TextOut draws with the font colour at (X, Y), the top left of the text

@@ -16,10 +16,21 @@ void FillOne(TCanvas& c, TColor color, const TRect& r)
 // top-right and bottom-left corners.
 void Frame(TCanvas& c, const TRect& r, TColor tl, TColor br, unsigned sides)
 {
-    if (sides & BF_TOP) FillOne(c, tl, TRect{r.Left, r.Top, r.Right, r.Top + 1});
-    if (sides & BF_LEFT) FillOne(c, tl, TRect{r.Left, r.Top, r.Left + 1, r.Bottom});
-    if (sides & BF_BOTTOM) FillOne(c, br, TRect{r.Left, r.Bottom - 1, r.Right, r.Bottom});
-    if (sides & BF_RIGHT) FillOne(c, br, TRect{r.Right - 1, r.Top, r.Right, r.Bottom});
+    TColorRect pieces[4];
+    std::size_t n = 0;
+    auto add = [&](TColor color, const TRect& piece) {
+        if (!IsRectEmpty(piece))
+            pieces[n++] = TColorRect{piece, color};
+    };
+    if (sides & BF_TOP) add(tl, TRect{r.Left, r.Top, r.Right, r.Top + 1});
+    if (sides & BF_LEFT) add(tl, TRect{r.Left, r.Top, r.Left + 1, r.Bottom});
+    if (sides & BF_BOTTOM) add(br, TRect{r.Left, r.Bottom - 1, r.Right, r.Bottom});
+    if (sides & BF_RIGHT) add(br, TRect{r.Right - 1, r.Top, r.Right, r.Bottom});
+    if (n == 0)
+        return;
+    // The brush ends in the last piece's colour, as filling piece by piece leaves it.
+    c.Brush().SetColor(pieces[n - 1].Color);
+    c.FillRects(pieces, n);
 }
 
 void Shrink(TRect& r, unsigned sides)
