@@ -4,6 +4,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cwchar>
@@ -52,6 +53,7 @@ public:
         bool ok = clip->status == CAIRO_STATUS_SUCCESS;
         // The clip in pixels of the surface, each rectangle cut to the surface.
         const long long W = cairo_image_surface_get_width(s), H = cairo_image_surface_get_height(s);
+        FWidth = W;
         FDirty = Box{W, H, 0, 0};
         for (int i = 0; ok && i < clip->num_rectangles; ++i) {
             const cairo_rectangle_t& c = clip->rectangles[i];
@@ -114,6 +116,25 @@ public:
         return false;
     }
 
+    // The box around the clip's rectangles, in surface pixels; false when the clip shows
+    // nothing of the surface.
+    bool Extents(long long& L, long long& T, long long& R, long long& B) const
+    {
+        L = T = LLONG_MAX;
+        R = B = LLONG_MIN;
+        auto add = [&](const Box& c) {
+            L = std::min(L, c.L), T = std::min(T, c.T), R = std::max(R, c.R), B = std::max(B, c.B);
+        };
+        for (std::size_t k = 0; k < FCount; ++k)
+            add(FBoxes[k]);
+        for (const Box& c : FMore)
+            add(c);
+        return L < R && T < B;
+    }
+
+    // The surface's width in pixels.
+    long long Width() const { return FWidth; }
+
     // Tells Cairo which pixels were written.
     void MarkDirty()
     {
@@ -129,6 +150,7 @@ private:
     cairo_surface_t* FSurface = nullptr;
     unsigned char* FData = nullptr;
     int FStride = 0;
+    long long FWidth = 0;
     Box FBoxes[8];
     std::vector<Box> FMore;
     std::size_t FCount = 0;

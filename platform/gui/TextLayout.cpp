@@ -267,7 +267,8 @@ void TTextLayout::Show(cairo_t* cr, int X, int Y) const
 {
     PangoRectangle logical = Logical();
     cairo_move_to(cr, X - logical.x, Y - logical.y);
-    pango_cairo_show_layout(cr, FLayout);
+    if (!ShowLayoutDirect(cr, FLayout))
+        pango_cairo_show_layout(cr, FLayout);
     cairo_new_path(cr);
 }
 

@@ -46,6 +46,13 @@ private:
     PangoRectangle FLogical{};  // a shared layout's logical extent, pixels
 };
 
+// Draws Layout with its top left at cr's current point in cr's source, writing the pixels
+// of the image surface cr draws on itself, when that gives exactly what
+// pango_cairo_show_layout gives (an opaque colour over whole-pixel clips and origins, glyphs
+// that do not share pixels, no attributes); false, with nothing drawn, when the layout has
+// to be left to Pango and Cairo.
+bool ShowLayoutDirect(cairo_t* cr, PangoLayout* Layout);
+
 // The text layout cache of the calling thread: how many layouts it holds, how many
 // lookups it answered and how many layouts it made; Clear empties it (the counters too).
 struct TTextCacheStats {
