@@ -94,7 +94,8 @@ TGlyphMask RenderGlyph(cairo_scaled_font_t* Font, unsigned long Glyph)
 }
 
 // Glyph coverages of the calling thread by font and glyph; the fonts are kept alive while
-// their glyphs are kept. Emptied whole when full.
+// their glyphs are kept. Emptied whole when full, between two drawings only (a drawing holds
+// pointers to the coverages it places).
 class TGlyphMasks {
 public:
     static constexpr std::size_t Capacity = 4096;
@@ -110,11 +111,16 @@ public:
         cairo_scaled_font_t* sf = pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(Font));
         if (!sf || cairo_scaled_font_status(sf) != CAIRO_STATUS_SUCCESS)
             return nullptr;
-        if (FMasks.size() >= Capacity)
-            Clear();
         if (std::find(FFonts.begin(), FFonts.end(), Font) == FFonts.end())
             FFonts.push_back(static_cast<PangoFont*>(g_object_ref(Font)));
         return &FMasks.emplace(key, RenderGlyph(sf, Glyph)).first->second;
+    }
+
+    // Called before a drawing looks glyphs up.
+    void Trim()
+    {
+        if (FMasks.size() >= Capacity)
+            Clear();
     }
 
 private:
@@ -240,6 +246,7 @@ bool ShowLayoutDirect(cairo_t* cr, PangoLayout* Layout)
     // call per run), moved to the surface by the origin as Cairo moves them.
     double x0, y0;
     cairo_get_current_point(cr, &x0, &y0);
+    GlyphMasks().Trim();
     thread_local std::vector<TPlaced> placed;
     thread_local std::vector<TRun> runs;
     placed.clear();
