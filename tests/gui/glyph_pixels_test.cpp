@@ -165,4 +165,22 @@ TEST(GlyphPixels, TextEqualsCairosUnderOriginsClipsAndRightToLeft)
                                   });
 }
 
+// More glyphs than are kept at once (the printable ASCII set in fifty sizes, each size a
+// font of its own): the coverages are dropped between drawings and taken again, and every
+// drawing still equals Cairo's.
+TEST(GlyphPixels, TextStaysExactPastTheKeptGlyphs)
+{
+    std::string ascii;
+    for (char ch = 0x21; ch < 0x7F; ++ch)
+        ascii += ch;
+    const TState plain{"no clip", [](cairo_t*) {}};
+    for (int size = 6; size < 56; ++size)
+        ExpectSameAsCairo(std::to_string(size) + "px", false, plain, [&](TCanvas& c) {
+            c.Font().SetHeight(-size);
+            SetBkMode(c.Handle(), TRANSPARENT);
+            for (int part = 0; part < 4; ++part)
+                c.TextOut(2, part * (H / 4), ascii.substr(std::size_t(part) * 24, 24));
+        });
+}
+
 }  // namespace
