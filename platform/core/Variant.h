@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "korin/platform/core/Bytes.h"
 #include "korin/platform/core/Exception.h"
 
 namespace korin {
@@ -104,11 +105,16 @@ public:
         Store(varDate, 0);
         FDouble = days;
     }
-    // The bytes must not lie inside this variant's own text. The text is emptied and
-    // appended to, which within its capacity is one copy without the overlap checks an
-    // assignment makes.
+    // The bytes must not lie inside this variant's own text. A text of the length already
+    // held (a field refilled with the next record's value) is overwritten where it is;
+    // otherwise the text is emptied and appended to, which within its capacity is one
+    // copy without the overlap checks an assignment makes.
     void SetText(const char* data, size_t length)
     {
+        if (FType == varString && FString.size() == length) {
+            CopyBytes(FString.data(), data, length);
+            return;
+        }
         Release();
         FType = varString;
         FString.clear();

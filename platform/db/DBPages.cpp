@@ -292,12 +292,13 @@ void TDBDataSet::FetchPage(int Index)
 
 void TDBDataSet::InternalFetch(int Index, std::vector<Variant>& Values)
 {
-    if (Index < 0 || Index >= InternalRecordCount())
-        return;
     if (!FKeyset) {
-        FRows.GetRow(static_cast<size_t>(Index), Values);
+        if (Index >= 0 && static_cast<size_t>(Index) < FRows.size())
+            FRows.GetRow(static_cast<size_t>(Index), Values);
         return;
     }
+    if (Index < 0 || static_cast<size_t>(Index) >= FKeys.size())
+        return;
     std::int64_t id = FKeys[static_cast<size_t>(Index)];
     std::int64_t row = FPage.FindAt(Index, id);
     if (row < 0 && FDatabase && EngineWaiting(FDatabase->Handle())) {

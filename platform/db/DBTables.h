@@ -32,6 +32,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "korin/platform/core/Bytes.h"
 #include "korin/platform/core/StringList.h"
 #include "korin/platform/db/DB.h"
 
@@ -50,6 +51,8 @@ class TRowStore {
 public:
     size_t Width = 0;
     size_t size() const { return Width ? FCellCount / Width : 0; }
+    // The values held (rows times Width, a half-filled row's too).
+    size_t Cells() const { return FCellCount; }
     void clear()
     {
         FCellCount = 0;
@@ -80,8 +83,7 @@ public:
         if (FTextCapacity - FTextSize < Length)
             GrowText(Length);
         const size_t at = FTextSize;
-        if (Length)
-            std::memcpy(FText.get() + at, Data, Length);
+        CopyBytes(FText.get() + at, Data, Length);
         FTextSize += Length;
         Push(at, static_cast<std::uint32_t>(Length), varString);
     }
