@@ -111,6 +111,22 @@ TEST(PageCacheRunTest, PositionsOfARunAreCheckedAgainstTheirRowIds)
     EXPECT_TRUE(c.Contains(5));
     EXPECT_FALSE(c.Contains(6));
     EXPECT_FALSE(c.Contains(4));
+
+    // A record with a value missing or one too many is refused; dropped, the next one
+    // lines up.
+    TPageCache h;
+    h.Reset(2);
+    h.Store().AppendInt(1);
+    EXPECT_THROW(h.Commit(1), EDatabaseError);
+    h.Store().AppendInt(2);
+    h.Store().AppendInt(3);
+    EXPECT_THROW(h.Commit(1), EDatabaseError);
+    h.Discard();
+    h.Store().AppendInt(4);
+    h.Store().AppendNull();
+    h.Commit(1);
+    EXPECT_EQ(h.Find(1), 0);
+    EXPECT_EQ(h.Rows().Get(0, 0).AsInteger(), 4);
 }
 
 TEST_F(PageRunTest, AWalkAcrossAClearedStoreAndBackReadsEveryRecord)

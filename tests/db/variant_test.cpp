@@ -104,3 +104,36 @@ TEST(StringList, TextAndCommaText)
     EXPECT_EQ(l[0], "x");
     EXPECT_EQ(changes, 4);
 }
+
+TEST(Variant, TextsStoredInPlaceOfEveryLengthCopyExactlyTheirBytes)
+{
+    // Every length up to 80 bytes, copied between guard bytes: the bytes arrive in order
+    // and nothing around them changes.
+    std::string source;
+    for (int i = 0; i < 80; ++i)
+        source += static_cast<char>('A' + i % 50);
+    for (size_t len = 0; len <= 80; ++len) {
+        std::string to(len + 2, '#');
+        CopyBytes(&to[1], source.data(), len);
+        EXPECT_EQ(to, "#" + source.substr(0, len) + "#") << len;
+    }
+
+    // A text overwritten by one of the same length, or of another: the value holds the
+    // new bytes (zero bytes included), and a copy taken before keeps the old ones.
+    Variant v;
+    v.SetText("abcdefghij", 10);
+    const Variant kept = v;
+    v.SetText("0123456789", 10);
+    EXPECT_EQ(v.AsString(), "0123456789");
+    EXPECT_EQ(kept.AsString(), "abcdefghij");
+    v.SetText(std::string("x\0y", 3).data(), 3);
+    EXPECT_EQ(v.AsString(), std::string("x\0y", 3));
+    v.SetInteger(123);
+    v.SetText("abc", 3);
+    EXPECT_EQ(v.Type(), varString);
+    EXPECT_EQ(v.AsString(), "abc");
+    v.SetNull();
+    v.SetText("", 0);
+    EXPECT_EQ(v.Type(), varString);
+    EXPECT_EQ(v, Variant(""));
+}
