@@ -174,7 +174,8 @@ int DrawText(TCanvas& Canvas, const std::string& Text, TRect& R, unsigned Flags)
         }
         SetSourceColor(cr, Canvas.Font().Color());
         cairo_move_to(cr, x - l.X, top + l.Baseline);
-        pango_cairo_show_layout_line(cr, l.L);
+        if (!ShowLayoutLineDirect(cr, l.L))
+            pango_cairo_show_layout_line(cr, l.L);
         cairo_new_path(cr);
     }
     cairo_restore(cr);

@@ -217,9 +217,14 @@ bool PlainRun(const PangoAnalysis& An)
     return true;
 }
 
-} // namespace
+// A line to draw and its origin (left end of the baseline) from the current point, in
+// Pango units.
+struct TLineAt {
+    PangoLayoutLine* Line;
+    int X, Y;
+};
 
-bool ShowLayoutDirect(cairo_t* cr, PangoLayout* Layout)
+bool ShowLinesDirect(cairo_t* cr, PangoLayout* Layout, const TLineAt* Lines, std::size_t Count)
 {
     // The source: one opaque colour, drawn over the pixels.
     if (cairo_get_operator(cr) != CAIRO_OPERATOR_OVER || !cairo_has_current_point(cr))
@@ -251,13 +256,10 @@ bool ShowLayoutDirect(cairo_t* cr, PangoLayout* Layout)
     thread_local std::vector<TRun> runs;
     placed.clear();
     runs.clear();
-    PangoLayoutIter* iter = pango_layout_get_iter(Layout);
     bool ok = true;
-    do {
-        PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iter);
-        PangoRectangle lineRect;
-        pango_layout_iter_get_line_extents(iter, nullptr, &lineRect);
-        const int lineX = lineRect.x, baseline = pango_layout_iter_get_baseline(iter);
+    for (std::size_t li = 0; li < Count && ok; ++li) {
+        PangoLayoutLine* line = Lines[li].Line;
+        const int lineX = Lines[li].X, baseline = Lines[li].Y;
         int xOff = 0;
         for (GSList* l = line->runs; l && ok; l = l->next) {
             auto* run = static_cast<PangoGlyphItem*>(l->data);
@@ -318,8 +320,7 @@ bool ShowLayoutDirect(cairo_t* cr, PangoLayout* Layout)
             runs.push_back(one);
             xOff += width + run->end_x_offset;
         }
-    } while (ok && pango_layout_iter_next_line(iter));
-    pango_layout_iter_free(iter);
+    }
     if (!ok)
         return false;
 
@@ -408,6 +409,29 @@ bool ShowLayoutDirect(cairo_t* cr, PangoLayout* Layout)
     }
     t.MarkDirty();
     return true;
+}
+
+} // namespace
+
+bool ShowLayoutDirect(cairo_t* cr, PangoLayout* Layout)
+{
+    // The lines where Pango's renderer puts them: each at its logical left, on its baseline.
+    thread_local std::vector<TLineAt> lines;
+    lines.clear();
+    PangoLayoutIter* iter = pango_layout_get_iter(Layout);
+    do {
+        PangoRectangle logical;
+        pango_layout_iter_get_line_extents(iter, nullptr, &logical);
+        lines.push_back(TLineAt{pango_layout_iter_get_line_readonly(iter), logical.x, pango_layout_iter_get_baseline(iter)});
+    } while (pango_layout_iter_next_line(iter));
+    pango_layout_iter_free(iter);
+    return ShowLinesDirect(cr, Layout, lines.data(), lines.size());
+}
+
+bool ShowLayoutLineDirect(cairo_t* cr, PangoLayoutLine* Line)
+{
+    TLineAt at{Line, 0, 0};
+    return Line && Line->layout && ShowLinesDirect(cr, Line->layout, &at, 1);
 }
 
 }  // namespace korin

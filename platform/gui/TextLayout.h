@@ -52,6 +52,9 @@ private:
 // that do not share pixels, no attributes); false, with nothing drawn, when the layout has
 // to be left to Pango and Cairo.
 bool ShowLayoutDirect(cairo_t* cr, PangoLayout* Layout);
+// The same for one line of a layout with the left end of its baseline at the current
+// point, as pango_cairo_show_layout_line draws it.
+bool ShowLayoutLineDirect(cairo_t* cr, PangoLayoutLine* Line);
 
 // The text layout cache of the calling thread: how many layouts it holds, how many
 // lookups it answered and how many layouts it made; Clear empties it (the counters too).

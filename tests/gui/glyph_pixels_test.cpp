@@ -12,6 +12,7 @@
 
 #include "korin/platform/gui/Bitmap.h"
 #include "korin/platform/gui/Canvas.h"
+#include "korin/platform/gui/DrawText.h"
 
 using namespace korin;
 
@@ -181,6 +182,47 @@ TEST(GlyphPixels, TextStaysExactPastTheKeptGlyphs)
             for (int part = 0; part < 4; ++part)
                 c.TextOut(2, part * (H / 4), ascii.substr(std::size_t(part) * 24, 24));
         });
+}
+
+// Text laid out in lines by DrawText (wrapped, centred, right-aligned, ellipsized, with a
+// prefix underline, right to left), each line drawn on its own, equals Cairo's.
+TEST(GlyphPixels, DrawTextLinesEqualCairos)
+{
+    struct TCase {
+        std::string Text;
+        unsigned Flags;
+    };
+    const std::vector<TCase> cases = {
+        {"Customer asked for an invoice by mail. Urgent: club trip next week.", DT_WORDBREAK},
+        {"Shipped", DT_SINGLELINE | DT_VCENTER | DT_CENTER},
+        {"4,346.90", DT_SINGLELINE | DT_RIGHT},
+        {"&Find next", DT_SINGLELINE | DT_VCENTER},
+        {"a long caption that does not fit in its box at all", DT_SINGLELINE | DT_END_ELLIPSIS},
+        {"two\nlines and \xD0\x97\xD0\xB0\xD0\xBF\xD0\xB8\xD1\x81\xD1\x8C", DT_NOPREFIX},
+        {"\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D abc", DT_SINGLELINE | DT_RTLREADING},
+    };
+    const std::vector<TState> states = {
+        {"no clip", [](cairo_t*) {}},
+        {"origin and clip",
+         [](cairo_t* cr) {
+             cairo_translate(cr, 3, 4);
+             cairo_rectangle(cr, 10, 0, 150, 90);
+             cairo_clip(cr);
+         }},
+    };
+    for (const TState& s : states)
+        for (std::size_t i = 0; i < cases.size(); ++i)
+            for (bool opaque : {false, true})
+                ExpectSameAsCairo(s.Name + ", case " + std::to_string(i) + (opaque ? ", opaque" : ""), false, s,
+                                  [&](TCanvas& c) {
+                                      c.Font().SetColor(RGB(20, 60, 160));
+                                      c.Brush().SetColor(clInfoBk);
+                                      SetBkMode(c.Handle(), opaque ? OPAQUE : TRANSPARENT);
+                                      TRect r = Rect(5, 6, 185, 70);
+                                      DrawText(c, cases[i].Text, r, cases[i].Flags);
+                                      TRect narrow = Rect(190, 20, 250, 110);
+                                      DrawText(c, cases[i].Text, narrow, cases[i].Flags | DT_WORDBREAK);
+                                  });
 }
 
 }  // namespace
