@@ -36,6 +36,17 @@ TCellKind CellKind(TFieldType Type)
     }
 }
 
+// A value the store does not take as it is (a type other than the field's, a blob, a
+// date): converted by ColumnAs. Kept out of line so the common path stays short.
+[[gnu::noinline, gnu::cold]] void AppendConverted(sqlite3_value* V, TSQLiteStatement& St, int I, TFieldType Type,
+                                                  TRowStore& Rows)
+{
+    if (sqlite3_value_type(V) == SQLITE_NULL)
+        Rows.AppendNull();
+    else
+        Rows.Append(St.ColumnAs(I, Type));
+}
+
 // Appends the engine's value V (column I of the statement's row), converted for a field
 // of type Type, to Rows: texts of text fields, integers of integer fields, numbers of
 // float fields and Nulls are copied as they are, the rest converted by ColumnAs. V is
@@ -44,23 +55,39 @@ inline void AppendCell(sqlite3_value* V, TCellKind Kind, TSQLiteStatement& St, i
                        TRowStore& Rows)
 {
     const int t = sqlite3_value_type(V);
-    if (t == SQLITE_TEXT && Kind == ckText) {
-        if (const unsigned char* text = sqlite3_value_text(V)) {
-            Rows.AppendText(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_value_bytes(V)));
+    switch (Kind) {
+    case ckText:
+        if (t == SQLITE_TEXT)
+            if (const unsigned char* text = sqlite3_value_text(V)) {
+                Rows.AppendText(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_value_bytes(V)));
+                return;
+            }
+        break;
+    case ckInt:
+        if (t == SQLITE_INTEGER) {
+            Rows.AppendInt(sqlite3_value_int64(V));
             return;
         }
-    } else if (t == SQLITE_INTEGER && Kind == ckInt) {
-        Rows.AppendInt(sqlite3_value_int64(V));
-        return;
-    } else if (Kind == ckFloat && (t == SQLITE_FLOAT || t == SQLITE_INTEGER)) {
-        Rows.AppendDouble(sqlite3_value_double(V));
-        return;
-    } else if (t == SQLITE_NULL) {
-        Rows.AppendNull();
-        return;
+        break;
+    case ckFloat:
+        if (t == SQLITE_FLOAT || t == SQLITE_INTEGER) {
+            Rows.AppendDouble(sqlite3_value_double(V));
+            return;
+        }
+        break;
+    default:
+        break;
     }
-    Rows.Append(St.ColumnAs(I, Type));
+    AppendConverted(V, St, I, Type, Rows);
 }
+
+// How one field of a page is read: its column in the statement (−1: the row id column,
+// whose value the row's id was read from already), how it is stored, its type.
+struct TColumnPlan {
+    int Column;
+    TCellKind Kind;
+    TFieldType Type;
+};
 
 }  // namespace
 
@@ -157,9 +184,12 @@ size_t TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
     // a leading rowid column before the fields.
     const int idColumn = FIdColumn;
     const int first = idColumn >= 0 ? 0 : 1;
-    std::vector<TCellKind> kinds(width);
-    for (size_t i = 0; i < width; ++i)
-        kinds[i] = CellKind(FTypes[i]);
+    std::vector<TColumnPlan> plan(width);
+    for (size_t i = 0; i < width; ++i) {
+        const int c = static_cast<int>(i) + first;
+        plan[i] = {c == idColumn ? -1 : c, CellKind(FTypes[i]), FTypes[i]};
+    }
+    const TColumnPlan* const planEnd = plan.data() + width;
     TRowStore& store = FPage.Store();
     size_t next = 0;  // rows come in ascending row id order
     size_t read = 0;
@@ -179,10 +209,10 @@ size_t TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
                 break;
             if (Ids[next] != id)
                 continue;
-            for (size_t i = 0; i < width; ++i) {
-                const int c = static_cast<int>(i) + first;
-                sqlite3_value* v = c == idColumn ? idValue : sqlite3_column_value(h, c);
-                AppendCell(v, kinds[i], *st, c, FTypes[i], store);
+            for (const TColumnPlan* p = plan.data(); p != planEnd; ++p) {
+                const int c = p->Column;
+                sqlite3_value* v = c < 0 ? idValue : sqlite3_column_value(h, c);
+                AppendCell(v, p->Kind, *st, c < 0 ? idColumn : c, p->Type, store);
             }
             FPage.Commit(id);
             ++read;
