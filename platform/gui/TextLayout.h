@@ -55,6 +55,10 @@ bool ShowLayoutDirect(cairo_t* cr, PangoLayout* Layout);
 // The same for one line of a layout with the left end of its baseline at the current
 // point, as pango_cairo_show_layout_line draws it.
 bool ShowLayoutLineDirect(cairo_t* cr, PangoLayoutLine* Line);
+// True when drawing text straight into the pixels gives exactly what Cairo gives with the
+// Cairo and pixman this process runs on (checked once, on a sample); when false, every
+// text is drawn by Pango and Cairo.
+bool DirectTextMatchesCairo();
 
 // The text layout cache of the calling thread: how many layouts it holds, how many
 // lookups it answered and how many layouts it made; Clear empties it (the counters too).

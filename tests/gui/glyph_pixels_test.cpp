@@ -13,6 +13,7 @@
 #include "korin/platform/gui/Bitmap.h"
 #include "korin/platform/gui/Canvas.h"
 #include "korin/platform/gui/DrawText.h"
+#include "korin/platform/gui/TextLayout.h"
 
 using namespace korin;
 
@@ -226,3 +227,10 @@ TEST(GlyphPixels, DrawTextLinesEqualCairos)
 }
 
 }  // namespace
+
+// The direct path checks itself once against Cairo before any text goes through it; with
+// the Cairo and pixman the tests run on it must agree, or text quietly loses its fast path.
+TEST(GlyphPixels, DirectTextAgreesWithThisCairo)
+{
+    EXPECT_TRUE(DirectTextMatchesCairo());
+}
