@@ -6,12 +6,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "korin/platform/gui/Bitmap.h"
 #include "korin/platform/gui/Canvas.h"
 #include "korin/platform/gui/Draw3D.h"
+#include "tests/gui/CairoView.h"
 
 using namespace korin;
 
@@ -28,17 +30,11 @@ std::unique_ptr<TBitmap> Ground(bool Uniform)
     return b;
 }
 
-std::uint32_t Raw(cairo_surface_t* s, int x, int y)
-{
-    cairo_surface_flush(s);
-    return reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s))[x];
-}
-
 void ExpectSameRaw(TBitmap& got, TBitmap& want, const std::string& what)
 {
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x)
-            ASSERT_EQ(Raw(got.Surface(), x, y), Raw(want.Surface(), x, y)) << what << " at " << x << "," << y;
+            ASSERT_EQ(RawPixel(got.Surface(), x, y), RawPixel(want.Surface(), x, y)) << what << " at " << x << "," << y;
 }
 
 // The colour of cr's source (a solid one), as 0xRRGGBB.
@@ -49,12 +45,7 @@ std::uint32_t SourceRGB(cairo_t* cr)
     return (std::uint32_t(r * 255 + 0.5) << 16) | (std::uint32_t(g * 255 + 0.5) << 8) | std::uint32_t(b * 255 + 0.5);
 }
 
-struct TState {
-    std::string Name;
-    std::function<void(cairo_t*)> Apply;
-};
-
-std::vector<TState> States()
+std::vector<TDrawState> States()
 {
     return {
         {"no clip", [](cairo_t*) {}},
@@ -91,7 +82,7 @@ TEST(CanvasBatch, FillRectsDrawsWhatFillRectDrawsPieceByPiece)
         {Rect(-4, -4, 3, 50), clBtnShadow},  // beyond the image
         {Rect(12, 12, 13, 13), clWhite},
     };
-    for (const TState& s : States()) {
+    for (const TDrawState& s : States()) {
         auto got = Ground(false), want = Ground(false);
         for (TBitmap* b : {got.get(), want.get()}) {
             s.Apply(GetDCCairo(b->Canvas().Handle()));
@@ -131,7 +122,7 @@ TEST(CanvasBatch, LineSegmentsDrawWhatMoveToAndLineToDraw)
         int Width;
     };
     const std::vector<TPenCase> pens = {{"solid", psSolid, 1}, {"dotted", psDot, 1}, {"wide", psSolid, 3}, {"clear", psClear, 1}};
-    for (const TState& s : States())
+    for (const TDrawState& s : States())
         for (const TPenCase& pen : pens)
             for (const TCase& k : cases) {
                 std::string what = s.Name + ", " + pen.Name + ", " + k.Name;
@@ -206,22 +197,20 @@ TEST(CanvasEllipse, KeptEllipsesEqualCairosWhereverTheyLand)
                                         {13, 9, 2, clYellow, clNavy, false},      {10, 11, 1, clRed, clGreen, true},
                                         {1, 1, 1, clRed, clBlue, false}};
     const std::vector<TPoint> places = {{0, 0}, {5, 3}, {17, 22}, {30, 1}, {1, 27}, {35, 28}, {40, 33}, {-3, 4}, {44, 20}};
-    const std::vector<TState> states = {
+    const std::vector<TDrawState> states = {
         {"no clip", [](cairo_t*) {}},
         {"origin", [](cairo_t* cr) { cairo_translate(cr, 3, 2); }},
         {"clip cutting some", [](cairo_t* cr) { cairo_rectangle(cr, 2, 2, 38, 30); cairo_clip(cr); }},
         {"fractional origin", [](cairo_t* cr) { cairo_translate(cr, 0.5, 0.25); }},
     };
     for (bool uniform : {true, false})
-        for (const TState& s : states)
+        for (const TDrawState& s : states)
             for (const TShape& e : shapes) {
                 auto got = Ground(uniform), want = Ground(uniform);
                 TCanvas& c = got->Canvas();
-                cairo_surface_t* view = cairo_surface_create_for_rectangle(want->Surface(), 0, 0, W, H);
-                cairo_t* ref = cairo_create(view);
-                HDC dc = CreateDC(ref);
-                TCanvas rc;
-                rc.SetHandle(dc);
+                auto view = std::make_unique<TCairoView>(*want);
+                cairo_t* ref = view->Cr();
+                TCanvas& rc = view->Canvas();
                 s.Apply(GetDCCairo(c.Handle()));
                 s.Apply(ref);
                 for (TCanvas* k : {&c, &rc}) {
@@ -242,12 +231,7 @@ TEST(CanvasEllipse, KeptEllipsesEqualCairosWhereverTheyLand)
                         EXPECT_EQ(SourceRGB(GetDCCairo(c.Handle())), SourceRGB(ref)) << what;
                         EXPECT_EQ(cairo_get_line_width(GetDCCairo(c.Handle())), cairo_get_line_width(ref)) << what;
                     }
-                rc.SetHandle(nullptr);
-                DeleteDC(dc);
-                cairo_destroy(ref);
-                cairo_surface_finish(view);
-                cairo_surface_destroy(view);
-                cairo_surface_mark_dirty(want->Surface());
+                view.reset();
                 ExpectSameRaw(*got, *want, what);
             }
 }
@@ -267,18 +251,10 @@ TEST(CanvasEllipse, AMarkKeptOnOneGroundIsNotUsedOnAnother)
     };
     auto got = Ground(true), want = Ground(true);
     draw(got->Canvas());
-    cairo_surface_t* view = cairo_surface_create_for_rectangle(want->Surface(), 0, 0, W, H);
-    cairo_t* ref = cairo_create(view);
-    HDC dc = CreateDC(ref);
-    TCanvas rc;
-    rc.SetHandle(dc);
-    draw(rc);
-    rc.SetHandle(nullptr);
-    DeleteDC(dc);
-    cairo_destroy(ref);
-    cairo_surface_finish(view);
-    cairo_surface_destroy(view);
-    cairo_surface_mark_dirty(want->Surface());
+    {
+        TCairoView view(*want);
+        draw(view.Canvas());
+    }
     ExpectSameRaw(*got, *want, "white again");
     EXPECT_EQ(got->Pixels(8, 8), clWhite);  // the corner of the box is outside the ellipse
     EXPECT_EQ(got->Pixels(14, 14), ColorToRGB(clWindow));

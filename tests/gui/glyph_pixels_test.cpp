@@ -14,6 +14,7 @@
 #include "korin/platform/gui/Canvas.h"
 #include "korin/platform/gui/DrawText.h"
 #include "korin/platform/gui/TextLayout.h"
+#include "tests/gui/CairoView.h"
 
 using namespace korin;
 
@@ -41,48 +42,27 @@ std::unique_ptr<TBitmap> Ground(bool Translucent)
     return b;
 }
 
-std::uint32_t Raw(cairo_surface_t* s, int x, int y)
-{
-    cairo_surface_flush(s);
-    return reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s))[x];
-}
-
 struct TFontCase {
     std::string Name;
     std::function<void(TFont&)> Set;
 };
 
-struct TState {
-    std::string Name;
-    std::function<void(cairo_t*)> Apply;
-};
-
 // Draws the same thing on an image canvas and, through a view of an identical image, on
 // a canvas Cairo has to draw for; the two images must be equal to the bit.
-void ExpectSameAsCairo(const std::string& What, bool Translucent, const TState& State,
+void ExpectSameAsCairo(const std::string& What, bool Translucent, const TDrawState& State,
                        const std::function<void(TCanvas&)>& Draw)
 {
     auto got = Ground(Translucent), want = Ground(Translucent);
-    cairo_surface_t* view = cairo_surface_create_for_rectangle(want->Surface(), 0, 0, W, H);
-    cairo_t* ref = cairo_create(view);
-    HDC dc = CreateDC(ref);
     {
-        TCanvas rc;
-        rc.SetHandle(dc);
+        TCairoView view(*want);
         State.Apply(GetDCCairo(got->Canvas().Handle()));
-        State.Apply(ref);
+        State.Apply(view.Cr());
         Draw(got->Canvas());
-        Draw(rc);
-        rc.SetHandle(nullptr);
+        Draw(view.Canvas());
     }
-    DeleteDC(dc);
-    cairo_destroy(ref);
-    cairo_surface_finish(view);
-    cairo_surface_destroy(view);
-    cairo_surface_mark_dirty(want->Surface());
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x)
-            ASSERT_EQ(Raw(got->Surface(), x, y), Raw(want->Surface(), x, y)) << What << " at " << x << "," << y;
+            ASSERT_EQ(RawPixel(got->Surface(), x, y), RawPixel(want->Surface(), x, y)) << What << " at " << x << "," << y;
 }
 
 const std::vector<std::string>& Texts()
@@ -118,7 +98,7 @@ std::vector<TFontCase> Fonts()
 
 TEST(GlyphPixels, TextEqualsCairosForTextsFontsAndPlaces)
 {
-    const TState plain{"no clip", [](cairo_t*) {}};
+    const TDrawState plain{"no clip", [](cairo_t*) {}};
     const std::vector<TPoint> places = {{2, 3}, {-7, 40}, {200, 100}, {250, 60}, {120, -6}};
     for (const TFontCase& f : Fonts())
         for (std::size_t i = 0; i < Texts().size(); ++i)
@@ -135,7 +115,7 @@ TEST(GlyphPixels, TextEqualsCairosForTextsFontsAndPlaces)
 
 TEST(GlyphPixels, TextEqualsCairosUnderOriginsClipsAndRightToLeft)
 {
-    const std::vector<TState> states = {
+    const std::vector<TDrawState> states = {
         {"origin", [](cairo_t* cr) { cairo_translate(cr, 5, 7); }},
         {"negative origin", [](cairo_t* cr) { cairo_translate(cr, -9, -4); }},
         {"clip of two pieces",
@@ -148,7 +128,7 @@ TEST(GlyphPixels, TextEqualsCairosUnderOriginsClipsAndRightToLeft)
         {"scaled", [](cairo_t* cr) { cairo_scale(cr, 1.5, 1); }},
         {"empty clip", [](cairo_t* cr) { cairo_rectangle(cr, 3, 3, 0, 5); cairo_clip(cr); }},
     };
-    for (const TState& s : states)
+    for (const TDrawState& s : states)
         for (bool rtl : {false, true})
             for (std::size_t i = 0; i < Texts().size(); ++i)
                 ExpectSameAsCairo(s.Name + (rtl ? ", right to left" : "") + ", text " + std::to_string(i), false, s,
@@ -175,7 +155,7 @@ TEST(GlyphPixels, TextStaysExactPastTheKeptGlyphs)
     std::string ascii;
     for (char ch = 0x21; ch < 0x7F; ++ch)
         ascii += ch;
-    const TState plain{"no clip", [](cairo_t*) {}};
+    const TDrawState plain{"no clip", [](cairo_t*) {}};
     for (int size = 6; size < 56; ++size)
         ExpectSameAsCairo(std::to_string(size) + "px", false, plain, [&](TCanvas& c) {
             c.Font().SetHeight(-size);
@@ -202,7 +182,7 @@ TEST(GlyphPixels, DrawTextLinesEqualCairos)
         {"two\nlines and \xD0\x97\xD0\xB0\xD0\xBF\xD0\xB8\xD1\x81\xD1\x8C", DT_NOPREFIX},
         {"\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D abc", DT_SINGLELINE | DT_RTLREADING},
     };
-    const std::vector<TState> states = {
+    const std::vector<TDrawState> states = {
         {"no clip", [](cairo_t*) {}},
         {"origin and clip",
          [](cairo_t* cr) {
@@ -211,7 +191,7 @@ TEST(GlyphPixels, DrawTextLinesEqualCairos)
              cairo_clip(cr);
          }},
     };
-    for (const TState& s : states)
+    for (const TDrawState& s : states)
         for (std::size_t i = 0; i < cases.size(); ++i)
             for (bool opaque : {false, true})
                 ExpectSameAsCairo(s.Name + ", case " + std::to_string(i) + (opaque ? ", opaque" : ""), false, s,
