@@ -11,19 +11,24 @@ namespace korin {
 // the source; the rest go through memcpy.
 inline void CopyBytes(char* To, const char* From, size_t Length)
 {
+    // 16-byte blocks held in vector registers (a char array would go through the stack).
+    typedef char TBlock __attribute__((vector_size(16)));
     if (Length > 16 && Length <= 64) {
+        TBlock a, b, c, d;
         if (Length > 32) {
-            char head[32], tail[32];
-            std::memcpy(head, From, 32);
-            std::memcpy(tail, From + Length - 32, 32);
-            std::memcpy(To, head, 32);
-            std::memcpy(To + Length - 32, tail, 32);
+            std::memcpy(&a, From, 16);
+            std::memcpy(&b, From + 16, 16);
+            std::memcpy(&c, From + Length - 32, 16);
+            std::memcpy(&d, From + Length - 16, 16);
+            std::memcpy(To, &a, 16);
+            std::memcpy(To + 16, &b, 16);
+            std::memcpy(To + Length - 32, &c, 16);
+            std::memcpy(To + Length - 16, &d, 16);
         } else {
-            char head[16], tail[16];
-            std::memcpy(head, From, 16);
-            std::memcpy(tail, From + Length - 16, 16);
-            std::memcpy(To, head, 16);
-            std::memcpy(To + Length - 16, tail, 16);
+            std::memcpy(&a, From, 16);
+            std::memcpy(&d, From + Length - 16, 16);
+            std::memcpy(To, &a, 16);
+            std::memcpy(To + Length - 16, &d, 16);
         }
     } else if (Length >= 8 && Length <= 16) {
         std::uint64_t head, tail;
