@@ -37,48 +37,49 @@ TCellKind CellKind(TFieldType Type)
 }
 
 // A value the store does not take as it is (a type other than the field's, a blob, a
-// date): converted by ColumnAs. Kept out of line so the common path stays short.
-[[gnu::noinline, gnu::cold]] void AppendConverted(sqlite3_value* V, TSQLiteStatement& St, int I, TFieldType Type,
-                                                  TRowStore& Rows)
+// date), converted by ColumnAs. Kept out of line so the common path stays short.
+[[gnu::noinline, gnu::cold]] Variant Converted(TSQLiteStatement& St, int I, TFieldType Type)
 {
-    if (sqlite3_value_type(V) == SQLITE_NULL)
-        Rows.AppendNull();
-    else
-        Rows.Append(St.ColumnAs(I, Type));
+    return St.ColumnAs(I, Type);
 }
 
 // Appends the engine's value V (column I of the statement's row), converted for a field
-// of type Type, to Rows: texts of text fields, integers of integer fields, numbers of
+// of type Type, to Out: texts of text fields, integers of integer fields, numbers of
 // float fields and Nulls are copied as they are, the rest converted by ColumnAs. V is
-// read through its handle, so each column costs one call into the connection.
-inline void AppendCell(sqlite3_value* V, TCellKind Kind, TSQLiteStatement& St, int I, TFieldType Type,
-                       TRowStore& Rows)
+// read through its handle, so each column costs one call into the connection. (Inlined
+// whole: the writer then never leaves ReadRows, and its counters are not reloaded after
+// every copy.)
+[[gnu::always_inline]] inline void AppendCell(sqlite3_value* V, TCellKind Kind, TSQLiteStatement& St, int I,
+                                              TFieldType Type, TRowWriter& Out)
 {
     const int t = sqlite3_value_type(V);
     switch (Kind) {
     case ckText:
         if (t == SQLITE_TEXT)
             if (const unsigned char* text = sqlite3_value_text(V)) {
-                Rows.AppendText(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_value_bytes(V)));
+                Out.Text(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_value_bytes(V)));
                 return;
             }
         break;
     case ckInt:
         if (t == SQLITE_INTEGER) {
-            Rows.AppendInt(sqlite3_value_int64(V));
+            Out.Int(sqlite3_value_int64(V));
             return;
         }
         break;
     case ckFloat:
         if (t == SQLITE_FLOAT || t == SQLITE_INTEGER) {
-            Rows.AppendDouble(sqlite3_value_double(V));
+            Out.Double(sqlite3_value_double(V));
             return;
         }
         break;
     default:
         break;
     }
-    AppendConverted(V, St, I, Type, Rows);
+    if (t == SQLITE_NULL)
+        Out.Null();
+    else
+        Out.Value(Converted(St, I, Type));
 }
 
 // How one field of a page is read: its column in the statement (−1: the row id column,
@@ -121,11 +122,13 @@ TSQLiteStatement* TDBDataSet::FetchStatement(int Slots, int Column)
     return st.get();
 }
 
-TSQLiteStatement* TDBDataSet::PrepareRead(std::vector<std::int64_t>& Ids, int Column)
+TSQLiteStatement* TDBDataSet::PrepareRead(std::vector<std::int64_t>& Ids, int Column, bool Ascending)
 {
-    if (!std::is_sorted(Ids.begin(), Ids.end()))  // a page of a keyset in row id order is
-        std::sort(Ids.begin(), Ids.end());       // sorted already
-    Ids.erase(std::unique(Ids.begin(), Ids.end()), Ids.end());
+    if (!Ascending) {
+        if (!std::is_sorted(Ids.begin(), Ids.end()))
+            std::sort(Ids.begin(), Ids.end());
+        Ids.erase(std::unique(Ids.begin(), Ids.end()), Ids.end());
+    }
     const size_t n = Ids.size();
     const std::int64_t lo = Ids.front(), hi = Ids.back();
     // Row ids close together (a keyset in row id order, possibly thinned by a filter) are
@@ -152,7 +155,7 @@ void TDBDataSet::ReadIds(std::vector<std::int64_t>& Ids, int Column,
 {
     if (Ids.empty())
         return;
-    TSQLiteStatement* st = PrepareRead(Ids, Column);
+    TSQLiteStatement* st = PrepareRead(Ids, Column, false);
     const size_t n = Ids.size();
     size_t next = 0;  // rows come in ascending row id order
     try {
@@ -172,11 +175,11 @@ void TDBDataSet::ReadIds(std::vector<std::int64_t>& Ids, int Column,
     st->Reset();
 }
 
-size_t TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
+size_t TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids, int RunFirst)
 {
     if (Ids.empty())
         return 0;
-    TSQLiteStatement* st = PrepareRead(Ids, -1);
+    TSQLiteStatement* st = PrepareRead(Ids, -1, RunFirst >= 0);
     sqlite3_stmt* h = st->Handle();
     const size_t n = Ids.size();
     const size_t width = FTypes.size();
@@ -190,10 +193,12 @@ size_t TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
         plan[i] = {c == idColumn ? -1 : c, CellKind(FTypes[i]), FTypes[i]};
     }
     const TColumnPlan* const planEnd = plan.data() + width;
-    TRowStore& store = FPage.Store();
+    if (RunFirst >= 0)
+        FPage.BeginRun(RunFirst, n);
     size_t next = 0;  // rows come in ascending row id order
     size_t read = 0;
     try {
+        TRowWriter out(FPage.Store());
         while (st->Step()) {
             sqlite3_value* idValue = nullptr;
             std::int64_t id;
@@ -209,17 +214,27 @@ size_t TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids)
                 break;
             if (Ids[next] != id)
                 continue;
+            out.BeginRow();
             for (const TColumnPlan* p = plan.data(); p != planEnd; ++p) {
                 const int c = p->Column;
-                sqlite3_value* v = c < 0 ? idValue : sqlite3_column_value(h, c);
-                AppendCell(v, p->Kind, *st, c < 0 ? idColumn : c, p->Type, store);
+                if (c >= 0)
+                    AppendCell(sqlite3_column_value(h, c), p->Kind, *st, c, p->Type, out);
+                else if (p->Kind == ckInt)
+                    out.Int(id);  // the row id column holds integers only
+                else
+                    AppendCell(idValue, p->Kind, *st, idColumn, p->Type, out);
             }
-            FPage.Commit(id);
+            out.EndRow();
+            if (RunFirst >= 0)
+                FPage.CommitNext(id);
+            else
+                FPage.Commit(id);
             ++read;
         }
         st->Reset();
         // A row gone meanwhile (deleted by another connection) shows as empty values.
         // (Ids is sorted and without repeats: every one came when read is their count.)
+        TRowStore& store = FPage.Store();
         for (size_t k = 0; read < n && k < n; ++k)
             if (const std::int64_t id = Ids[k]; !FPage.Contains(id)) {
                 for (size_t i = 0; i < width; ++i)
@@ -310,13 +325,12 @@ void TDBDataSet::FetchPage(int Index)
             ids.push_back(id);
         }
     }
-    const size_t row = FPage.size();
-    const size_t count = ids.size();
-    const size_t read = ReadRows(ids);
-    // Every record of the page new, in row id order and all there: they stand in the
-    // store in keyset order, so a position of the page finds its record by arithmetic.
-    if (ascending && count == static_cast<size_t>(end - start) && read == count)
-        FPage.SetRun(start, row, ids.data(), count);
+    // Every record of the page new, in row id order and above every row id held (a page
+    // of a walk forwards through a keyset in row id order): read as a run, found by
+    // position without the hash table.
+    const bool run = ascending && !ids.empty() && ids.size() == static_cast<size_t>(end - start) &&
+                     ids.front() > FPage.MaxId();
+    ReadRows(ids, run ? start : -1);
     FNextPageStart = end;
 }
 

@@ -100,21 +100,26 @@ public:
     size_t Bytes() const { return FCellCount * sizeof(TCell) + FTextSize; }
 
 private:
+    friend class TRowWriter;
     struct TCell {
         std::uint32_t Payload[2];    // the number, or the offset of the bytes in FText
         std::uint32_t LengthType;    // byte count << 3 | TVarType
     };
-    static constexpr size_t kMaxLength = (size_t{1} << 29) - 1;
-    [[noreturn]] static void TooLarge();
-    void Push(std::uint64_t Payload, std::uint32_t Length, TVarType Type)
+    static TCell MakeCell(std::uint64_t Payload, std::uint32_t Length, TVarType Type)
     {
         TCell cell;
         cell.Payload[0] = static_cast<std::uint32_t>(Payload);
         cell.Payload[1] = static_cast<std::uint32_t>(Payload >> 32);
         cell.LengthType = Length << 3 | static_cast<std::uint32_t>(Type);
+        return cell;
+    }
+    static constexpr size_t kMaxLength = (size_t{1} << 29) - 1;
+    [[noreturn]] static void TooLarge();
+    void Push(std::uint64_t Payload, std::uint32_t Length, TVarType Type)
+    {
         if (FCellCount == FCellCapacity)
             GrowCells(1);
-        FCells[FCellCount++] = cell;
+        FCells[FCellCount++] = MakeCell(Payload, Length, Type);
     }
     // Both buffers grow by doubling, keeping their contents; they are plain arrays so
     // that appending a value is a few instructions, without a library call.
@@ -128,9 +133,94 @@ private:
     size_t FTextSize = 0, FTextCapacity = 0;
 };
 
+// Appends rows of values to a TRowStore, row after row, holding the store's counters
+// itself: a reader of many rows that keeps the writer to itself has them at hand, where
+// the store's own Append reloads them after every text copied (the copy may, as far as
+// the compiler knows, have changed them). Between BeginRow and EndRow only the writer
+// appends; a row not ended is not in the store, and the next BeginRow starts over it.
+class TRowWriter {
+public:
+    explicit TRowWriter(TRowStore& Store)
+        : FStore(Store), FCellCount(Store.FCellCount), FTextSize(Store.FTextSize)
+    {
+        Load();
+    }
+    // Room for one row's values, after the store's last row.
+    void BeginRow()
+    {
+        FCellCount = FStore.FCellCount;
+        FTextSize = FStore.FTextSize;
+        if (FStore.FCellCapacity - FCellCount < FStore.Width) {
+            FStore.GrowCells(FStore.Width);
+            Load();
+        }
+    }
+    void Null() { Put(0, 0, varNull); }
+    void Int(std::int64_t Value)
+    {
+        std::uint64_t payload;
+        std::memcpy(&payload, &Value, sizeof payload);
+        Put(payload, 0, varInt64);
+    }
+    void Double(double Value)
+    {
+        std::uint64_t payload;
+        std::memcpy(&payload, &Value, sizeof payload);
+        Put(payload, 0, varDouble);
+    }
+    void Text(const char* Data, size_t Length)
+    {
+        if (Length > TRowStore::kMaxLength)
+            TRowStore::TooLarge();
+        if (FTextCapacity - FTextSize < Length) {
+            FStore.FTextSize = FTextSize;
+            FStore.GrowText(Length);
+            Load();
+        }
+        CopyBytes(FText + FTextSize, Data, Length);
+        Put(FTextSize, static_cast<std::uint32_t>(Length), varString);
+        FTextSize += Length;
+    }
+    // Any other value, through the store's Append.
+    void Value(const Variant& V)
+    {
+        FStore.FCellCount = FCellCount;
+        FStore.FTextSize = FTextSize;
+        FStore.Append(V);
+        FCellCount = FStore.FCellCount;
+        FTextSize = FStore.FTextSize;
+        Load();
+    }
+    // The row's values are in the store now.
+    void EndRow()
+    {
+        FStore.FCellCount = FCellCount;
+        FStore.FTextSize = FTextSize;
+    }
+
+private:
+    void Put(std::uint64_t Payload, std::uint32_t Length, TVarType Type)
+    {
+        FCells[FCellCount++] = TRowStore::MakeCell(Payload, Length, Type);
+    }
+    // The buffers, after one of them grew (the counts are the writer's own).
+    void Load()
+    {
+        FCells = FStore.FCells.get();
+        FText = FStore.FText.get();
+        FTextCapacity = FStore.FTextCapacity;
+    }
+    TRowStore& FStore;
+    TRowStore::TCell* FCells = nullptr;
+    size_t FCellCount;
+    char* FText = nullptr;
+    size_t FTextSize, FTextCapacity = 0;
+};
+
 // The records of a keyset cursor read so far: their values packed in a TRowStore, found
-// by row id through an open-addressing table. Forgetting one record leaves its values in
-// place until everything is forgotten; memory is kept for the next records until Release.
+// by row id through an open-addressing table, or, for records read as a run, by their
+// cursor position. Forgetting one record leaves its values in place until everything is
+// forgotten; memory is kept for the next records until Release.
 class TPageCache {
 public:
     // Forgets every record; records have Width values from now on.
@@ -142,6 +232,8 @@ public:
     // Where the values of a row id stand in Rows(); −1 when not held.
     std::int64_t Find(std::int64_t Id) const;
     bool Contains(std::int64_t Id) const { return Id <= FMaxId && Find(Id) >= 0; }
+    // No row id held is above this.
+    std::int64_t MaxId() const { return FMaxId; }
     void Erase(std::int64_t Id);
     // Adding a record: append its Width values to Store(), then Commit its row id (a row
     // id held already now stands for the new values). Discard drops values appended
@@ -150,11 +242,28 @@ public:
     void Commit(std::int64_t Id);
     void Discard() { FRows.Truncate(FCommitted); }
     const TRowStore& Rows() const { return FRows; }
-    // Records just read for the consecutive cursor positions First.. stand in rows Row..
-    // in that order, with these row ids. Such a position is then found by arithmetic,
-    // checked against the row id kept for it (the positions may have shifted since);
-    // forgetting any record or reading one again ends that.
-    void SetRun(int First, size_t Row, const std::int64_t* Ids, size_t Count);
+    // A run: the records of the consecutive cursor positions First, First + 1, ... added
+    // in that order with CommitNext, their row ids ascending and above every row id held
+    // (a page of a keyset in row id order, read forwards). A run is found by position by
+    // arithmetic, checked against the row id kept for it (the positions may have shifted
+    // since), and by row id by a binary search; its records never enter the hash table.
+    // A run begun where the last one ended continues it; any other ends the last one, whose
+    // records then go into the table, as they do when one of them is forgotten or read
+    // again.
+    // (Count: how many records the run may grow by now.)
+    void BeginRun(int First, size_t Count);
+    void CommitNext(std::int64_t Id)
+    {
+        const size_t rows = FCommitted + 1;
+        if (Id > FMaxId && FRunRow + FRunIds.size() == FCommitted && FRunIds.size() < FRunIds.capacity() &&
+            FRows.Cells() == rows * FRows.Width) {
+            FRunIds.push_back(Id);
+            FMaxId = Id;
+            FCommitted = rows;
+        } else {
+            CommitAfterRun(Id);
+        }
+    }
     // Where the values of the record at cursor position Position, of row id Id, stand;
     // −1 when not held.
     std::int64_t FindAt(int Position, std::int64_t Id) const
@@ -174,6 +283,13 @@ private:
     };
     size_t Probe(std::int64_t Id) const;
     void Grow();
+    void Insert(std::int64_t Id, size_t Row);
+    // Where Id stands in the run; −1 when not there.
+    std::int64_t FindInRun(std::int64_t Id) const;
+    // The run's records into the table, and no run.
+    void EndRun();
+    // CommitNext's other cases: a record that cannot join the run, or a half one.
+    void CommitAfterRun(std::int64_t Id);
     std::vector<TEntry> FTable;
     size_t FUsed = 0;
     size_t FCommitted = 0;
@@ -507,12 +623,13 @@ private:
     void FetchPage(int Index);
     // Reads the records of these row ids into the page cache with one statement (Ids
     // comes back sorted, without repeats); returns how many were there (the others show
-    // as empty values).
-    size_t ReadRows(std::vector<std::int64_t>& Ids);
-    // Sorts Ids, drops repeats and binds them to the statement reading every column
-    // (Column −1: the row id first unless a column is the row id) or the row id and one
-    // column of those rows.
-    TSQLiteStatement* PrepareRead(std::vector<std::int64_t>& Ids, int Column);
+    // as empty values). RunFirst ≥ 0: Ids are ascending, above every row id held, and
+    // are the records of the cursor positions RunFirst.. in that order (a page cache run).
+    size_t ReadRows(std::vector<std::int64_t>& Ids, int RunFirst);
+    // Sorts Ids and drops repeats unless they are Ascending already (strictly), and binds
+    // them to the statement reading every column (Column −1: the row id first unless a
+    // column is the row id) or the row id and one column of those rows.
+    TSQLiteStatement* PrepareRead(std::vector<std::int64_t>& Ids, int Column, bool Ascending);
     // Reads one column of the rows of these row ids (sorted and made unique here) with
     // one statement; Row sees each row found, the statement on it (column 0 the row id,
     // column 1 the value).

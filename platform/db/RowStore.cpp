@@ -213,8 +213,18 @@ size_t TPageCache::Probe(std::int64_t Id) const
             return i;
 }
 
+std::int64_t TPageCache::FindInRun(std::int64_t Id) const
+{
+    if (FRunIds.empty() || Id < FRunIds.front() || Id > FRunIds.back())
+        return -1;
+    const auto at = std::lower_bound(FRunIds.begin(), FRunIds.end(), Id);
+    return *at == Id ? static_cast<std::int64_t>(FRunRow + static_cast<size_t>(at - FRunIds.begin())) : -1;
+}
+
 std::int64_t TPageCache::Find(std::int64_t Id) const
 {
+    if (const std::int64_t row = FindInRun(Id); row >= 0)
+        return row;
     if (FTable.empty())
         return -1;
     const TEntry& e = FTable[Probe(Id)];
@@ -223,19 +233,13 @@ std::int64_t TPageCache::Find(std::int64_t Id) const
 
 void TPageCache::Erase(std::int64_t Id)
 {
+    if (FindInRun(Id) >= 0)
+        EndRun();
     if (FTable.empty())
         return;
     TEntry& e = FTable[Probe(Id)];
     if (e.Row != kFree)
         e.Row = kGone;
-    FRunIds.clear();
-}
-
-void TPageCache::SetRun(int First, size_t Row, const std::int64_t* Ids, size_t Count)
-{
-    FRunFirst = First;
-    FRunRow = Row;
-    FRunIds.assign(Ids, Ids + Count);
 }
 
 void TPageCache::Grow()
@@ -247,23 +251,63 @@ void TPageCache::Grow()
             FTable[Probe(e.Id)] = e;
 }
 
+void TPageCache::Insert(std::int64_t Id, size_t Row)
+{
+    if ((FUsed + 1) * 2 > FTable.size())
+        Grow();
+    TEntry& e = FTable[Probe(Id)];
+    if (e.Row == kFree)
+        ++FUsed;
+    e.Id = Id;
+    e.Row = static_cast<std::uint32_t>(Row);
+}
+
+void TPageCache::EndRun()
+{
+    for (size_t k = 0; k < FRunIds.size(); ++k)
+        Insert(FRunIds[k], FRunRow + k);
+    FRunIds.clear();
+}
+
 void TPageCache::Commit(std::int64_t Id)
 {
     // (Counted in values, so that a record costs no division.)
     const size_t rows = FCommitted + 1;
     if (FRows.Cells() != rows * FRows.Width || rows >= kGone)
         throw EDatabaseError("A record was not read whole");
-    if ((FUsed + 1) * 2 > FTable.size())
-        Grow();
-    TEntry& e = FTable[Probe(Id)];
-    if (e.Row == kFree)
-        ++FUsed;
-    else
-        FRunIds.clear();  // a record read again: its old row may lie in the run
-    e.Id = Id;
-    e.Row = static_cast<std::uint32_t>(rows - 1);
+    if (FindInRun(Id) >= 0)
+        EndRun();  // a record of the run read again
+    Insert(Id, rows - 1);
     FMaxId = std::max(FMaxId, Id);
     FCommitted = rows;
+}
+
+void TPageCache::BeginRun(int First, size_t Count)
+{
+    const size_t n = FRunIds.size();
+    if (!(n && FRunFirst + static_cast<std::int64_t>(n) == First && FRunRow + n == FCommitted)) {
+        EndRun();
+        FRunFirst = First;
+        FRunRow = FCommitted;
+    }
+    if (FRunIds.capacity() - FRunIds.size() < Count)
+        FRunIds.reserve(std::max(FRunIds.capacity() * 2, FRunIds.size() + Count));
+}
+
+void TPageCache::CommitAfterRun(std::int64_t Id)
+{
+    // Past the room reserved a record still joins the run. The run's rows follow each
+    // other in the store, so a record that cannot join it (a row id not above all held,
+    // or a record committed otherwise in between) is an ordinary one; Commit refuses a
+    // half record.
+    const size_t rows = FCommitted + 1;
+    if (FRows.Cells() == rows * FRows.Width && Id > FMaxId && FRunRow + FRunIds.size() == FCommitted) {
+        FRunIds.push_back(Id);
+        FMaxId = Id;
+        FCommitted = rows;
+        return;
+    }
+    Commit(Id);
 }
 
 }  // namespace korin

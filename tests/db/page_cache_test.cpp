@@ -72,6 +72,62 @@ TEST(PageCacheTest, FindsForgetsReplacesAndDropsHalfRows)
     EXPECT_EQ(c.Find(5), 0);
 }
 
+TEST(PageCacheTest, AWriterAppendsWhatTheStoresOwnAppendAppends)
+{
+    // Rows of every kind of value, texts long enough that both buffers grow while a row
+    // is written, written once by the writer and once by Append: the same values.
+    TRowStore byWriter, byAppend;
+    byWriter.Width = byAppend.Width = 6;
+    std::vector<std::vector<Variant>> rows;
+    for (int r = 0; r < 700; ++r)
+        rows.push_back({Variant(r), Variant(std::string(static_cast<size_t>(r * 37 % 300), char('a' + r % 26))),
+                        r % 3 ? Variant(r + 0.5) : Variant::Null(), Variant(r % 2 == 0), Variant(std::string()),
+                        Variant(std::string(5000, 'x') + std::to_string(r))});
+    TRowWriter out(byWriter);
+    for (const auto& row : rows) {
+        out.BeginRow();
+        out.Int(row[0].AsInteger());
+        out.Text(row[1].AsString().data(), row[1].AsString().size());
+        if (row[2].IsNull())
+            out.Null();
+        else
+            out.Double(row[2].AsFloat());
+        out.Value(row[3]);
+        out.Text("", 0);
+        out.Text(row[5].AsString().data(), row[5].AsString().size());
+        out.EndRow();
+        for (const Variant& v : row)
+            byAppend.Append(v);
+    }
+    ASSERT_EQ(byWriter.size(), rows.size());
+    EXPECT_EQ(byWriter.Bytes(), byAppend.Bytes());
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (size_t c = 0; c < 6; ++c)
+            ASSERT_EQ(Show(byWriter.Get(r, c)), Show(byAppend.Get(r, c))) << r << "," << c;
+
+    // A row begun but not ended is not in the store; the next one takes its place.
+    TRowStore s;
+    s.Width = 2;
+    TRowWriter w(s);
+    w.BeginRow();
+    w.Int(1);
+    w.Text("kept", 4);
+    w.EndRow();
+    w.BeginRow();
+    w.Int(2);
+    w.Text("dropped", 7);
+    EXPECT_EQ(s.size(), 1u);
+    EXPECT_EQ(s.Cells(), 2u);
+    w.BeginRow();
+    w.Int(3);
+    w.Text("next", 4);
+    w.EndRow();
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(Show(s.Get(0, 1)), Show(Variant("kept")));
+    EXPECT_EQ(Show(s.Get(1, 0)), Show(Variant(3)));
+    EXPECT_EQ(Show(s.Get(1, 1)), Show(Variant("next")));
+}
+
 TEST_F(DbTest, RecordsReadThroughPagesHoldWhatAWholeReadHolds)
 {
     // Stored values that fit their declared types and values that do not; the keyset

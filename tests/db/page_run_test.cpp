@@ -68,19 +68,35 @@ protected:
 
 }  // namespace
 
-TEST(PageCacheRunTest, PositionsOfARunAreCheckedAgainstTheirRowIds)
+// Rows 7 and 3 held as ordinary records, then a run: positions 10..13 hold row ids
+// 20..23 in rows 2..5.
+void MakeRun(TPageCache& c)
 {
-    TPageCache c;
     c.Reset(1);
     for (std::int64_t id : {7, 3})
         Add(c, id);
-    // Positions 10..13 hold row ids 20..23 in rows 2..5.
-    const std::vector<std::int64_t> run{20, 21, 22, 23};
-    for (std::int64_t id : run)
-        Add(c, id);
-    c.SetRun(10, 2, run.data(), run.size());
+    c.BeginRun(10, 4);
+    for (std::int64_t id : {20, 21, 22, 23}) {
+        c.Store().AppendInt(id * 10);
+        c.CommitNext(id);
+    }
+}
+
+void AddNext(TPageCache& c, std::int64_t Id)
+{
+    c.Store().AppendInt(Id * 10);
+    c.CommitNext(Id);
+}
+
+TEST(PageCacheRunTest, PositionsOfARunAreCheckedAgainstTheirRowIds)
+{
+    TPageCache c;
+    MakeRun(c);
     EXPECT_EQ(ValueAt(c, 10, 20), 200);
     EXPECT_EQ(ValueAt(c, 13, 23), 230);
+    EXPECT_EQ(c.Find(22), 4);
+    EXPECT_TRUE(c.Contains(21));
+    EXPECT_FALSE(c.Contains(24));
     // The keyset shifted by one: the position no longer holds that row id, which is
     // then found by its id.
     EXPECT_EQ(ValueAt(c, 11, 20), 200);
@@ -89,20 +105,50 @@ TEST(PageCacheRunTest, PositionsOfARunAreCheckedAgainstTheirRowIds)
     EXPECT_EQ(ValueAt(c, 0, 7), 70);
     EXPECT_EQ(ValueAt(c, -5, 3), 30);
 
-    // A record of the run read again: its new values stand, at its position too.
+    // The next page of a walk continues the run; a run begun elsewhere ends it, its
+    // records still found by id.
+    c.BeginRun(14, 0);  // no room reserved: joins all the same
+    AddNext(c, 25);
+    EXPECT_EQ(ValueAt(c, 14, 25), 250);
+    EXPECT_EQ(c.Find(25), 6);
+    c.BeginRun(40, 1);
+    AddNext(c, 30);
+    EXPECT_EQ(ValueAt(c, 40, 30), 300);
+    for (std::int64_t id : {20, 21, 22, 23, 25})
+        EXPECT_EQ(ValueAt(c, 0, id), id * 10) << id;
+    EXPECT_EQ(ValueAt(c, 14, 25), 250);
+    // A row id not above every one held cannot join a run: an ordinary record.
+    AddNext(c, 24);
+    EXPECT_EQ(ValueAt(c, 41, 24), 240);
+    AddNext(c, 31);
+    EXPECT_EQ(ValueAt(c, 42, 31), 310);
+    EXPECT_EQ(ValueAt(c, 40, 30), 300);
+    EXPECT_EQ(c.size(), 10u);
+
+    // A record of the run read again: its new values stand, at its position too; the
+    // rest of the run stays found.
+    MakeRun(c);
     c.Store().AppendInt(-1);
     c.Commit(21);
-    EXPECT_EQ(ValueAt(c, 11, 21), -1 * 1);
+    EXPECT_EQ(ValueAt(c, 11, 21), -1);
     EXPECT_EQ(ValueAt(c, 12, 22), 220);
-
-    // Forgotten: not found by position either.
-    c.SetRun(10, 2, run.data(), run.size());
-    c.Erase(22);
-    EXPECT_EQ(ValueAt(c, 12, 22), -1);
     EXPECT_EQ(ValueAt(c, 10, 20), 200);
 
+    // Forgotten: not found by position or by id, its neighbours are.
+    MakeRun(c);
+    c.Erase(22);
+    EXPECT_EQ(ValueAt(c, 12, 22), -1);
+    EXPECT_FALSE(c.Contains(22));
+    EXPECT_EQ(ValueAt(c, 10, 20), 200);
+    EXPECT_EQ(ValueAt(c, 13, 23), 230);
+    // Forgetting an ordinary record leaves the run as it is.
+    MakeRun(c);
+    c.Erase(7);
+    EXPECT_EQ(ValueAt(c, 0, 7), -1);
+    EXPECT_EQ(ValueAt(c, 12, 22), 220);
+
     // Cleared: nothing is held, above or below the highest row id seen.
-    c.SetRun(10, 2, run.data(), run.size());
+    MakeRun(c);
     c.clear();
     EXPECT_EQ(ValueAt(c, 10, 20), -1);
     EXPECT_FALSE(c.Contains(3));
@@ -111,6 +157,11 @@ TEST(PageCacheRunTest, PositionsOfARunAreCheckedAgainstTheirRowIds)
     EXPECT_TRUE(c.Contains(5));
     EXPECT_FALSE(c.Contains(6));
     EXPECT_FALSE(c.Contains(4));
+    // A run after clearing starts at the store's first row.
+    c.clear();
+    c.BeginRun(0, 1);
+    AddNext(c, 8);
+    EXPECT_EQ(c.FindAt(0, 8), 0);
 
     // A record with a value missing or one too many is refused; dropped, the next one
     // lines up.
