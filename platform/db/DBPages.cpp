@@ -155,6 +155,7 @@ void TDBDataSet::ReadIds(std::vector<std::int64_t>& Ids, int Column,
 {
     if (Ids.empty())
         return;
+    TConnectionLock lock(FDatabase->Handle());
     TSQLiteStatement* st = PrepareRead(Ids, Column, false);
     const size_t n = Ids.size();
     size_t next = 0;  // rows come in ascending row id order
@@ -179,6 +180,7 @@ size_t TDBDataSet::ReadRows(std::vector<std::int64_t>& Ids, int RunFirst)
 {
     if (Ids.empty())
         return 0;
+    TConnectionLock lock(FDatabase->Handle());
     TSQLiteStatement* st = PrepareRead(Ids, -1, RunFirst >= 0);
     sqlite3_stmt* h = st->Handle();
     const size_t n = Ids.size();

@@ -100,6 +100,20 @@ public:
 private:
     sqlite3* FDb;
 };
+// Holds the connection's own mutex while it lives (there is none in single-thread mode).
+// A read of many rows makes several engine calls a value, each of which takes that mutex:
+// held around the whole read, each call re-enters it (it is recursive) instead of taking
+// it anew, and no other thread sharing the connection comes in between the rows.
+class TConnectionLock {
+public:
+    explicit TConnectionLock(sqlite3* Db) : FMutex(sqlite3_db_mutex(Db)) { sqlite3_mutex_enter(FMutex); }
+    ~TConnectionLock() { sqlite3_mutex_leave(FMutex); }
+    TConnectionLock(const TConnectionLock&) = delete;
+    TConnectionLock& operator=(const TConnectionLock&) = delete;
+
+private:
+    sqlite3_mutex* FMutex;
+};
 // Makes the connection wait for a locked file up to the database's BusyTimeout (see
 // SetBusyWaitProc).
 void InstallBusyWait(sqlite3* Db, const TDatabase* Database);

@@ -2,6 +2,8 @@
 // in keyset order, what ends that (a record forgotten or read again, the store
 // cleared), keysets that shift under it, rows gone inside such a page, tables whose
 // INTEGER PRIMARY KEY is or is not the row id, and a walk with and without observers.
+#include <thread>
+
 #include "tests/db/DbFixture.h"
 
 using namespace korin;
@@ -308,4 +310,37 @@ TEST_F(PageRunTest, AWalkWithAndWithoutObserversShowsTheSameRecords)
         expected += " Scrolled:1";
     EXPECT_EQ(link.Take(), expected);
     link.SetDataSource(nullptr);
+}
+
+TEST_F(PageRunTest, APageReadLeavesTheConnectionFreeForOtherThreadsAfterItEndsOrFails)
+{
+    // A page is read holding the connection's mutex; whether the read ends or fails, the
+    // mutex is free afterwards (another thread can take it).
+    MakeBig(3000);
+    auto* t = OpenTable(Owner.get(), "big");
+    sqlite3_mutex* mutex = sqlite3_db_mutex(t->Database()->Handle());
+    ASSERT_NE(mutex, nullptr);
+    auto freeForOthers = [mutex] {
+        bool taken = false;
+        std::thread other([&] {
+            taken = sqlite3_mutex_try(mutex) == SQLITE_OK;
+            if (taken)
+                sqlite3_mutex_leave(mutex);
+        });
+        other.join();
+        return taken;
+    };
+    t->First();
+    EXPECT_EQ(Line(t), "1:n1:1.25");
+    EXPECT_TRUE(freeForOthers());
+    // The table dropped by another connection: the next page's read fails.
+    Raw->Exec("DROP TABLE big");
+    try {
+        t->SetRecNo(2500);
+        (void)Line(t);
+        ADD_FAILURE() << "no error";
+    } catch (const EDatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("no such table"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(freeForOthers());
 }
