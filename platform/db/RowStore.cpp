@@ -1,7 +1,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "korin/platform/db/DBTables.h"
+#include "korin/platform/db/RowStore.h"
+#include "korin/platform/db/DB.h"
 
 namespace korin {
 
