@@ -300,9 +300,11 @@ void TPageCache::CommitAfterRun(std::int64_t Id)
     // Past the room reserved a record still joins the run. The run's rows follow each
     // other in the store, so a record that cannot join it (a row id not above all held,
     // or a record committed otherwise in between) is an ordinary one; Commit refuses a
-    // half record.
+    // half record, and a row past what the table's entries can hold (its rows may go
+    // into the table later).
     const size_t rows = FCommitted + 1;
-    if (FRows.Cells() == rows * FRows.Width && Id > FMaxId && FRunRow + FRunIds.size() == FCommitted) {
+    if (FRows.Cells() == rows * FRows.Width && rows < kGone && Id > FMaxId &&
+        FRunRow + FRunIds.size() == FCommitted) {
         FRunIds.push_back(Id);
         FMaxId = Id;
         FCommitted = rows;

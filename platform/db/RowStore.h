@@ -224,7 +224,7 @@ public:
     {
         const size_t rows = FCommitted + 1;
         if (Id > FMaxId && FRunRow + FRunIds.size() == FCommitted && FRunIds.size() < FRunIds.capacity() &&
-            FRows.Cells() == rows * FRows.Width) {
+            FRows.Cells() == rows * FRows.Width && rows < kGone) {
             FRunIds.push_back(Id);
             FMaxId = Id;
             FCommitted = rows;
