@@ -18,17 +18,13 @@ void TRowStore::Append(const Variant& Value)
     case varBoolean:
         payload = Value.AsBoolean() ? 1 : 0;
         break;
-    case varInt64: {
-        std::int64_t i = Value.AsInteger();
-        std::memcpy(&payload, &i, sizeof payload);
+    case varInt64:
+        payload = Bits(Value.AsInteger());
         break;
-    }
     case varDouble:
-    case varDate: {
-        double d = type == varDate ? Value.AsDateTime() : Value.AsFloat();
-        std::memcpy(&payload, &d, sizeof payload);
+    case varDate:
+        payload = Bits(type == varDate ? Value.AsDateTime() : Value.AsFloat());
         break;
-    }
     default: {
         // Texts and blobs (and anything else, as its text): bytes in the text buffer.
         std::string s = Value.AsString();

@@ -32,18 +32,8 @@ public:
     void Append(const Variant& Value);
     // The same for values read straight from the engine, without a Variant between.
     void AppendNull() { Push(0, 0, varNull); }
-    void AppendInt(std::int64_t Value)
-    {
-        std::uint64_t payload;
-        std::memcpy(&payload, &Value, sizeof payload);
-        Push(payload, 0, varInt64);
-    }
-    void AppendDouble(double Value)
-    {
-        std::uint64_t payload;
-        std::memcpy(&payload, &Value, sizeof payload);
-        Push(payload, 0, varDouble);
-    }
+    void AppendInt(std::int64_t Value) { Push(Bits(Value), 0, varInt64); }
+    void AppendDouble(double Value) { Push(Bits(Value), 0, varDouble); }
     void AppendText(const char* Data, size_t Length)
     {
         if (Length > kMaxLength)
@@ -73,6 +63,15 @@ private:
         std::uint32_t Payload[2];    // the number, or the offset of the bytes in FText
         std::uint32_t LengthType;    // byte count << 3 | TVarType
     };
+    // A number's 64 bits as a cell's payload.
+    template <typename T>
+    static std::uint64_t Bits(T Value)
+    {
+        static_assert(sizeof(T) == sizeof(std::uint64_t));
+        std::uint64_t bits;
+        std::memcpy(&bits, &Value, sizeof bits);
+        return bits;
+    }
     static TCell MakeCell(std::uint64_t Payload, std::uint32_t Length, TVarType Type)
     {
         TCell cell;
@@ -124,18 +123,8 @@ public:
         }
     }
     void Null() { Put(0, 0, varNull); }
-    void Int(std::int64_t Value)
-    {
-        std::uint64_t payload;
-        std::memcpy(&payload, &Value, sizeof payload);
-        Put(payload, 0, varInt64);
-    }
-    void Double(double Value)
-    {
-        std::uint64_t payload;
-        std::memcpy(&payload, &Value, sizeof payload);
-        Put(payload, 0, varDouble);
-    }
+    void Int(std::int64_t Value) { Put(TRowStore::Bits(Value), 0, varInt64); }
+    void Double(double Value) { Put(TRowStore::Bits(Value), 0, varDouble); }
     void Text(const char* Data, size_t Length)
     {
         if (Length > TRowStore::kMaxLength)
